@@ -1,0 +1,39 @@
+#pragma once
+// The catch-all: every tag no other class knows ("<!DOCTYPE html>", "<br/>",
+// "<span>"). It parses no attributes, is dropped by binding and writes
+// nothing.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "html/qvHtmlTag.h"
+
+class qvGenericTag : public qvHtmlTag {
+ public:
+  static constexpr const char* kNamePattern = "[a-z!][^ \\t\\r\\n>]*";
+  static constexpr std::uint8_t kTypeCode = 1;
+
+  explicit qvGenericTag(qvHtmlContext& context) : qvHtmlTag(context) {}
+
+  bool isKnown() const override { return false; }
+  std::optional<std::string> attributeText(std::string_view /*normalized*/) const override {
+    return std::nullopt;
+  }
+  std::string className() const override { return "GenericTag"; }
+};
+
+// Stands in for a tag class that is not written yet: it has the class's
+// pattern and type codes (by name where the class has several), reads its
+// attributes, and otherwise behaves like the generic tag, so pages still
+// parse, save and restore while the class is missing.
+class qvPlaceholderTag : public qvHtmlTag {
+ public:
+  explicit qvPlaceholderTag(qvHtmlContext& context) : qvHtmlTag(context) {}
+
+  std::optional<std::string> attributeText(std::string_view normalized) const override;
+  std::string className() const override { return "PlaceholderTag"; }
+
+ protected:
+  void constructed() override;
+};

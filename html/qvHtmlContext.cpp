@@ -1,0 +1,67 @@
+#include "html/qvHtmlContext.h"
+
+#include "html/qvTextUtil.h"
+
+qvHtmlContext::qvHtmlContext(qvUserInterface& ui, qvDriverSettings& settings)
+    : ui_(ui),
+      settings_(settings),
+      scratch_(kScratchSize),
+      textRunPattern_("([\\r\\n]|.)[^<>&]*"),
+      entityPattern_("&(([a-z]+)|(#[0-9]+));?"),
+      valuedAttributePattern_("([^ \\t=]+)[ \\t]*=[ \\t]*((\"[^\"]*\")|([^ \\t]*))"),
+      bareAttributePattern_("([^ \\t]+)") {}
+
+qvHtmlContext::~qvHtmlContext() = default;
+
+void qvHtmlContext::beginPage() {
+  exclusiveMode = 0;
+  lastTextRun = nullptr;
+  dropNextLeadingBreak = false;
+  bindingInsideTable = false;
+  nestedTables = false;
+  attributes_.clear();
+}
+
+void qvHtmlContext::parseAttributes(std::string_view text) {
+  std::size_t position = 0;
+  while (position < text.size()) {
+    long n = valuedAttributePattern_.matchAt(text, position);
+    if (n > 0) {
+      std::string_view value = valuedAttributePattern_.group(2);
+      if (!value.empty() && value.front() == '"') value.remove_prefix(1);
+      if (!value.empty() && value.back() == '"') value.remove_suffix(1);
+      attributes_.emplace_back(qvLowerCase(valuedAttributePattern_.group(1)), std::string(qvTrim(value)));
+      position += static_cast<std::size_t>(n);
+      continue;
+    }
+    n = bareAttributePattern_.matchAt(text, position);
+    if (n > 0) {
+      attributes_.emplace_back(qvLowerCase(bareAttributePattern_.group(1)), std::string());
+      position += static_cast<std::size_t>(n);
+      continue;
+    }
+    if (text[position] != ' ' && text[position] != '\t') return;
+    ++position;
+  }
+}
+
+bool qvHtmlContext::hasAttribute(std::string_view name) const {
+  for (const auto& [key, value] : attributes_) {
+    if (key == name) return true;
+  }
+  return false;
+}
+
+bool qvHtmlContext::attributeEquals(std::string_view name, std::string_view value) const {
+  for (const auto& [key, text] : attributes_) {
+    if (key == name && text == value) return true;
+  }
+  return false;
+}
+
+std::optional<std::string> qvHtmlContext::getAttribute(std::string_view name) const {
+  for (const auto& [key, value] : attributes_) {
+    if (key == name) return value;
+  }
+  return std::nullopt;
+}

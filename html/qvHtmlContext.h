@@ -1,0 +1,81 @@
+#pragma once
+// The conversion context: one per process, reached by every prototype and
+// every tag. Besides the user interface and the driver's settings it holds
+// the tokenizer's per-page state (exclusive mode, the text run created last,
+// the drop-next-leading-break flag), the attribute list of the tag being
+// constructed, the expressions compiled once per run for text runs, entities
+// and attributes, and a 65,536-byte scratch buffer.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "html/qvPattern.h"
+
+class qvHtmlText;
+class qvUserInterface;
+struct qvDriverSettings;
+
+class qvHtmlContext {
+ public:
+  static constexpr std::size_t kScratchSize = 65536;
+
+  // `ui` and `settings` must outlive the context.
+  qvHtmlContext(qvUserInterface& ui, qvDriverSettings& settings);
+  virtual ~qvHtmlContext();
+  qvHtmlContext(const qvHtmlContext&) = delete;
+  qvHtmlContext& operator=(const qvHtmlContext&) = delete;
+
+  qvUserInterface& ui() const { return ui_; }
+  qvDriverSettings& settings() const { return settings_; }
+  // Scratch space for short-lived work, kScratchSize bytes.
+  char* scratch() { return scratch_.data(); }
+
+  // Forgets the per-page tokenizer state; called before each page.
+  void beginPage();
+
+  // ---- Tokenizer state ----
+  // Type code of the tag whose end tag alone is recognised, 0 when off.
+  std::uint8_t exclusiveMode = 0;
+  // The text run created last, until the next tag is constructed.
+  qvHtmlText* lastTextRun = nullptr;
+  // The next text run drops a leading line break.
+  bool dropNextLeadingBreak = false;
+  // Text runs created this run.
+  long textItemCount = 0;
+
+  // ---- Run-wide binding state used by the tag classes ----
+  bool bindingInsideTable = false;
+  bool nestedTables = false;
+  int listDepth = 0;
+  int definitionListDepth = 0;
+
+  // ---- Attribute list of the tag being constructed ----
+  // Fills the list from the text after a tag's name; names are lower-cased,
+  // values lose one pair of surrounding quotes and outer blanks.
+  void parseAttributes(std::string_view text);
+  void clearAttributes() { attributes_.clear(); }
+  bool hasAttribute(std::string_view name) const;
+  bool attributeEquals(std::string_view name, std::string_view value) const;
+  std::optional<std::string> getAttribute(std::string_view name) const;
+  const std::vector<std::pair<std::string, std::string>>& attributes() const { return attributes_; }
+
+  // ---- Expressions compiled once per run ----
+  qvPattern& textRunPattern() { return textRunPattern_; }
+  qvPattern& entityPattern() { return entityPattern_; }
+
+ private:
+  qvUserInterface& ui_;
+  qvDriverSettings& settings_;
+  std::vector<char> scratch_;
+  std::vector<std::pair<std::string, std::string>> attributes_;
+  qvPattern textRunPattern_;
+  qvPattern entityPattern_;
+  qvPattern valuedAttributePattern_;
+  qvPattern bareAttributePattern_;
+};

@@ -1,0 +1,112 @@
+#include "html/qvHtmlParser.h"
+
+#include <cstring>
+#include <string>
+
+#include "html/qvHtmlContext.h"
+#include "html/qvHtmlTag.h"
+#include "html/qvHtmlText.h"
+#include "html/qvPrototypeList.h"
+#include "ui/qvDriverSettings.h"
+#include "ui/qvUserInterface.h"
+
+qvHtmlParser::qvHtmlParser(qvHtmlContext& context, qvPrototypeList& prototypes)
+    : context_(context), prototypes_(prototypes) {}
+
+bool qvHtmlParser::closingBracketAfter(std::string_view page, std::size_t position) {
+  if (nextBracket_ == std::string_view::npos) return false;
+  if (nextBracket_ > position) return true;
+  const void* found = std::memchr(page.data() + position, '>', page.size() - position);
+  nextBracket_ = found == nullptr ? std::string_view::npos
+                                  : static_cast<std::size_t>(static_cast<const char*>(found) - page.data());
+  return nextBracket_ != std::string_view::npos;
+}
+
+bool qvHtmlParser::appendItem(qvHtmlInterface& prototype, std::string_view page, std::size_t position,
+                              qvItemList& items, std::size_t& advance) {
+  std::unique_ptr<qvHtmlInterface> item = prototype.create(previous_, page, position);
+  advance = item->length();
+  if (advance == 0) {
+    context_.ui().statusMessage("zero-length item returned from " + item->describe(), true);
+    zeroLength_ = true;
+    return false;
+  }
+  previous_ = item.get();
+  items.append(std::move(item));
+  return true;
+}
+
+std::size_t qvHtmlParser::parseTag(std::string_view page, std::size_t position, qvItemList& items) {
+  if (!closingBracketAfter(page, position)) return 0;
+  for (const auto& prototype : prototypes_.tags()) {
+    if (prototype->match(previous_, page, position) == 0) continue;
+    std::size_t advance = 0;
+    appendItem(*prototype, page, position, items, advance);
+    return advance;
+  }
+  return 0;
+}
+
+bool qvHtmlParser::parsePage(std::string_view page, qvItemList& items) {
+  previous_ = nullptr;
+  nextBracket_ = 0;
+  zeroLength_ = false;
+  std::size_t position = 0;
+  long commentDepth = 0;
+  const std::size_t length = page.size();
+  while (position < length && !context_.settings().abortCrawl) {
+    if (commentDepth == 0) context_.ui().checkCancel();
+    const char c = page[position];
+    if (c == '<') {
+      if (position + 4 < length && page.compare(position + 1, 3, "!--") == 0 && context_.exclusiveMode == 0) {
+        ++commentDepth;
+        position += 4;
+        continue;
+      }
+      if (commentDepth == 0) {
+        const std::size_t advance = parseTag(page, position, items);
+        if (zeroLength_) return false;
+        if (advance > 0) {
+          position += advance;
+          continue;
+        }
+      }
+    }
+    if (commentDepth > 0) {
+      if (c == '-' && position + 3 < length && page.compare(position + 1, 2, "->") == 0) {
+        --commentDepth;
+        position += 2;
+      }
+      ++position;
+      continue;
+    }
+    qvHtmlInterface* prototype = &prototypes_.textRun();
+    if (c == '&' && prototypes_.entity().match(previous_, page, position) > 0) prototype = &prototypes_.entity();
+    if (prototype == &prototypes_.textRun()) prototype->match(previous_, page, position);
+    std::size_t advance = 0;
+    if (!appendItem(*prototype, page, position, items, advance)) return false;
+    position += advance;
+  }
+  return true;
+}
+
+qvItemRefs qvHtmlParser::bindItems(const qvItemRefs& items) {
+  qvItemRefs bound;
+  bound.reserve(items.size());
+  qvItemCursor walk(items, 0);
+  while (qvHtmlInterface* item = walk.next()) {
+    context_.ui().checkCancel();
+    if (item->asText() != nullptr) {
+      if (!item->isConsumed()) bound.push_back(item);
+      continue;
+    }
+    qvHtmlTag* tag = item->asTag();
+    if (tag == nullptr) {
+      context_.ui().statusMessage("Internal error: unknown item " + item->describe() + " in bindItems", true);
+      return bound;
+    }
+    if (tag->isConsumed()) continue;
+    if (tag->bind(walk)) bound.push_back(tag);
+  }
+  return bound;
+}

@@ -1,0 +1,122 @@
+#include "html/qvHtmlTag.h"
+
+#include <string>
+
+#include "html/qvHtmlContext.h"
+#include "html/qvItemReader.h"
+#include "html/qvItemWriter.h"
+#include "html/qvPattern.h"
+#include "html/qvTextUtil.h"
+
+qvHtmlTag::qvHtmlTag(qvHtmlContext& context) : context_(&context) {}
+
+qvHtmlTag::~qvHtmlTag() = default;
+
+void qvHtmlTag::init(std::string_view namePattern, std::uint8_t typeCode, qvTagFactory factory) {
+  typeCode_ = typeCode;
+  factory_ = factory;
+  const std::string name(namePattern);
+  pattern_ = std::make_unique<qvPattern>("(</?[ \\r\\n\\t]*" + name + "[ \\r\\n\\t]*>)|(</?[ \\r\\n\\t]*" + name +
+                                         "[ \\t\\r\\n]+[^>]*>)");
+}
+
+bool qvHtmlTag::bind(qvItemCursor& /*following*/) { return false; }
+
+void qvHtmlTag::writeRtf(qvRtfWriter& /*out*/, qvItemCursor& /*following*/) {}
+
+std::string qvHtmlTag::normalizeTagText(std::string_view chars) const {
+  std::string out;
+  out.reserve(chars.size());
+  bool inQuotes = false;
+  bool nameStarted = false;
+  for (const char c : chars) {
+    if (c == '\r' || c == '\n') {
+      if (!inQuotes && nameStarted) out += ' ';
+      continue;
+    }
+    if (c == '"') inQuotes = !inQuotes;
+    if (c != '<' && c != '/') nameStarted = true;
+    out += c;
+  }
+  return out;
+}
+
+std::optional<std::string> qvHtmlTag::attributeText(std::string_view normalized) const {
+  const std::size_t skip = (normalized.size() > 1 && normalized[1] == '/') ? 2 : 1;
+  if (normalized.size() < skip) return std::string();
+  std::string_view rest = normalized.substr(skip);
+  if (!rest.empty() && rest.back() == '>') rest.remove_suffix(1);
+  if (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t')) rest = qvTrim(rest);
+  return std::string(rest);
+}
+
+std::string qvHtmlTag::afterName(std::string_view attributeText, std::size_t nameLength) {
+  if (nameLength >= attributeText.size()) return std::string();
+  return std::string(qvTrim(attributeText.substr(nameLength)));
+}
+
+void qvHtmlTag::parseAttributes(std::string_view text) { context_->parseAttributes(text); }
+
+bool qvHtmlTag::hasAttribute(std::string_view name) const { return context_->hasAttribute(name); }
+
+bool qvHtmlTag::attributeEquals(std::string_view name, std::string_view value) const {
+  return context_->attributeEquals(name, value);
+}
+
+std::optional<std::string> qvHtmlTag::getAttribute(std::string_view name) const {
+  return context_->getAttribute(name);
+}
+
+std::size_t qvHtmlTag::matchExpression(std::string_view page, std::size_t position) {
+  pendingLength_ = 0;
+  if (pattern_ == nullptr) return 0;
+  const long n = pattern_->matchAt(page, position);
+  if (n <= 0) return 0;
+  pendingLength_ = static_cast<std::size_t>(n);
+  return pendingLength_;
+}
+
+std::size_t qvHtmlTag::match(const qvHtmlInterface* /*previous*/, std::string_view page, std::size_t position) {
+  if (context_->exclusiveMode != 0 && context_->exclusiveMode != typeCode_) return 0;
+  return matchExpression(page, position);
+}
+
+bool qvHtmlTag::normalizesToEndTag(std::string_view chars) const {
+  const std::string normalized = normalizeTagText(chars);
+  return normalized.size() > 1 && normalized[1] == '/';
+}
+
+std::unique_ptr<qvHtmlInterface> qvHtmlTag::create(const qvHtmlInterface* /*previous*/, std::string_view page,
+                                                   std::size_t position) {
+  std::unique_ptr<qvHtmlTag> tag = factory_(*context_);
+  tag->typeCode_ = typeCode_;
+  tag->constructFrom(page.substr(position, pendingLength_));
+  return tag;
+}
+
+void qvHtmlTag::constructFrom(std::string_view chars) {
+  text_.assign(chars);
+  const std::string normalized = normalizeTagText(chars);
+  endTag_ = normalized.size() > 1 && normalized[1] == '/';
+  context_->lastTextRun = nullptr;
+  context_->dropNextLeadingBreak = false;
+  context_->clearAttributes();
+  const std::optional<std::string> attributes = attributeText(normalized);
+  if (attributes && !attributes->empty()) parseAttributes(*attributes);
+  constructed();
+}
+
+bool qvHtmlTag::save(qvItemWriter& out) const {
+  qvHtmlInterface::save(out);
+  out.writeString(text_);
+  out.writeBool(endTag_);
+  return out.ok();
+}
+
+void qvHtmlTag::restore(qvItemReader& in) {
+  qvHtmlInterface::restore(in);
+  text_ = in.readString();
+  endTag_ = in.readBool();
+}
+
+std::string qvHtmlTag::describe() const { return className() + " ( )"; }

@@ -1,0 +1,228 @@
+#include "html/qvHtmlText.h"
+
+#include <charconv>
+
+#include "html/qvEntityTable.h"
+#include "html/qvHtmlContext.h"
+#include "html/qvItemReader.h"
+#include "html/qvItemWriter.h"
+#include "html/qvPattern.h"
+#include "rtf/qvRtfWriter.h"
+
+namespace {
+
+constexpr char kHex[] = "0123456789abcdef";
+
+void writeEscaped(qvRtfWriter& out, char c) {
+  const auto u = static_cast<unsigned char>(c);
+  if (u >= 128 || c == '{' || c == '}') {
+    const char escaped[4] = {'\\', '\'', kHex[u >> 4], kHex[u & 15]};
+    out.write(std::string_view(escaped, 4));
+  } else if (c == '\\') {
+    out.write("\\\\");
+  } else {
+    out.write(c);
+  }
+}
+
+bool separatorsPending(const qvRtfWriter& out) {
+  return out.pendingParagraph || out.delimiterOwed || out.pendingSpace ||
+         (out.pendingLineBreaks > 0 && !out.noBlankLine);
+}
+
+// Where a saved text item's characters live.
+enum SourceKind : std::uint8_t { kPageSlice = 0, kEntityCharacter = 1 };
+
+}  // namespace
+
+// ---------------------------------------------------------------- qvHtmlText
+
+qvHtmlText::qvHtmlText(const char* base, std::size_t offset, std::size_t count)
+    : base_(base), offset_(offset), count_(count) {}
+
+std::string qvHtmlText::describe() const {
+  if (count_ == 0) return "htmlText( )";
+  return "htmlText( " + std::string(chars()) + " )";
+}
+
+std::string_view qvHtmlText::trimmed() const {
+  std::string_view text = chars();
+  if (trim_ == kTrimLeadingBreak) {
+    if (!text.empty() && text.front() == '\r') text.remove_prefix(1);
+    if (!text.empty() && text.front() == '\n') text.remove_prefix(1);
+  } else if (trim_ == kTrimTrailingBreak) {
+    if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
+    if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+  }
+  return text;
+}
+
+void qvHtmlText::writeText(qvRtfWriter& out) const {
+  out.flush();
+  const std::string_view text = trimmed();
+  if (isPreformatted()) {
+    writePreformatted(out, text);
+  } else {
+    writeFlowing(out, text);
+  }
+  out.flush();
+}
+
+void qvHtmlText::writePreformatted(qvRtfWriter& out, std::string_view text) const {
+  bool first = true;
+  for (const char c : text) {
+    if (out.overCellLimit()) return;
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '\r' || (u < 32 && c != '\n')) continue;
+    if (out.buffered() >= qvRtfWriter::kFlushSize) out.flush();
+    if (first) {
+      writeAttributeChanges(out);
+      if (c == '\n' && out.pendingLineBreaks > 0) --out.pendingLineBreaks;
+      out.writeSeparators(*this);
+      first = false;
+    }
+    if (c != '\n') {
+      out.afterParagraph = false;
+      out.afterLine = false;
+      out.suppressNextBreak = false;
+      writeEscaped(out, c);
+      continue;
+    }
+    if (out.suppressNextBreak) continue;
+    if (out.overParagraphLimit()) {
+      out.write("\\par\r\n");
+      out.flush();
+      out.charsSinceParagraph = 0;
+      out.afterParagraph = true;
+    } else {
+      out.write("\\line\r\n");
+      out.afterLine = true;
+    }
+  }
+}
+
+void qvHtmlText::writeFlowing(qvRtfWriter& out, std::string_view text) const {
+  bool first = true;
+  for (const char c : text) {
+    if (out.overCellLimit()) return;
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+      if (!out.afterParagraph && !out.afterLine) out.pendingSpace = true;
+      continue;
+    }
+    if (static_cast<unsigned char>(c) < 32) continue;
+    if (first) {
+      writeAttributeChanges(out);
+      first = false;
+    }
+    if (separatorsPending(out)) out.writeSeparators(*this);
+    out.afterParagraph = false;
+    out.afterLine = false;
+    if (out.buffered() >= qvRtfWriter::kFlushSize) out.flush();
+    writeEscaped(out, c);
+  }
+}
+
+bool qvHtmlText::save(qvItemWriter& out) const {
+  qvHtmlInterface::save(out);
+  out.writeU8(trim_);
+  if (isEntity()) {
+    out.writeU8(kEntityCharacter);
+    out.writeU8(static_cast<std::uint8_t>(count_ == 0 ? 0 : chars()[0]));
+    return out.ok();
+  }
+  out.writeU8(kPageSlice);
+  out.writeI32(static_cast<std::int32_t>(offset_));
+  out.writeI32(static_cast<std::int32_t>(count_));
+  return out.ok();
+}
+
+std::unique_ptr<qvHtmlText> qvHtmlText::restoreText(qvItemReader& in, std::string_view page) {
+  qvTextAttributes attributes;
+  attributes.setHeading(in.readU8());
+  attributes.setAlignment(in.readU8());
+  attributes.setIndent(in.readU8());
+  attributes.setFontSize(in.readU8());
+  attributes.setStyleWord(in.readU16());
+  const std::uint8_t trim = in.readU8();
+  const std::uint8_t kind = in.readU8();
+  std::unique_ptr<qvHtmlText> text;
+  if (kind == kEntityCharacter) {
+    text = std::make_unique<qvHtmlEscape>(in.readU8());
+  } else if (kind == kPageSlice) {
+    const std::int32_t offset = in.readI32();
+    const std::int32_t count = in.readI32();
+    if (offset < 0 || count < 0 || static_cast<std::size_t>(offset) > page.size() ||
+        static_cast<std::size_t>(count) > page.size() - static_cast<std::size_t>(offset)) {
+      throw qvItemReadError("text run " + std::to_string(offset) + "+" + std::to_string(count) +
+                            " lies outside the page text of " + std::to_string(page.size()) + " characters");
+    }
+    text = std::make_unique<qvHtmlTextString>(page.data(), static_cast<std::size_t>(offset),
+                                              static_cast<std::size_t>(count));
+  } else {
+    throw qvItemReadError("unknown text kind " + std::to_string(kind));
+  }
+  text->copyFrom(attributes);
+  text->setTrimKind(trim);
+  return text;
+}
+
+// ---------------------------------------------------------- qvHtmlTextString
+
+qvHtmlTextString::qvHtmlTextString(qvHtmlContext& context) : qvHtmlText("", 0, 0), context_(&context) {}
+
+qvHtmlTextString::qvHtmlTextString(const char* page, std::size_t offset, std::size_t count)
+    : qvHtmlText(page, offset, count) {}
+
+std::size_t qvHtmlTextString::match(const qvHtmlInterface* /*previous*/, std::string_view page,
+                                    std::size_t position) {
+  const long n = context_->textRunPattern().matchAt(page, position);
+  pendingLength_ = n > 0 ? static_cast<std::size_t>(n) : 0;
+  return pendingLength_;
+}
+
+std::unique_ptr<qvHtmlInterface> qvHtmlTextString::create(const qvHtmlInterface* /*previous*/,
+                                                          std::string_view page, std::size_t position) {
+  auto run = std::make_unique<qvHtmlTextString>(page.data(), position, pendingLength_);
+  if (context_->dropNextLeadingBreak) {
+    run->setTrimKind(kTrimLeadingBreak);
+    context_->dropNextLeadingBreak = false;
+  }
+  ++context_->textItemCount;
+  context_->lastTextRun = run.get();
+  return run;
+}
+
+// -------------------------------------------------------------- qvHtmlEscape
+
+qvHtmlEscape::qvHtmlEscape(qvHtmlContext& context) : qvHtmlText("", 0, 0), context_(&context) {}
+
+qvHtmlEscape::qvHtmlEscape(std::uint8_t code) : qvHtmlText(qvEntityTable::instance().character(code), 0, 1) {}
+
+std::size_t qvHtmlEscape::match(const qvHtmlInterface* /*previous*/, std::string_view page, std::size_t position) {
+  if (context_->exclusiveMode != 0) return 0;
+  qvPattern& pattern = context_->entityPattern();
+  const long n = pattern.matchAt(page, position);
+  if (n <= 0) return 0;
+  std::string_view name = page.substr(position + 1, static_cast<std::size_t>(n) - 1);
+  if (!name.empty() && name.back() == ';') name.remove_suffix(1);
+  int code = 0;
+  if (!name.empty() && name.front() == '#') {
+    const char* end = name.data() + name.size();
+    const auto [last, error] = std::from_chars(name.data() + 1, end, code);
+    if (error != std::errc() || last != end || code < 0 || code > 255) return 0;
+  } else {
+    const std::optional<int> found = qvEntityTable::instance().lookup(name);
+    if (!found || *found > 255) return 0;
+    code = *found;
+  }
+  pendingCode_ = static_cast<std::uint8_t>(code);
+  pendingLength_ = static_cast<std::size_t>(n);
+  return pendingLength_;
+}
+
+std::unique_ptr<qvHtmlInterface> qvHtmlEscape::create(const qvHtmlInterface* /*previous*/,
+                                                      std::string_view /*page*/, std::size_t /*position*/) {
+  auto escape = std::make_unique<qvHtmlEscape>(pendingCode_);
+  escape->sourceLength_ = pendingLength_;
+  return escape;
+}

@@ -1,0 +1,28 @@
+#pragma once
+// Writes the fields of saved items: big-endian numbers and byte strings, in
+// the form qvItemReader reads back.
+
+#include <cstdint>
+#include <string_view>
+
+#include "rtf/qvByteSink.h"
+
+class qvItemWriter {
+ public:
+  explicit qvItemWriter(qvByteSink& sink) : sink_(sink) {}
+
+  void writeU8(std::uint8_t value);
+  void writeBool(bool value) { writeU8(value ? 1 : 0); }
+  void writeI16(std::int16_t value);
+  void writeU16(std::uint16_t value);
+  void writeI32(std::int32_t value);
+  // Raw bytes, no length.
+  void writeBytes(std::string_view bytes);
+  // A 32-bit length followed by the bytes.
+  void writeString(std::string_view text);
+  // False once the sink lost a write.
+  bool ok() const { return !sink_.failed(); }
+
+ private:
+  qvByteSink& sink_;
+};

@@ -1,0 +1,48 @@
+#include "html/qvTagDiv.h"
+
+#include "html/qvItemReader.h"
+#include "html/qvItemWriter.h"
+#include "html/qvTagValues.h"
+#include "rtf/qvRtfWriter.h"
+
+void qvTagDiv::constructed() { alignment_ = qvTagValues::parseAlignment(getAttribute("align").value_or("")); }
+
+bool qvTagDiv::bind(qvItemCursor& following) {
+  if (isConsumed() || isEndTag()) return false;
+  if (alignment_ == qvTagValues::kAlignNone) return true;
+  setAlignment(alignment_);
+  qvHtmlInterface* next = forEachFollowing(
+      following,
+      [](qvHtmlInterface& item) {
+        const qvHtmlTag* tag = item.asTag();
+        return tag != nullptr && !item.isConsumed() && tag->typeCode() == kCode;
+      },
+      [this](qvHtmlInterface& item) { item.setAlignment(alignment_); });
+  if (next != nullptr && next->asTag()->isEndTag()) next->markConsumed();
+  return true;
+}
+
+void qvTagDiv::writeRtf(qvRtfWriter& out, qvItemCursor& /*following*/) {
+  if (isEndTag()) return;
+  const bool blankLines = out.noBlankLine;
+  out.noBlankLine = true;
+  const bool tookBreak = out.pendingLineBreaks > 0;
+  if (tookBreak) --out.pendingLineBreaks;
+  writeAttributeChanges(out);
+  out.writeSeparators(*this);
+  out.noBlankLine = blankLines;
+  if ((out.afterParagraph || out.afterLine) && !tookBreak) return;
+  out.addLineBreaks(1);
+  out.writeSeparators(*this);
+}
+
+bool qvTagDiv::save(qvItemWriter& out) const {
+  qvHtmlTag::save(out);
+  out.writeU8(alignment_);
+  return out.ok();
+}
+
+void qvTagDiv::restore(qvItemReader& in) {
+  qvHtmlTag::restore(in);
+  alignment_ = in.readU8();
+}

@@ -1,0 +1,54 @@
+#include "html/qvTagP.h"
+
+#include "html/qvItemReader.h"
+#include "html/qvItemWriter.h"
+#include "html/qvTagValues.h"
+#include "rtf/qvRtfWriter.h"
+
+void qvTagP::constructed() { alignment_ = qvTagValues::parseAlignment(getAttribute("align").value_or("")); }
+
+bool qvTagP::bind(qvItemCursor& following) {
+  if (isConsumed()) return false;
+  if (isEndTag() || alignment_ == qvTagValues::kAlignNone) return true;
+  setAlignment(alignment_);
+  forEachFollowing(
+      following,
+      [](qvHtmlInterface& item) {
+        const qvHtmlTag* tag = item.asTag();
+        return tag != nullptr && tag->typeCode() == kCode;
+      },
+      [this](qvHtmlInterface& item) { item.setAlignment(alignment_); });
+  return true;
+}
+
+void qvTagP::writeRtf(qvRtfWriter& out, qvItemCursor& /*following*/) {
+  if (!isPreformatted()) {
+    if (out.afterParagraph || out.pendingParagraph) return;
+    out.delimiterOwed = false;
+    out.pendingSpace = false;
+    out.requestParagraph();
+    return;
+  }
+  if (!out.suppressNextBreak) out.write("\\line");
+  out.writeParagraphBreak();
+  // \pard dropped the paragraph formatting (the preformatted \keep among
+  // it), so the record is written out in full, not only made current.
+  writeFullAttributes(out);
+  out.write("\r\n");
+  out.flush();
+  out.charsSinceParagraph = 0;
+  out.afterParagraph = true;
+  out.afterLine = false;
+  if (out.pendingLineBreaks > 0) --out.pendingLineBreaks;
+}
+
+bool qvTagP::save(qvItemWriter& out) const {
+  qvHtmlTag::save(out);
+  out.writeU8(alignment_);
+  return out.ok();
+}
+
+void qvTagP::restore(qvItemReader& in) {
+  qvHtmlTag::restore(in);
+  alignment_ = in.readU8();
+}

@@ -1,0 +1,112 @@
+#include "rtf/qvRtfWriter.h"
+
+#include <algorithm>
+#include <utility>
+
+qvRtfWriter::qvRtfWriter(qvByteSink* sink) : sink_(sink) { buffer_.reserve(kFlushSize * 2); }
+
+void qvRtfWriter::setSink(qvByteSink* sink) {
+  flush();
+  sink_ = sink;
+}
+
+void qvRtfWriter::write(std::string_view bytes) { buffer_.append(bytes); }
+
+void qvRtfWriter::write(char c) { buffer_.push_back(c); }
+
+void qvRtfWriter::flush() {
+  if (buffer_.empty()) return;
+  if (sink_ != nullptr) {
+    sink_->writeBytes(buffer_);
+  } else {
+    memory_.append(buffer_);
+  }
+  const auto n = static_cast<long>(buffer_.size());
+  charsSinceParagraph += n;
+  charsInCell += n;
+  buffer_.clear();
+}
+
+const std::string& qvRtfWriter::output() {
+  flush();
+  return memory_;
+}
+
+std::string qvRtfWriter::takeOutput() {
+  flush();
+  return std::exchange(memory_, {});
+}
+
+void qvRtfWriter::resetForTopic() {
+  flush();
+  pendingParagraph = false;
+  pendingLineBreaks = 0;
+  afterParagraph = true;
+  afterLine = true;
+  pendingSpace = false;
+  delimiterOwed = false;
+  suppressNextBreak = true;
+  noBlankLine = false;
+  inHotspot = false;
+  charsSinceParagraph = 0;
+  charsInCell = 0;
+  cellLimitActive = false;
+  current_.resetAttributes();
+}
+
+void qvRtfWriter::requestLineBreaks(int n, bool lessAfterBreak) {
+  if (lessAfterBreak && (afterParagraph || afterLine)) --n;
+  pendingLineBreaks = std::max(pendingLineBreaks, n);
+}
+
+void qvRtfWriter::requestAtLeastLineBreaks(int n) { pendingLineBreaks = std::max(pendingLineBreaks, n); }
+
+void qvRtfWriter::writeParagraphBreak() { write(inHotspot ? "\\par" : "\\par\\pard"); }
+
+void qvRtfWriter::writeSeparators(const qvTextAttributes& item) {
+  if (pendingParagraph) {
+    writePendingParagraph(item);
+  } else if (pendingLineBreaks > 0 && !noBlankLine) {
+    writePendingLineBreaks(item);
+  }
+  if (delimiterOwed) write(' ');
+  if (pendingSpace && !afterParagraph && !afterLine) write(' ');
+  delimiterOwed = false;
+  pendingSpace = false;
+}
+
+void qvRtfWriter::writePendingParagraph(const qvTextAttributes& item) {
+  if (!afterParagraph) {
+    writeParagraphBreak();
+    // A break that was asked for is what this paragraph already gives; the
+    // count never goes below zero.
+    if (pendingLineBreaks > 0) --pendingLineBreaks;
+    if (!afterLine && !noBlankLine) {
+      write("\\line");
+      if (pendingLineBreaks > 0) --pendingLineBreaks;
+    }
+    item.writeFullAttributes(*this);
+    write("\r\n");
+    afterParagraph = true;
+    flush();
+    charsSinceParagraph = 0;
+  }
+  pendingParagraph = false;
+  afterLine = false;
+  pendingSpace = false;
+  delimiterOwed = false;
+}
+
+void qvRtfWriter::writePendingLineBreaks(const qvTextAttributes& item) {
+  item.writeAttributeChanges(*this);
+  const bool paragraph = overParagraphLimit();
+  write(paragraph ? "\\par" : "\\line");
+  for (int i = 1; i < pendingLineBreaks; ++i) write("\\line");
+  write("\r\n");
+  afterLine = true;
+  if (paragraph) {
+    flush();
+    charsSinceParagraph = 0;
+  }
+  pendingLineBreaks = 0;
+}
