@@ -3,7 +3,8 @@
 #include "html/qvTextUtil.h"
 
 qvHtmlContext::qvHtmlContext(qvUserInterface& ui, qvDriverSettings& settings)
-    : ui_(ui),
+    : qvURLTable(settings),
+      ui_(ui),
       settings_(settings),
       scratch_(kScratchSize),
       textRunPattern_("([\\r\\n]|.)[^<>&]*"),

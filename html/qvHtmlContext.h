@@ -4,7 +4,8 @@
 // the tokenizer's per-page state (exclusive mode, the text run created last,
 // the drop-next-leading-break flag), the attribute list of the tag being
 // constructed, the expressions compiled once per run for text runs, entities
-// and attributes, and a 65,536-byte scratch buffer.
+// and attributes, and a 65,536-byte scratch buffer. It is the run's URL
+// table as well (page being converted, base URL, topic colours).
 
 #include <cstddef>
 #include <cstdint>
@@ -16,18 +17,19 @@
 #include <vector>
 
 #include "html/qvPattern.h"
+#include "url/qvURLTable.h"
 
 class qvHtmlText;
 class qvUserInterface;
 struct qvDriverSettings;
 
-class qvHtmlContext {
+class qvHtmlContext : public qvURLTable {
  public:
   static constexpr std::size_t kScratchSize = 65536;
 
   // `ui` and `settings` must outlive the context.
   qvHtmlContext(qvUserInterface& ui, qvDriverSettings& settings);
-  virtual ~qvHtmlContext();
+  ~qvHtmlContext() override;
   qvHtmlContext(const qvHtmlContext&) = delete;
   qvHtmlContext& operator=(const qvHtmlContext&) = delete;
 
