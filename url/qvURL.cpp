@@ -57,7 +57,7 @@ bool isValidHost(std::string_view host) {
 // -1 for an empty port text, -2 for one that is not a port number.
 int parsePort(std::string_view text) {
   if (text.empty()) return -1;
-  if (text.size() > 5) return -2;
+  if (text.size() > 5 || !std::all_of(text.begin(), text.end(), isAsciiDigit)) return -2;
   int value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (error != std::errc() || end != text.data() + text.size() || value > 65535) return -2;

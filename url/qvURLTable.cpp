@@ -202,6 +202,13 @@ std::string qvURLTable::urlForFile(std::string_view file) {
 }
 
 std::string qvURLTable::fileForURL(std::string_view text) {
+  // "file:name" names a file relative to the current directory; its
+  // canonical form "file://name" would read the name as a host.
+  const std::optional<qvURL> parsed = qvURL::parse(text);
+  if (parsed && parsed->protocol() == "file" && !parsed->hasAuthority() &&
+      !parsed->file().starts_with("/")) {
+    return localPath(percentDecoded(normalisePath(parsed->file())));
+  }
   std::string t = canonicalURL(trimmed(text));
   if (startsWithNoCase(t, "file:")) t.erase(0, 5);
   const std::size_t slashes = std::min(t.find_first_not_of('/'), t.size());
@@ -216,7 +223,11 @@ std::string qvURLTable::fileForURL(std::string_view text) {
   }
   std::string path = percentDecoded(rest);
   if (rooted && !path.starts_with("/")) path.insert(0, "/");
-  path = absolutePath(path);
+  return localPath(path);
+}
+
+std::string qvURLTable::localPath(std::string_view file) {
+  std::string path = absolutePath(file);
   if (!isDirectory(path)) return path;
   if (!path.ends_with("/")) path += '/';
   return exists(path + "index.html") ? path + "index.html" : path + "index.htm";

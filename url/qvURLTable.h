@@ -190,6 +190,8 @@ class qvURLTable {
 
   qvURLStatus* findKey(std::string_view key) const;
   static std::optional<qvURL> makeFileURL(qvURLStatus& status);
+  // `file` made absolute; a directory gives its index file.
+  static std::string localPath(std::string_view file);
   // resolveLink's steps for a value that is neither CGI nor a fragment.
   qvLinkResolution& followLink(qvURLStatus& page, std::string value,
                                qvLinkResolution& link);
