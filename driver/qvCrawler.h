@@ -1,0 +1,135 @@
+#pragma once
+// The first pass of a run. Takes the pending URL statuses one at a time,
+// lowest id first; gives each up at the first gate that refuses it (user
+// skip, depth, ftp, parse and range, makeURL, offline, robots); reads a local
+// file from disk (an http URL through the remote fetcher); decides from the
+// content type what it is; parses an HTML page into items and saves them to
+// the page's intermediate file, keeps or saves a plain text, hands a picture
+// to the image converter; and records the outcome on the status. Parsing a
+// page adds its link targets to the table, so the table grows as the crawl
+// goes. Memory holds one page's bytes and items at a time.
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "url/qvURL.h"
+
+class qvHtmlContext;
+class qvHtmlParser;
+class qvItemList;
+class qvItemWriter;
+class qvMimeTypes;
+class qvURLStatus;
+class qvURLTable;
+class qvUserInterface;
+struct qvDriverSettings;
+struct qvRunCounters;
+
+// What a fetch of a remote URL gives the crawl: the reported content type
+// (none when the server gave none), the expected length, and the file that
+// holds the body.
+struct qvFetchedPage {
+  std::optional<std::string> contentType;
+  long expectedLength = -1;
+  std::string bodyFile;
+};
+
+// The HTTP side of the crawl. Without one, remote URLs end as broken links.
+class qvRemoteFetcher {
+ public:
+  virtual ~qvRemoteFetcher() = default;
+  // Fetches `url` for `status` (following redirects), reporting on the
+  // status line. False when the URL was given up; the fetcher has then set
+  // the outcome flag and failure text.
+  virtual bool fetch(qvURLStatus& status, const qvURL& url, qvFetchedPage& page) = 0;
+  // Whether the cache holds `url` (offline mode reads only what it holds).
+  virtual bool isCached(const std::string& url) = 0;
+  // The client's count of bytes received this run.
+  virtual long bytesReceived() = 0;
+};
+
+// Turns an image URL into an image reference for its topic; none when the
+// picture cannot be had.
+using qvImageLoader = std::function<std::optional<std::string>(qvURLStatus& status, const qvURL& url)>;
+// Whether robots may fetch `url` (the run's robots object).
+using qvRobotsCheck = std::function<bool(const qvURL& url)>;
+
+class qvCrawler {
+ public:
+  // Size of the blocks a page is read in.
+  static constexpr std::size_t kBlockSize = 65536;
+
+  // Every reference must outlive the crawler. `rtfDirectory` receives the
+  // intermediate files "documentID" + n + ".tmp".
+  qvCrawler(qvHtmlContext& context, qvHtmlParser& parser, qvItemList& items,
+            const qvMimeTypes& mimeTypes, qvRunCounters& counters, std::string rtfDirectory);
+
+  // Remote URLs, robots and pictures; each may be left unset.
+  void setRemoteFetcher(qvRemoteFetcher* fetcher) { fetcher_ = fetcher; }
+  void setRobotsCheck(qvRobotsCheck check) { robots_ = std::move(check); }
+  void setImageLoader(qvImageLoader loader) { images_ = std::move(loader); }
+
+  // Runs rounds while something is pending and neither maxURLs, the enough
+  // button nor an abort stops it. A cancel ends it with qvCancelException.
+  void crawl();
+
+  // What a page read as `reported` (a server's type, none for a local file)
+  // with `guess` from its name is taken to be. `suspectedHtml` asks for the
+  // "content/unknown" warning.
+  struct TypeDecision {
+    std::optional<std::string> type;
+    bool suspectedHtml = false;
+  };
+  static TypeDecision decideType(const std::optional<std::string>& reported, const std::optional<std::string>& guess);
+
+  // A text that claims to be plain but has more than one byte above 127 in
+  // twenty (plus one) is taken for binary.
+  static bool looksBinary(std::string_view text);
+
+  // The intermediate file of a status.
+  std::string intermediateFile(const qvURLStatus& status) const;
+
+ private:
+  bool keepGoing();
+  void round();
+  void runRound(qvURLStatus& status);
+  // The gates before anything is read; false when the status was given up.
+  bool passGates(qvURLStatus& status, std::optional<qvURL>& parsed);
+  bool passRobots(qvURLStatus& status, const qvURL& parsed);
+  // Local file checks; false when given up, else fills `page`.
+  bool openLocal(qvURLStatus& status, qvFetchedPage& page);
+  void handleContent(qvURLStatus& status, const qvURL& parsed, qvFetchedPage& page);
+  void readHtml(qvURLStatus& status, const qvFetchedPage& page);
+  void readPlainText(qvURLStatus& status, const qvFetchedPage& page);
+  void readImage(qvURLStatus& status, const qvURL& parsed);
+  // Reads the page's input in blocks, polling and showing progress.
+  std::string readInput(const qvFetchedPage& page);
+  // Writes N, the text and (for HTML) the item records; false on failure.
+  bool savePage(qvURLStatus& status, std::string_view text, bool withItems);
+  // The records of the page's items; false when an item cannot be saved.
+  bool saveItems(qvItemWriter& out);
+  void beginReading(const std::string& what, long expected);
+  void skip();
+  void converted(qvURLStatus& status);
+  bool isStart(const qvURLStatus& status) const;
+
+  qvHtmlContext& context_;
+  qvURLTable& table_;
+  qvHtmlParser& parser_;
+  qvItemList& items_;
+  const qvMimeTypes& mimeTypes_;
+  qvRunCounters& counters_;
+  qvUserInterface& ui_;
+  qvDriverSettings& settings_;
+  std::string rtfDirectory_;
+  qvRemoteFetcher* fetcher_ = nullptr;
+  qvRobotsCheck robots_;
+  qvImageLoader images_;
+  std::vector<char> readBuffer_;
+  // The characters of the page being parsed: its text runs refer to them
+  // until the page's items are saved and dropped.
+  std::string pageChars_;
+};

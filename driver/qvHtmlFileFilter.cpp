@@ -1,0 +1,19 @@
+#include "driver/qvHtmlFileFilter.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+#include <system_error>
+
+bool qvHtmlFileFilter::isHtmlName(std::string_view name) {
+  std::string lower(name);
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return lower.ends_with(".htm") || lower.ends_with(".html") || lower.ends_with(".shtml");
+}
+
+bool qvHtmlFileFilter::accept(const std::filesystem::directory_entry& entry) const {
+  std::error_code ec;
+  if (entry.is_directory(ec)) return true;
+  return isHtmlName(entry.path().filename().string());
+}

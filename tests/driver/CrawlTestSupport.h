@@ -1,0 +1,104 @@
+#pragma once
+// What the crawl, final-pass and project tests share: a user interface that
+// records everything it is told, and a temporary directory tree.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "ui/qvRuntimeException.h"
+#include "ui/qvUserInterface.h"
+
+namespace crawltest {
+
+// Records messages, errors and finished status lines, in order; can be told
+// to cancel, to freeze links, or to report a user-interface value.
+class RecordingUi : public qvUserInterface {
+ public:
+  using qvUserInterface::checkCancel;
+  using qvUserInterface::showError;
+  using qvUserInterface::statusMessage;
+  void showError(const std::string& text, bool) override { errors.push_back(text); }
+  void statusMessage(const std::string& text, bool) override { messages.push_back(text); }
+  void beginStatusLine(const std::string& text) override { line = text; }
+  void appendStatusLine(const std::string& text, bool append) override { line = append ? line + text : text; }
+  void endStatusLine(const std::string& text, bool append, bool log) override {
+    line = append ? line + text : text;
+    if (log) lines.push_back(line);
+  }
+  bool checkCancel() override {
+    if (++checks >= cancelAfter) throw qvCancelException();
+    return false;
+  }
+  int getValue(int index) override { return index == 20 ? offline : index == 16 ? browseButtons : 0; }
+  bool runHcRtf(const char* commandLine, const char* directory) override {
+    command = commandLine ? commandLine : "";
+    hadDirectory = directory != nullptr;
+    return compilerStarts;
+  }
+  void setInfo(const char*, const char*, const char*, const char* currentFile) override {
+    if (currentFile != nullptr && *currentFile != '\0') files.push_back(currentFile);
+  }
+
+  // True when some logged status line equals `text`.
+  bool logged(const std::string& text) const {
+    for (const auto& l : lines) {
+      if (l == text) return true;
+    }
+    return false;
+  }
+  bool errored(const std::string& text) const {
+    for (const auto& e : errors) {
+      if (e == text) return true;
+    }
+    return false;
+  }
+
+  long checks = 0;
+  long cancelAfter = 1L << 40;
+  int offline = 0;
+  int browseButtons = 0;
+  bool compilerStarts = true;
+  bool hadDirectory = true;
+  std::string command, line;
+  std::vector<std::string> errors, messages, lines, files;
+};
+
+class TempDir {
+ public:
+  TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "corvane-test-XXXXXX").string();
+    const char* made = ::mkdtemp(pattern.data());
+    EXPECT_NE(made, nullptr);
+    path_ = std::filesystem::canonical(pattern);
+  }
+  ~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  // Writes `bytes` to `relative` (directories made as needed); returns the path.
+  std::string write(const std::string& relative, const std::string& bytes) const {
+    const auto full = path_ / relative;
+    std::filesystem::create_directories(full.parent_path());
+    std::ofstream out(full, std::ios::binary);
+    out << bytes;
+    return full.string();
+  }
+
+ private:
+  std::filesystem::path path_;
+};
+
+inline std::string slurp(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+}  // namespace crawltest
