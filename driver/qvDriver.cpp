@@ -1,0 +1,366 @@
+#include "driver/qvDriver.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <iostream>
+
+#include "driver/qvLocalScanner.h"
+#include "html/qvHtmlContext.h"
+#include "platform/qvProcessExit.h"
+#include "platform/qvRegistry.h"
+#include "ui/qvGuiUserInterface.h"
+#include "ui/qvPlainUserInterface.h"
+#include "ui/qvRuntimeException.h"
+#include "ui/qvStartOptions.h"
+#include "ui/qvUserInterface.h"
+
+namespace {
+
+constexpr size_t kReadBufferSize = 65536;
+const char* const kSettingsKey = "Software\\Lorimund\\Corvane\\v1.1\\Settings";
+
+std::string currentDirectory() {
+  std::error_code ec;
+  std::string dir = std::filesystem::current_path(ec).string();
+  return ec ? std::string(".") : dir;
+}
+
+bool haveDisplay() {
+  const char* x = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  return (x && *x) || (wayland && *wayland);
+}
+
+}  // namespace
+
+qvDriver::qvDriver(std::vector<std::string> args)
+    : args_(std::move(args)), startDirectory_(currentDirectory()), debugLog_(settings_) {}
+
+qvDriver::~qvDriver() = default;
+
+int qvDriver::run() {
+  // 1. The read buffer; -fulldebug as the first argument covers all of start-up.
+  readBuffer_.resize(kReadBufferSize);
+  if (qvCommandLine::firstArgumentIsFullDebug(args_)) settings_.fullDebug = true;
+  debugLog_.checkpoint(0);
+  debugLog_.checkpoint(5);
+  // 2. Native support: the cache builds its own tables when it starts.
+  debugLog_.checkpoint(10);
+  // 3. The working directory.
+  readWorkingDirectory();
+  debugLog_.checkpoint(20);
+  // 4. and 5. The MIME table, prototypes, item list and image library are
+  // created by the passes that use them.
+  debugLog_.checkpoint(30);
+  debugLog_.checkpoint(40);
+  // 6. The user interface and the conversion context.
+  createUserInterface();
+  debugLog_.checkpoint(120);
+  // 8. Housekeeping threads.
+  startThreads();
+  debugLog_.checkpoint(140);
+  // 9. Options and start points.
+  processArguments();
+  // 10.
+  ui_->statusMessage("Corvane version " + settings_.version);
+  debugLog_.checkpoint(200);
+  // 11. to 13. The image library and the network layer start with their passes.
+  debugLog_.checkpoint(210);
+  debugLog_.checkpoint(230);
+  debugLog_.checkpoint(240);
+  // 14.
+  createWorkDirectories();
+  debugLog_.checkpoint(250);
+  // 15. The run loop.
+  if (kind_ == qvUserInterfaceFactory::Kind::Plain) prepareBatchRun();
+  debugLog_.checkpoint(320);
+  for (;;) {
+    debugLog_.checkpoint(330);
+    oneRun();
+    debugLog_.checkpoint(360);
+    if (commandLine_.batch) return batchResult();
+  }
+}
+
+void qvDriver::readWorkingDirectory() {
+  qvRegistry registry(qvRegistry::defaultPath());
+  std::optional<std::string> path = registry.readString(kSettingsKey, "Path");
+  std::string warning = registry.takeWarning();
+  if (!warning.empty()) std::cerr << warning << std::endl;
+  if (!path || path->empty()) return;
+  if (::chdir(path->c_str()) != 0) {
+    std::cerr << "cannot change to the working directory " << *path << ": " << std::strerror(errno) << std::endl;
+  }
+}
+
+void qvDriver::createUserInterface() {
+  // The choice of interface is made before the options are read in full, as
+  // the interface must exist to report on them.
+  qvDriverSettings scratch;
+  qvCommandLine preview;
+  try {
+    preview.parse(args_, scratch);
+  } catch (const qvCommandLineError&) {
+    // Reported when the arguments are read in earnest.
+  }
+  if (preview.help) {
+    std::cout << qvCommandLine::usage();
+    qvEndProcess(0);
+  }
+  if (!preview.batch && !haveDisplay()) {
+    std::cerr << "No display found (neither DISPLAY nor WAYLAND_DISPLAY is set): running in batch mode."
+              << std::endl;
+    preview.batch = true;
+  }
+  if (preview.batch && preview.startPoints.empty()) {
+    std::cerr << qvCommandLine::usage();
+    qvEndProcess(kStartFailed);
+  }
+  commandLine_.batch = preview.batch;
+  kind_ = preview.batch ? qvUserInterfaceFactory::Kind::Plain : qvUserInterfaceFactory::Kind::Gui;
+  debugLog_.checkpoint(90);
+  ui_ = qvUserInterfaceFactory::create(kind_, settings_);
+  context_ = std::make_unique<qvHtmlContext>(*ui_, settings_);
+  if (!ui_->load()) {
+    std::string text = "failed to initialise user interface (" + ui_->getErrorText() + ")";
+    if (kind_ == qvUserInterfaceFactory::Kind::Gui) {
+      ui_->errorBox(text);
+    } else {
+      std::cout << text << std::endl;
+    }
+    qvEndProcess(kStartFailed);
+  }
+  debugLog_.checkpoint(100);
+  ui_->init();
+  debugLog_.checkpoint(110);
+}
+
+void qvDriver::startThreads() {
+  auto* logging = dynamic_cast<qvLoggingUserInterface*>(ui_.get());
+  qvExitThread::Actions actions;
+  actions.closeLog = [logging] {
+    if (logging) logging->closeLog();
+  };
+  actions.cleanWorkingFiles = [this] { cleanWorkingFiles(); };
+  exitThread_ = std::make_unique<qvExitThread>(*ui_, std::move(actions));
+  garbageThread_ = std::make_unique<qvGarbageThread>(settings_);
+  // The debug switch may only be seen with the arguments, so the memory
+  // trace starts there too (see processArguments).
+  if (settings_.debug) memDebugThread_ = std::make_unique<qvMemDebugThread>();
+}
+
+void qvDriver::processArguments() {
+  debugLog_.checkpoint(150);
+  bool batch = commandLine_.batch;
+  try {
+    commandLine_.parse(args_, settings_, [this] { debugLog_.checkpoint(180); });
+  } catch (const qvCommandLineError& e) {
+    std::cout << e.what() << std::endl;
+    qvEndProcess(kStartFailed);
+  }
+  commandLine_.batch = batch;
+  debugLog_.checkpoint(160);
+  if (settings_.debug && !memDebugThread_) memDebugThread_ = std::make_unique<qvMemDebugThread>();
+  if (commandLine_.colours) setColours(commandLine_.colours->mainColour, commandLine_.colours->nonScrollColour);
+  debugLog_.checkpoint(170);
+  for (const std::string& start : commandLine_.startPoints) addCommandLineStart(start);
+  debugLog_.checkpoint(190);
+}
+
+std::string qvDriver::resolveAgainstStartDirectory(const std::string& path) const {
+  if (path.empty() || path[0] == '/') return path;
+  return startDirectory_ + "/" + path;
+}
+
+void qvDriver::addCommandLineStart(const std::string& start) {
+  if (qvStartOptions::isLocalPath(start)) {
+    // A relative path means the directory the engine was started in, even
+    // when the registry moved the working directory elsewhere.
+    std::string path = start.size() >= 2 && start[1] == ':' ? start : resolveAgainstStartDirectory(start);
+    startCount_ = qvLocalScanner(*context_, *ui_).scanLocal(path, startCount_);
+    return;
+  }
+  if (addStartUrl(start) == UrlResult::Accepted) return;
+  ui_->statusMessage("Don't understand URL '" + start + "'");
+}
+
+int qvDriver::addLocalStart(const std::string& path) {
+  int before = startCount_;
+  startCount_ = qvLocalScanner(*context_, *ui_).scanLocal(path, startCount_);
+  return context_->hasPending() ? startCount_ - before : 0;
+}
+
+qvStartPoints::UrlResult qvDriver::addStartUrl(const std::string& url) {
+  if (url.empty()) return UrlResult::Nothing;
+  qvURLStatus* status = context_->addURL(url, startCount_, 0);
+  if (status == nullptr || !context_->makeURL(*status)) return UrlResult::Rejected;
+  if (context_->startURL() == nullptr) context_->setStartURL(status);
+  ++startCount_;
+  return UrlResult::Accepted;
+}
+
+void qvDriver::clearStarts() {
+  context_->resetRun();
+  startCount_ = 0;
+}
+
+void qvDriver::setColours(unsigned mainColour, unsigned nonScrollColour) {
+  context_->mainColour = mainColour;
+  context_->nonScrollColour = nonScrollColour;
+}
+
+void qvDriver::prepareBatchRun() {
+  auto* console = dynamic_cast<qvPlainUserInterface*>(ui_.get());
+  if (console == nullptr) return;
+  qvRegistry registry(qvRegistry::defaultPath());
+  qvConsoleSettings values = qvConsoleSettings::defaults();
+  std::string first = commandLine_.startPoints.empty() ? std::string() : commandLine_.startPoints.front();
+  values.readRegistry(registry, first);
+  std::string warning = registry.takeWarning();
+  if (!warning.empty()) ui_->showError(warning);
+  // What the command line says wins over what the window saved.
+  const qvCommandLine& cl = commandLine_;
+  if (cl.maxURLs) values.values[1] = *cl.maxURLs;
+  if (cl.depth) values.values[2] = *cl.depth;
+  if (cl.colours) values.values[3] = cl.colours->choice;
+  if (settings_.siteWide) values.toggles |= 0x1;
+  if (settings_.noImages) values.toggles |= 0x2;
+  if (cl.offline) values.values[20] = 1;
+  if (cl.noCache) values.values[17] = 0;
+  if (cl.proxyHost) {
+    values.strings[7] = *cl.proxyHost;
+    values.values[8] = *cl.proxyPort;
+    values.values[9] = 1;
+  }
+  if (cl.timeMinutes && *cl.timeMinutes > 0) {
+    values.deadline = std::chrono::steady_clock::now() + std::chrono::minutes(*cl.timeMinutes);
+  }
+  std::string helpFile;
+  if (cl.out) {
+    helpFile = resolveAgainstStartDirectory(*cl.out);
+  } else if (!values.text(4).empty()) {
+    helpFile = values.text(4);
+  } else {
+    std::string location = registry.readString(kSettingsKey, "DefaultOutputLocation").value_or("");
+    if (location.empty()) location = currentDirectory() + "/HelpFiles";
+    helpFile = location + "/" + qvStartOptions::derivedHelpName(first);
+  }
+  console->setConsoleSettings(values);
+  console->setShowProgress(::isatty(STDERR_FILENO) != 0);
+  settings_.helpFileName = qvStartOptions::withHelpExtension(helpFile);
+  if (!qvStartOptions::canCreateHelpFile(settings_.helpFileName)) {
+    ui_->errorBox("Cannot create file '" + settings_.helpFileName + "'");
+    qvEndProcess(kStartFailed);
+  }
+  if (!context_->hasPending()) {
+    ui_->errorBox("No start point could be used");
+    qvEndProcess(kStartFailed);
+  }
+  qvStartOptions::reportStartOptions(*ui_, *this, settings_);
+}
+
+void qvDriver::createWorkDirectories() {
+  for (const char* dir : {"rtf", "HelpFiles"}) {
+    std::error_code ec;
+    std::filesystem::create_directory(dir, ec);
+  }
+}
+
+void qvDriver::oneRun() {
+  runStartTime_ = static_cast<long>(std::time(nullptr));
+  try {
+    if (!haveStart()) return finishRun();
+    prepareRun();
+    if (openPopups()) {
+      crawlStep();
+      finalPassStep();
+      projectStep();
+    }
+  } catch (const qvCancelException&) {
+    ui_->showError("Cancelled by user");
+  } catch (const std::exception& e) {
+    // A failure that escaped every inner handler ends this run only.
+    ui_->showError(e.what());
+  }
+  finishRun();
+}
+
+bool qvDriver::haveStart() {
+  ui_->setInfo("", "", "", "");
+  debugLog_.checkpoint(370);
+  settings_.enough = false;
+  ui_->setProgressPosition(0, false);
+  ui_->setProgressPosition(0, true);
+  debugLog_.checkpoint(380);
+  if (context_->hasPending()) return true;
+  ui_->waitForStart(*this);
+  if (context_->hasPending()) return true;
+  ui_->errorBox("Internal Error #1");
+  ui_->showError("Internal Error #1");
+  return false;
+}
+
+void qvDriver::prepareRun() {
+  debugLog_.checkpoint(390);
+  // The robots object of the run, the clean-up of earlier runs' files and the
+  // HTTP client's reset belong to the crawl step.
+  settings_.abortCrawl = false;
+  debugLog_.checkpoint(400);
+}
+
+bool qvDriver::openPopups() {
+  std::FILE* popups = std::fopen("rtf/popups.rtf", "wb");
+  if (popups == nullptr) {
+    ui_->showError(std::string("IO Exception creating popups.rtf : ") + std::strerror(errno));
+    return false;
+  }
+  std::fclose(popups);
+  debugLog_.checkpoint(410);
+  return true;
+}
+
+// The three passes of a run. Each is one call into the class that does it.
+void qvDriver::crawlStep() {}
+
+void qvDriver::finalPassStep() {}
+
+void qvDriver::projectStep() {}
+
+void qvDriver::finishRun() {
+  debugLog_.checkpoint(420);
+  context_->resetRun();
+  startCount_ = 0;
+}
+
+int qvDriver::batchResult() const {
+  struct stat st {};
+  if (::stat(settings_.helpFileName.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_mtime >= runStartTime_) {
+    return kHelpFileWritten;
+  }
+  return kNoHelpFile;
+}
+
+void qvDriver::cleanWorkingFiles() {
+  static const char* const kExtensions[] = {".tmp", ".rtf", ".hpj", ".bmp", ".gif",
+                                            ".jpg", ".png", ".fts", ".data"};
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator("rtf", ec)) {
+    if (entry.is_directory(ec)) continue;
+    std::string name = entry.path().filename().string();
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const char* ext : kExtensions) {
+      size_t n = std::strlen(ext);
+      if (name.size() >= n && name.compare(name.size() - n, n, ext) == 0) {
+        std::filesystem::remove(entry.path(), ec);
+        break;
+      }
+    }
+  }
+}

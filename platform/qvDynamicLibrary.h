@@ -1,0 +1,32 @@
+#pragma once
+// A shared library loaded at run time and looked up by entry-point name.
+// Libraries are looked for beside the running executable first, then on the
+// normal search path; a name containing "/" is taken as a path. A loaded
+// library is never unloaded: the user-interface library runs a thread of its
+// own for the life of the process.
+
+#include <string>
+
+class qvDynamicLibrary {
+ public:
+  // The directory of the running executable (no trailing "/"); empty when
+  // it cannot be found.
+  static std::string executableDirectory();
+
+  // Loads `name`; false with errorText() when no copy could be loaded.
+  bool open(const std::string& name);
+  bool isOpen() const { return handle_ != nullptr; }
+
+  // The address of an exported entry point, or null.
+  void* symbol(const char* name) const;
+
+  // The file that was loaded (as given to the loader).
+  const std::string& loadedFrom() const { return loadedFrom_; }
+  // The loader's reason for the last failure of open().
+  const std::string& errorText() const { return error_; }
+
+ private:
+  void* handle_ = nullptr;
+  std::string loadedFrom_;
+  std::string error_;
+};

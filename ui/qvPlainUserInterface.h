@@ -1,0 +1,58 @@
+#pragma once
+// The console user interface: status text goes to standard output, nothing
+// ever waits for the user and no button is ever pressed, so a run started
+// from the command line goes straight through. Batch runs give it the
+// user's saved settings (qvConsoleSettings) to answer the value getters with,
+// and a run-time limit that acts as the enough button.
+
+#include <iosfwd>
+#include <string>
+
+#include "ui/qvConsoleSettings.h"
+#include "ui/qvLoggingUserInterface.h"
+
+class qvPlainUserInterface : public qvLoggingUserInterface {
+ public:
+  // Creates the log; throws qvRuntimeException when it cannot. Text is
+  // printed to `out`, warnings and boxes to `err`.
+  qvPlainUserInterface(qvDriverSettings& settings, const std::string& logPath = "Corvane.log");
+  qvPlainUserInterface(qvDriverSettings& settings, const std::string& logPath, std::ostream& out,
+                       std::ostream& err);
+
+  // The values the getters report from now on.
+  void setConsoleSettings(const qvConsoleSettings& values) { values_ = values; }
+  // Whether progress lines go to standard error (a terminal, normally).
+  void setShowProgress(bool show) { showProgress_ = show; }
+
+  using qvUserInterface::showError;
+  void showError(const std::string& text, bool toStatusLine) override;
+  int getToggles() override { return values_.toggles; }
+  int getValue(int index) override { return values_.value(index); }
+  std::string getString(int index) override { return values_.text(index); }
+  void setInfo(const char* primaryBase, const char* currentBase, const char* currentUrl,
+               const char* currentFile) override;
+  void updateCounts(int processed, int skipped, long bytes) override;
+  void updateCounts(int found, int processed, int skipped, long bytes) override;
+  void setStatusText(const std::string& text) override;
+  void errorBox(const std::string& text) override;
+  // Starts the compiler itself, lets it print to our streams, waits for it;
+  // true when it ended with status 0.
+  bool runHcRtf(const char* commandLine, const char* directory) override;
+  // Sets the enough flag once the run-time limit has passed.
+  void poll(bool flag) override;
+  bool checkCancel() override;
+  bool checkCancel(bool clear) override;
+
+ protected:
+  void showMessage(const std::string& text) override;
+  void printLine(const std::string& text) override;
+
+ private:
+  void showProgress(int found, int processed, int skipped, long bytes);
+
+  std::ostream& out_;
+  std::ostream& err_;
+  qvConsoleSettings values_;
+  bool showProgress_ = false;
+  std::string currentUrl_;
+};
