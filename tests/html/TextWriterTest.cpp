@@ -74,7 +74,7 @@ TEST(TextWriter, LongPreformattedParagraphBreaksWithPar) {
   EXPECT_GT(par, 23000u);
   EXPECT_LT(par, 23000u + 2 * qvRtfWriter::kFlushSize);
   EXPECT_EQ(rtf.find("\\par", par + 1), std::string::npos);
-  EXPECT_LT(out.charsSinceParagraph, 10000);
+  EXPECT_LT(out.charsSinceParagraph, qvRtfWriter::kParagraphLimit);
 }
 
 TEST(TextWriter, TrimKindsDropOneLineBreak) {
