@@ -1,0 +1,79 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "hcrtf/common/Lz77Compressor.h"
+
+namespace hcrtf {
+
+// Cuts the topic stream (every TOPICLINK record, one after the other) into
+// the 4 KiB blocks of the |TOPIC file, each a 12-byte block header and then
+// the block's data, LZ77-packed or stored.
+//
+// Stored, a block holds 4084 bytes of the stream. Packed, a block holds what
+// fits into 4084 packed bytes, but never more than 16 KiB of stream; viewers
+// address a record as block * 0x4000 + 12 + offset in the unpacked block, so
+// where a record lands depends on how well everything before it packs. And
+// records hold such addresses of later records. The writer therefore lays
+// the stream out with placeholders, pins the bytes that will hold addresses
+// (they are packed as plain literals, see Lz77Compressor), learns the layout
+// here, and then patches the real values in.
+//
+// Packed blocks other than the last are filled exactly (see
+// Lz77Compressor::encode with fillOutput), because some viewers unpack all
+// blocks into one buffer and a record may run on from one block into the next.
+class TopicBlockPacker {
+ public:
+  static constexpr std::size_t kBlockSize = 4096;
+  static constexpr std::size_t kHeaderSize = 12;
+  static constexpr std::size_t kDataSize = kBlockSize - kHeaderSize;
+  static constexpr std::size_t kMaxUnpacked = 0x4000;
+
+  // `pinned` lists the ranges of `stream` that may be patched later; they
+  // must be sorted and disjoint. Without `compress` every byte may be patched.
+  TopicBlockPacker(std::vector<std::uint8_t> stream, std::vector<ByteRange> pinned, bool compress);
+  TopicBlockPacker(const TopicBlockPacker&) = delete;
+  TopicBlockPacker& operator=(const TopicBlockPacker&) = delete;
+
+  bool compressed() const { return compress_; }
+  std::size_t blockCount() const { return blockStart_.size(); }
+  // The block whose data holds stream byte `offset` (the last block for the
+  // end of the stream).
+  std::size_t blockOf(std::size_t offset) const;
+  // The stream offset at which block `block` begins.
+  std::size_t blockStart(std::size_t block) const { return blockStart_.at(block); }
+  // The address viewers use for the record at stream `offset`.
+  std::uint32_t topicPos(std::size_t offset) const;
+
+  // Overwrites stream bytes, in the stream and in the packed blocks. Throws
+  // std::out_of_range outside the stream and std::invalid_argument for a
+  // packed byte that was not pinned.
+  void patch(std::size_t offset, std::span<const std::uint8_t> bytes);
+  void patchU32(std::size_t offset, std::uint32_t value);
+
+  // The three addresses at the start of block `block`.
+  void setBlockHeader(std::size_t block, std::uint32_t lastTopicLink, std::uint32_t firstTopicLink,
+                      std::uint32_t lastTopicHeader);
+
+  // The stream as it stands, patches included.
+  const std::vector<std::uint8_t>& stream() const { return stream_; }
+  // The content of the |TOPIC internal file.
+  const std::vector<std::uint8_t>& file() const { return file_; }
+
+ private:
+  void layOutStored();
+  void layOutPacked();
+
+  std::vector<std::uint8_t> stream_;
+  bool compress_;
+  Lz77Compressor compressor_;
+  std::vector<std::size_t> blockStart_;
+  std::vector<std::uint32_t> pinnedFilePos_;  // per pinned byte, its place in file_
+  std::vector<std::uint8_t> file_;
+};
+
+}  // namespace hcrtf

@@ -1,0 +1,78 @@
+#include "hcrtf/compiler/TableRecord.h"
+
+#include <gtest/gtest.h>
+
+namespace hcrtf {
+namespace {
+
+std::int16_t shortAt(const std::vector<std::uint8_t>& b, std::size_t at) {
+  return static_cast<std::int16_t>(b.at(at) | (b.at(at + 1) << 8));
+}
+
+// The cell edges a viewer rebuilds from a column header, in twips, the way
+// the viewers of these files do it: the first edge is width + gap of the
+// first column plus half the second column's gap, each later edge adds that
+// column's width and gap; variable-width tables scale shares by the width.
+std::vector<long> viewerEdges(const std::vector<std::uint8_t>& h) {
+  const int n = h.at(0);
+  const bool variable = h.at(1) == 0 || h.at(1) == 2;
+  const std::size_t cols = variable ? 4 : 2;
+  const long tableWidth = variable ? shortAt(h, 2) : 32767;
+  auto v = [&](int i) { return static_cast<long>(shortAt(h, cols + 2 * static_cast<std::size_t>(i))); };
+  std::vector<long> edges;
+  long pos = (n > 1 ? v(3) : 0) / 2;
+  for (int c = 0; c < n; ++c) {
+    pos += v(2 * c) + v(2 * c + 1);
+    edges.push_back(pos * tableWidth / 32767 * 10);
+  }
+  return edges;
+}
+
+TEST(TableRecord, CellEdgesComeBackAsTheRowGaveThem) {
+  TableRowFormat row;
+  row.cellRight = {2000, 4500, 9000};
+  row.gap = 108;
+  row.left = -108;
+  const auto fixed = TableRecord::columnHeader(row);
+  EXPECT_EQ(fixed.at(0), 3);
+  EXPECT_EQ(fixed.at(1), 1);  // absolute widths
+  ASSERT_EQ(fixed.size(), 2u + 3 * 4);
+  const auto edges = viewerEdges(fixed);
+  ASSERT_EQ(edges.size(), 3u);
+  EXPECT_EQ(edges[0], 2000);
+  EXPECT_EQ(edges[1], 4500);
+  EXPECT_EQ(edges[2], 9000);
+
+  row.centred = true;
+  const auto variable = TableRecord::columnHeader(row);
+  EXPECT_EQ(variable.at(1), 0);  // shares of the window's width
+  long shareSum = 0;
+  for (int i = 0; i < 6; ++i) shareSum += shortAt(variable, 4 + 2 * static_cast<std::size_t>(i));
+  EXPECT_EQ(shareSum, 32767);
+  const auto scaled = viewerEdges(variable);
+  for (std::size_t i = 0; i < 3; ++i) EXPECT_NEAR(scaled[i], edges[i], 20) << i;
+}
+
+TEST(TableRecord, OddRowsGiveUsableColumns) {
+  TableRowFormat row;
+  row.cellRight = {3000, 2000, 2500};  // not increasing
+  row.gap = 50;
+  for (const auto& c : TableRecord::columns(row)) {
+    EXPECT_GE(c.width, 0);
+    EXPECT_GE(c.gap, 0);
+  }
+  EXPECT_THROW(TableRecord::columnHeader(TableRowFormat{}), std::invalid_argument);
+  TableRowFormat wide;
+  for (int i = 1; i <= 256; ++i) wide.cellRight.push_back(i * 100);
+  EXPECT_THROW(TableRecord::columnHeader(wide), std::invalid_argument);
+  wide.cellRight.pop_back();
+  EXPECT_EQ(TableRecord::columnHeader(wide).at(0), 255);
+}
+
+TEST(TableRecord, CellsAndRowEndMarkTheirPlaces) {
+  EXPECT_EQ(TableRecord::cellStart(2), (std::vector<std::uint8_t>{2, 0, 0, 0, 0}));
+  EXPECT_EQ(TableRecord::rowEnd(), (std::vector<std::uint8_t>{0xFF, 0xFF}));
+}
+
+}  // namespace
+}  // namespace hcrtf
