@@ -19,6 +19,7 @@
 #include "html/qvPattern.h"
 #include "url/qvURLTable.h"
 
+class qvByteSink;
 class qvHtmlText;
 class qvUserInterface;
 struct qvDriverSettings;
@@ -56,6 +57,13 @@ class qvHtmlContext : public qvURLTable {
   bool nestedTables = false;
   int listDepth = 0;
   int definitionListDepth = 0;
+
+  // ---- Final pass: link notes ----
+  // Where anchors write the popup topics that explain links not converted;
+  // null outside the final pass.
+  qvByteSink* popupStream = nullptr;
+  // Popup topics written so far; numbers their context strings "popup_" + n.
+  int popupCounter = 0;
 
   // ---- Attribute list of the tag being constructed ----
   // Fills the list from the text after a tag's name; names are lower-cased,

@@ -1,6 +1,7 @@
 #include "html/qvPrototypeRegistry.h"
 
 #include "html/qvGenericTag.h"
+#include "html/qvTagAnchor.h"
 #include "html/qvTagDiscardable.h"
 #include "html/qvTagPlaintext.h"
 #include "html/qvTextUtil.h"
@@ -20,7 +21,7 @@ const std::vector<qvPrototypeEntry>& qvPrototypeEntries() {
         {"dfn", 31},    {"kbd", 34},    {"sub", 42},    {"sup", 43},     {"var", 35},    {"cite", 36},
         {"code", 32},   {"samp", 33},   {"small", 41},  {"center", 10},  {"strike", 39}, {"strong", 30},
         {"blockquote", 44}}},
-      {"qvTagAnchor", "((a)|(frame))", 6, {6, 47}, &qvMakeTag<qvPlaceholderTag>, {{"a", 6}, {"frame", 47}}},
+      {"qvTagAnchor", "((a)|(frame))", 6, {6, 47}, &qvMakeTag<qvTagAnchor>, {{"a", 6}, {"frame", 47}}},
       {"qvTagImg", "img", 7, {7}, &qvMakeTag<qvPlaceholderTag>, {}},
       {"qvTagP", "p", 12, {12}, &qvMakeTag<qvPlaceholderTag>, {}},
       {"qvTagBR", "br", 5, {5}, &qvMakeTag<qvPlaceholderTag>, {}},

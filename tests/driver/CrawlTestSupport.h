@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,10 @@ class RecordingUi : public qvUserInterface {
   using qvUserInterface::showError;
   using qvUserInterface::statusMessage;
   void showError(const std::string& text, bool) override { errors.push_back(text); }
-  void statusMessage(const std::string& text, bool) override { messages.push_back(text); }
+  void statusMessage(const std::string& text, bool) override {
+    messages.push_back(text);
+    if (onMessage) onMessage(text);
+  }
   void beginStatusLine(const std::string& text) override { line = text; }
   void appendStatusLine(const std::string& text, bool append) override { line = append ? line + text : text; }
   void endStatusLine(const std::string& text, bool append, bool log) override {
@@ -58,6 +62,7 @@ class RecordingUi : public qvUserInterface {
     return false;
   }
 
+  std::function<void(const std::string&)> onMessage;
   long checks = 0;
   long cancelAfter = 1L << 40;
   int offline = 0;

@@ -1,0 +1,243 @@
+#include "html/qvTagAnchor.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+#include "driver/qvUrlOutcome.h"
+#include "html/qvHtmlContext.h"
+#include "html/qvItemReader.h"
+#include "html/qvItemWriter.h"
+#include "rtf/qvByteSink.h"
+#include "rtf/qvRtfWriter.h"
+
+namespace {
+
+bool startsWithIdh(const std::string& name) {
+  if (name.size() < 4) return false;
+  std::string head = name.substr(0, 4);
+  std::transform(head.begin(), head.end(), head.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return head == "idh_";
+}
+
+void writeOptional(qvItemWriter& out, const std::optional<std::string>& text) {
+  out.writeBool(text.has_value());
+  out.writeString(text.value_or(""));
+}
+
+std::optional<std::string> readOptional(qvItemReader& in) {
+  const bool present = in.readBool();
+  std::string text = in.readString();
+  return present ? std::optional<std::string>(std::move(text)) : std::nullopt;
+}
+
+}  // namespace
+
+void qvTagAnchor::constructed() {
+  frame_ = tagName() == "frame";
+  if (isEndTag()) return;
+  qvHtmlContext& run = context();
+  qvURLStatus* page = run.currentPage();
+  std::optional<std::string> name = getAttribute("name");
+  if ((!name || name->empty()) && !frame_) name = getAttribute("id");
+  if (name && !name->empty()) {
+    name_ = name;
+    if (page != nullptr) run.anchorName(*page, *name);
+    if (startsWithIdh(*name)) run.helpIds().emplace(*name, static_cast<int>(run.helpIds().size()) + 1);
+  }
+  const std::optional<std::string> value = getAttribute(frame_ ? "src" : "href");
+  if (!value) return;
+  hasTarget_ = true;
+  value_ = *value;
+  if (page == nullptr) return;
+  const qvLinkResolution link = run.resolveLink(*page, *value);
+  classification_ = link.classification;
+  targetId_ = link.target != nullptr ? link.target->id : -1;
+  fragment_ = link.fragment;
+  absolute_ = link.absolute;
+}
+
+bool qvTagAnchor::endsLink(std::uint8_t code) {
+  return code == kCode || code == 9 || code == 11 || (code >= 13 && code <= 15) || (code >= 17 && code <= 28) ||
+         (code >= 44 && code <= 46);
+}
+
+bool qvTagAnchor::bind(qvItemCursor& following) {
+  if (isConsumed() || isEndTag()) return false;
+  if (frame_ || !hasTarget_) return true;
+  qvHtmlInterface* stop = takeFollowing(following, owned_, [](qvHtmlInterface& item) {
+    const qvHtmlTag* tag = item.asTag();
+    return tag != nullptr && !item.isConsumed() && endsLink(tag->typeCode());
+  });
+  if (stop != nullptr && stop->asTag()->typeCode() == kCode && stop->asTag()->isEndTag()) stop->markConsumed();
+  return true;
+}
+
+void qvTagAnchor::writeRtf(qvRtfWriter& out, qvItemCursor& /*following*/) {
+  if (isEndTag()) return;
+  if (frame_) {
+    writeAttributeChanges(out);
+    out.writeSeparators(*this);
+    out.write("Frame ");
+    out.afterParagraph = out.afterLine = false;
+  }
+  if (name_) writeNamedAnchor(out);
+  if (!hasTarget_ || (!frame_ && owned_.empty())) return;
+  bool popup = false;
+  const std::optional<std::string> target = chooseTarget(popup);
+  if (!target) {
+    writeItems(out, owned_);
+    return;
+  }
+  writeHotspot(out, *target, popup);
+}
+
+void qvTagAnchor::writeFootnote(qvRtfWriter& out, const std::string& contextString) {
+  out.writeSeparators(*this);
+  out.write("{#{\\footnote " + contextString + "}} ");
+}
+
+void qvTagAnchor::writeNamedAnchor(qvRtfWriter& out) {
+  qvHtmlContext& run = context();
+  const qvURLStatus* page = run.currentPage();
+  if (page == nullptr) {
+    log("Internal error : no status for URL " + value_ + " in qvTagAnchor");
+    return;
+  }
+  const std::optional<std::string> generated = run.findAnchorName(*page, *name_);
+  if (generated) writeFootnote(out, page->documentName + "_" + *generated);
+  if (startsWithIdh(*name_)) writeFootnote(out, *name_);
+}
+
+std::optional<std::string> qvTagAnchor::linkURL(const qvURLStatus* target) const {
+  if (target != nullptr) return target->url;
+  if (absolute_ && !absolute_->empty()) return absolute_;
+  if (!value_.empty()) return value_;
+  return std::nullopt;
+}
+
+std::optional<std::string> qvTagAnchor::chooseTarget(bool& popup) {
+  qvHtmlContext& run = context();
+  popup = true;
+  switch (classification_) {
+    case qvLinkClass::Cgi:
+      return "*" + writePopup(linkURL(nullptr), qvUrlOutcome::cgiReasonLine());
+    case qvLinkClass::UnsupportedProtocol: {
+      const std::optional<std::string> url = linkURL(nullptr);
+      if (!url) return std::string("*excluded");
+      popup = false;
+      return execFileTarget(*url + (fragment_ ? "#" + *fragment_ : ""));
+    }
+    case qvLinkClass::UnknownProtocol:
+      return std::string("*unknownprotocol");
+    case qvLinkClass::EmptyFragment:
+    case qvLinkClass::FileFromRemote:
+      return std::string("*notfollowed");
+    case qvLinkClass::Followed:
+    case qvLinkClass::SamePage:
+      break;
+  }
+  qvURLStatus* target = targetId_ >= 0 ? run.statusById(targetId_) : nullptr;
+  if (target == nullptr) {
+    log("Internal error : no status for URL " + linkURL(nullptr).value_or(value_) + " in qvTagAnchor");
+    return std::nullopt;
+  }
+  if (target->converted) {
+    popup = false;
+    std::string jump = target->documentName;
+    if (!fragment_) return jump;
+    const std::optional<std::string> anchor = run.findAnchorName(*target, *fragment_);
+    return anchor ? jump + "_" + *anchor : jump;
+  }
+  if (target->isFTP) {
+    popup = false;
+    return execFileTarget(target->url + (fragment_ ? "#" + *fragment_ : ""));
+  }
+  if (target->imageNotFetched) return std::string("*image");
+  return "*" + writePopup(target->url, qvUrlOutcome::popupReasonLine(*target, false));
+}
+
+std::string qvTagAnchor::writePopup(const std::optional<std::string>& url, const std::string& reasonLine) {
+  qvHtmlContext& run = context();
+  const std::string name = "popup_" + std::to_string(run.popupCounter++);
+  if (run.popupStream == nullptr) return name;
+  std::string topic = "#{\\footnote # " + name + "}\r\n{\r\n";
+  if (url) {
+    const std::string shown = escapeRtf(*url);
+    topic += "{\\ul\\cf2 " + shown + "}{\\v " + escapeRtf(execFileTarget(*url)) + "} \r\n";
+  }
+  topic += reasonLine + "\r\n}\r\n\\page\r\n";
+  run.popupStream->writeBytes(topic);
+  return name;
+}
+
+void qvTagAnchor::writeHotspot(qvRtfWriter& out, const std::string& target, bool popup) {
+  writeAttributeChanges(out);
+  out.writeSeparators(*this);
+  out.write(popup ? "{\\ul" : "{\\uldb");
+  out.write(target.starts_with("*!ExecFile(") ? "\\cf3" : "\\cf2");
+  out.delimiterOwed = true;
+  out.inHotspot = true;
+  if (frame_) {
+    out.writeSeparators(*this);
+    out.write(escapeRtf(value_));
+    out.afterParagraph = out.afterLine = false;
+  } else {
+    writeItems(out, owned_);
+  }
+  out.inHotspot = false;
+  writeAttributeChanges(out);
+  out.write("}{\\v " + escapeRtf(target) + "}");
+  out.delimiterOwed = false;
+}
+
+std::string qvTagAnchor::execFileTarget(const std::string& url) { return "*!ExecFile(\"" + url + "\")"; }
+
+std::string qvTagAnchor::escapeRtf(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 128) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\'%02x", byte);
+      out += hex;
+    } else if (c == '\\' || c == '{' || c == '}') {
+      out += '\\';
+      out += c;
+    } else if (byte >= 32) {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string qvTagAnchor::describe() const { return isEndTag() ? "TagAnchor ( end )" : "TagAnchor ( begin )"; }
+
+bool qvTagAnchor::save(qvItemWriter& out) const {
+  qvHtmlTag::save(out);
+  out.writeBool(frame_);
+  out.writeBool(hasTarget_);
+  out.writeU8(static_cast<std::uint8_t>(classification_));
+  out.writeI32(targetId_);
+  writeOptional(out, fragment_);
+  out.writeString(value_);
+  writeOptional(out, absolute_);
+  writeOptional(out, name_);
+  return out.ok();
+}
+
+void qvTagAnchor::restore(qvItemReader& in) {
+  qvHtmlTag::restore(in);
+  frame_ = in.readBool();
+  hasTarget_ = in.readBool();
+  const std::uint8_t kind = in.readU8();
+  if (kind > static_cast<std::uint8_t>(qvLinkClass::UnknownProtocol)) throw qvItemReadError("bad link class");
+  classification_ = static_cast<qvLinkClass>(kind);
+  targetId_ = in.readI32();
+  fragment_ = readOptional(in);
+  value_ = in.readString();
+  absolute_ = readOptional(in);
+  name_ = readOptional(in);
+}
