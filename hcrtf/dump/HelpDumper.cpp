@@ -111,11 +111,15 @@ const TopicList* HelpDumper::topics(std::ostream& out) {
 
 std::string HelpDumper::describeOffset(std::uint32_t offset) {
   std::string s = hex32(offset);
+  if (offset == 0xFFFFFFFF) return s + " (no topic)";
   if (!topics_) return s;
   const Topic* t = topics_->topicAt(offset);
   if (!t) return s + " (before the first topic)";
   s += " topic " + std::to_string(&*t - topics_->topics.data()) + " " + quoted(t->title);
-  if (t->offset != offset) s += " +" + std::to_string(offset - t->offset);
+  if (offset != t->offset && offset != t->textOffset) {
+    const std::uint32_t from = offset > t->textOffset ? t->textOffset : t->offset;
+    s += " +" + std::to_string(offset - from);
+  }
   return s;
 }
 
@@ -199,7 +203,9 @@ void HelpDumper::dumpTopics(std::ostream& out) {
   for (std::size_t i = 0; i < list->topics.size(); ++i) {
     const Topic& t = list->topics[i];
     out << "topic " << i << ": " << quoted(t.title) << "\n";
-    out << "  position " << hex32(t.position) << " offset " << hex32(t.offset) << " number "
+    out << "  position " << hex32(t.position) << " offset " << hex32(t.offset);
+    if (t.textOffset != t.offset) out << " text offset " << hex32(t.textOffset);
+    out << " number "
         << t.number << " browse " << hex32(t.browseBack) << " " << hex32(t.browseForward)
         << " non-scrolling " << hex32(t.nonScroll) << " scrolling " << hex32(t.scroll) << "\n";
     for (const std::string& m : t.macros) out << "  entry macro: " << quoted(m) << "\n";

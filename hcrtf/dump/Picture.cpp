@@ -126,8 +126,8 @@ PictureImage readImage(std::span<const std::uint8_t> all, std::uint32_t start, c
     std::uint32_t colours = img.coloursUsed ? img.coloursUsed : (1u << img.bitCount);
     if (colours > 256) throw FormatError(what + ": palette of " + std::to_string(colours) + " colours");
     for (std::uint32_t i = 0; i < colours; ++i) {
-      const std::uint32_t bgrx = r.u32();
-      img.palette.push_back(((bgrx & 0xFF) << 16) | (bgrx & 0xFF00) | ((bgrx >> 16) & 0xFF));
+      // Stored blue, green, red, 0: read little-endian that is 0x00RRGGBB.
+      img.palette.push_back(r.u32() & 0xFFFFFF);
     }
   } else if (img.type == 5 && img.bitCount == 1) {
     img.palette = {0x000000, 0xFFFFFF};

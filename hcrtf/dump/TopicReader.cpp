@@ -20,6 +20,7 @@ Topic topicFromHeader(const TopicLink& link, std::uint32_t offset) {
   Topic t;
   t.position = link.position;
   t.offset = offset;
+  t.textOffset = offset;
   r.skip(4);  // size of the topic
   t.browseBack = r.u32();
   t.browseForward = r.u32();
@@ -66,6 +67,7 @@ TopicList TopicList::read(std::span<const std::uint8_t> topicFile, const SystemI
   std::uint32_t position = kFirstRecord;
   std::uint32_t currentBlock = 0xFFFFFFFF;
   std::uint32_t charsInBlock = 0;
+  bool offsetPending = false;
   while (position != 0 && position != 0xFFFFFFFF) {
     if (!visited.insert(position).second) {
       list.problems.push_back("record chain loops back to " + hex32(position));
@@ -87,12 +89,18 @@ TopicList TopicList::read(std::span<const std::uint8_t> topicFile, const SystemI
       list.problems.push_back("record at " + hex32(position) + ": " +
                               std::to_string(link.badPhraseReferences) + " references to missing phrases");
     }
+    const std::uint32_t here = currentBlock * kOffsetBlockStep + charsInBlock;
     try {
       if (link.recordType == kTopicHeader) {
-        list.topics.push_back(topicFromHeader(link, currentBlock * kOffsetBlockStep + charsInBlock));
+        list.topics.push_back(topicFromHeader(link, here));
+        offsetPending = true;
       } else if (list.topics.empty()) {
         list.problems.push_back("record at " + hex32(position) + " comes before any topic header");
       } else {
+        // A topic's offset is where its text starts: when the header ends a
+        // block, that is in the next block, not where the header lies.
+        if (offsetPending) list.topics.back().textOffset = here;
+        offsetPending = false;
         RecordRenderer::Result rendered = renderer.render(link);
         charsInBlock += rendered.textLength;
         auto& lines = list.topics.back().lines;

@@ -16,7 +16,12 @@ namespace hcrtf {
 // to lines (see RecordRenderer).
 struct Topic {
   std::uint32_t position = 0;  // TOPICPOS of its header record
-  std::uint32_t offset = 0;    // TOPICOFFSET: what |CONTEXT and jumps point at
+  // Two TOPICOFFSETs: `offset` counts from the block the header lies in (what
+  // |TTLBTREE lists); `textOffset` from the block its first text lies in
+  // (what |CONTEXT, keywords and [MAP] point at). They differ when the header
+  // is the last record of a block.
+  std::uint32_t offset = 0;
+  std::uint32_t textOffset = 0;
   std::string title;
   std::vector<std::string> macros;
   std::uint32_t browseBack = 0;
@@ -37,7 +42,8 @@ struct TopicList {
   std::size_t records = 0;
   std::size_t blocks = 0;
 
-  // The topic an offset falls in: the last one starting at or before it.
+  // The topic an offset falls in: the last one whose `offset` is at or
+  // before it.
   const Topic* topicAt(std::uint32_t offset) const;
 
   // Throws FormatError only when |TOPIC cannot be read at all.
