@@ -13,6 +13,7 @@
 
 #include "driver/qvCharsetConverter.h"
 #include "driver/qvFileSink.h"
+#include "driver/qvItemFile.h"
 #include "driver/qvRunCounters.h"
 #include "html/qvHtmlContext.h"
 #include "html/qvHtmlParser.h"
@@ -394,7 +395,7 @@ bool qvCrawler::savePage(qvURLStatus& status, std::string_view text, bool withIt
   qvItemWriter out(file);
   out.writeI32(static_cast<std::int32_t>(text.size()));
   out.writeBytes(text);
-  const bool itemsSaved = !withItems || file.failed() || saveItems(out);
+  const bool itemsSaved = !withItems || file.failed() || qvItemFile::saveItems(out, items_, ui_);
   const bool written = file.close();
   if (itemsSaved && written) return true;
   if (!itemsSaved) {
@@ -407,24 +408,6 @@ bool qvCrawler::savePage(qvURLStatus& status, std::string_view text, bool withIt
   ::unlink(intermediateFile(status).c_str());
   skip();
   return false;
-}
-
-bool qvCrawler::saveItems(qvItemWriter& out) {
-  const std::size_t total = items_.size();
-  for (std::size_t i = 0; i < total; ++i) {
-    ui_.setProgressPosition(static_cast<int>(i * 100 / total), false);
-    ui_.checkCancel();
-    qvHtmlInterface& item = items_[i];
-    if (item.isConsumed()) continue;
-    if (item.asText() == nullptr && item.asTag() == nullptr) {
-      ui_.showError("Internal error (html.write ())");
-      return false;
-    }
-    out.writeU8(0x7F);
-    out.writeU8(item.recordCode());
-    if (!item.save(out) || !out.ok()) return false;
-  }
-  return true;
 }
 
 void qvCrawler::converted(qvURLStatus& status) {

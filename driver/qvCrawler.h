@@ -20,7 +20,6 @@
 class qvHtmlContext;
 class qvHtmlParser;
 class qvItemList;
-class qvItemWriter;
 class qvMimeTypes;
 class qvURLStatus;
 class qvURLTable;
@@ -109,8 +108,6 @@ class qvCrawler {
   std::string readInput(const qvFetchedPage& page);
   // Writes N, the text and (for HTML) the item records; false on failure.
   bool savePage(qvURLStatus& status, std::string_view text, bool withItems);
-  // The records of the page's items; false when an item cannot be saved.
-  bool saveItems(qvItemWriter& out);
   void beginReading(const std::string& what, long expected);
   void skip();
   void converted(qvURLStatus& status);

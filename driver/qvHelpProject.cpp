@@ -1,16 +1,16 @@
 #include "driver/qvHelpProject.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <string_view>
+
+#include "driver/qvFileSink.h"
+#include "rtf/qvLineWriter.h"
 
 #include "ui/qvRuntimeException.h"
 #include "ui/qvUserInterface.h"
 
 namespace {
 
-void line(std::ostream& out, std::string_view text) { out << text << "\r\n"; }
+void line(qvByteSink& out, std::string_view text) { writeLine(out, text); }
 
 struct FixedTarget {
   std::string_view name;
@@ -43,7 +43,7 @@ constexpr FixedTarget kTargets[] = {
 qvHelpProject::qvHelpProject(qvUserInterface& ui, std::string rtfDirectory)
     : ui_(ui), rtfDirectory_(std::move(rtfDirectory)) {}
 
-void qvHelpProject::writeProject(std::ostream& out, const qvHelpProjectInput& input) {
+void qvHelpProject::writeProject(qvByteSink& out, const qvHelpProjectInput& input) {
   line(out, "[OPTIONS]");
   line(out, "HCW=0");
   line(out, "NOTES=0");
@@ -69,7 +69,7 @@ void qvHelpProject::writeProject(std::ostream& out, const qvHelpProjectInput& in
   for (const auto& [name, number] : input.helpIds) line(out, name + "=" + std::to_string(number));
 }
 
-void qvHelpProject::writeTargets(std::ostream& out) {
+void qvHelpProject::writeTargets(qvByteSink& out) {
   for (std::string_view header : {"{\\rtf1", "{\\fonttbl", "\\f0\\fswiss Arial;", "\\f1\\froman Times New Roman;",
                                   "\\f2\\fmodern Courier New;", "\\f3\\fswiss MS Sans Serif;",
                                   "\\f4\\froman MS Serif;", "}", "\\deff0", "\\fs20"}) {
@@ -92,18 +92,15 @@ void qvHelpProject::writeTargets(std::ostream& out) {
 
 template <typename Writer>
 void qvHelpProject::writeFile(const std::string& name, Writer write) const {
-  const std::string path = rtfDirectory_ + "/" + name;
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) throw qvRuntimeException(path + " (" + std::strerror(errno) + ")");
-  write(out);
-  out.close();
-  if (!out) throw qvRuntimeException(path + " (" + std::strerror(errno) + ")");
+  qvFileSink file(rtfDirectory_ + "/" + name);
+  if (!file.failed()) write(file);
+  if (!file.close()) throw qvRuntimeException(file.errorText());
 }
 
 bool qvHelpProject::build(const qvHelpProjectInput& input) {
   try {
-    writeFile("project.hpj", [&](std::ostream& out) { writeProject(out, input); });
-    writeFile("targets.rtf", [](std::ostream& out) { writeTargets(out); });
+    writeFile("project.hpj", [&](qvByteSink& out) { writeProject(out, input); });
+    writeFile("targets.rtf", [](qvByteSink& out) { writeTargets(out); });
   } catch (const qvRuntimeException& e) {
     ui_.statusMessage(std::string("IO Exception : ") + e.what());
   }

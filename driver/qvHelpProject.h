@@ -4,11 +4,11 @@
 // start of the help compiler on them. Every line ends with CR LF, as the help
 // compiler reads its input.
 
-#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
 
+class qvByteSink;
 class qvUserInterface;
 
 // What the project needs from the run that produced the topics.
@@ -36,9 +36,9 @@ class qvHelpProject {
   bool build(const qvHelpProjectInput& input);
 
   // The project text. Exposed so the files can be checked without a run.
-  static void writeProject(std::ostream& out, const qvHelpProjectInput& input);
+  static void writeProject(qvByteSink& out, const qvHelpProjectInput& input);
   // The fixed topics: "whoops" and one topic per kind of link not followed.
-  static void writeTargets(std::ostream& out);
+  static void writeTargets(qvByteSink& out);
 
  private:
   // Opens `name` in the work directory and hands it to `write`; throws

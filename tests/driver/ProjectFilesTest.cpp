@@ -5,10 +5,9 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
-#include "driver/qvHelpCompilerRunner.h"
 #include "driver/qvHelpProject.h"
+#include "rtf/qvByteSink.h"
 #include "ui/qvUserInterface.h"
 
 namespace fs = std::filesystem;
@@ -16,9 +15,9 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string projectText(const qvHelpProjectInput& input) {
-  std::ostringstream out;
+  qvStringSink out;
   qvHelpProject::writeProject(out, input);
-  return out.str();
+  return out.text();
 }
 
 qvHelpProjectInput sampleInput(int topics) {
@@ -99,9 +98,9 @@ TEST(ProjectFilesTest, OptionalLinesOnlyWhenDue) {
 }
 
 TEST(ProjectFilesTest, TargetsHoldWhoopsAndEveryFixedTopic) {
-  std::ostringstream out;
+  qvStringSink out;
   qvHelpProject::writeTargets(out);
-  const std::string text = out.str();
+  const std::string text = out.text();
   EXPECT_TRUE(text.starts_with("{\\rtf1\r\n{\\fonttbl\r\n\\f0\\fswiss Arial;\r\n"));
   EXPECT_NE(text.find("}\r\n\\deff0\r\n\\fs20\r\n#{\\footnote # whoops}\r\n"), std::string::npos);
   std::size_t last = 0;
@@ -137,29 +136,4 @@ TEST(ProjectFilesTest, WriteFailureReportedAndCompilerStillRuns) {
   EXPECT_TRUE(ui.messages[0].starts_with("IO Exception : /nonexistent-corvane-dir/rtf/project.hpj"));
   EXPECT_EQ(ui.lines, std::vector<std::string>{"Running Help Compiler ... failed"});
   EXPECT_EQ(ui.errors, std::vector<std::string>{"Failed to run help compiler"});
-}
-
-TEST(ProjectFilesTest, RunnerPassesOutputAndExitStatusOn) {
-  TempDir dir;
-  const fs::path script = dir.path() / "fake-compiler";
-  {
-    std::ofstream out(script);
-    out << "#!/bin/sh\necho \"args: $*\"\npwd\necho oops >&2\nprintf 'no newline'\nexit 3\n";
-  }
-  fs::permissions(script, fs::perms::owner_all);
-  std::vector<std::string> lines;
-  const auto result = qvHelpCompilerRunner::run(script.string() + "  /nc /xh rtf/project.hpj", dir.path().c_str(),
-                                                [&](const std::string& l) { lines.push_back(l); });
-  ASSERT_TRUE(result.started) << result.error;
-  EXPECT_EQ(result.exitStatus, 3);
-  const std::vector<std::string> expected = {"args: /nc /xh rtf/project.hpj", fs::canonical(dir.path()).string(),
-                                             "oops", "no newline"};
-  EXPECT_EQ(lines, expected);
-}
-
-TEST(ProjectFilesTest, RunnerReportsMissingProgram) {
-  const auto result = qvHelpCompilerRunner::run("corvane-no-such-compiler /nc", nullptr, nullptr);
-  EXPECT_FALSE(result.started);
-  EXPECT_NE(result.error.find("not found"), std::string::npos);
-  EXPECT_TRUE(qvHelpCompilerRunner::locate("sh").ends_with("/sh"));
 }
