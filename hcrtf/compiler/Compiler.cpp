@@ -1,0 +1,320 @@
+#include "hcrtf/compiler/Compiler.h"
+
+#include <algorithm>
+#include <ctime>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <system_error>
+
+#include "hcrtf/common/HelpHash.h"
+#include "hcrtf/common/ByteWriter.h"
+#include "hcrtf/compiler/IndexFiles.h"
+#include "hcrtf/compiler/ParagraphRecordBuilder.h"
+#include "hcrtf/compiler/ProjectReader.h"
+#include "hcrtf/compiler/RtfReader.h"
+#include "hcrtf/compiler/TextUtil.h"
+
+namespace fs = std::filesystem;
+
+namespace hcrtf {
+
+namespace {
+constexpr std::uint32_t kNone = 0xFFFFFFFF;
+constexpr std::uintmax_t kMaxTopicFile = 1u << 30;
+
+SourcePos projectPos(const HelpProject& project) { return SourcePos{project.projectFile.filename().string(), 0}; }
+
+void systemRecord(ByteWriter& out, unsigned type, const std::vector<std::uint8_t>& data) {
+  out.u16(type);
+  out.u16(static_cast<unsigned>(data.size()));
+  out.bytes(data);
+}
+
+std::vector<std::uint8_t> zString(const std::string& text) {
+  ByteWriter out;
+  out.cString(text.substr(0, 0xFFF0));
+  return out.take();
+}
+}  // namespace
+
+struct Compiler::Built {
+  std::vector<TopicRecord> records;
+  std::vector<AnchorAt> anchors;
+  std::vector<std::size_t> headerRecord;  // per topic, then the closing record
+  TopicLayout layout;
+  std::vector<ContextEntry> contexts;
+  std::map<std::int32_t, std::uint32_t> contextOffsets;
+
+  std::uint32_t topicOffset(std::size_t topic) const { return layout.offset(headerRecord.at(topic)); }
+};
+
+CompileResult Compiler::compile(const fs::path& projectFile) {
+  ProjectReader reader(diag_);
+  const HelpProject project = reader.readFile(projectFile);
+  if (diag_.errorCount() > 0) return CompileResult{};
+  return compile(project);
+}
+
+CompileResult Compiler::compile(const HelpProject& project) {
+  CompileResult result;
+  result.helpFile = project.helpFile;
+  topics_.clear();
+  fonts_ = FontTable{};
+  readTopics(project);
+  if (topics_.empty()) {
+    diag_.error(projectPos(project), "the project has no topics; no help file written");
+    return result;
+  }
+  Built built;
+  try {
+    buildRecords(project, built);
+    built.layout.layout(built.records);
+  } catch (const std::length_error& e) {
+    diag_.error(projectPos(project), e.what());
+    return result;
+  }
+  checkContexts(built);
+  linkTopicHeaders(built);
+  checkJumpTargets(built);
+  if (diag_.errorCount() > 0) return result;
+
+  HelpFileWriter file;
+  try {
+    file.add("|SYSTEM", buildSystemFile(project, built));
+    file.add("|TOPIC", TopicLayout::serializeUncompressed(built.layout.blocks(built.records)));
+    if (fonts_.size() == 0) fonts_.intern(FontSpec{});
+    file.add("|FONT", fonts_.serialize());
+    addIndexFiles(project, built, file);
+    const std::vector<std::uint8_t> bytes = file.assemble();
+    std::error_code ec;
+    if (project.helpFile.has_parent_path()) fs::create_directories(project.helpFile.parent_path(), ec);
+    HelpFileWriter::writeAtomically(project.helpFile, bytes);
+    result.bytes = bytes.size();
+  } catch (const std::exception& e) {
+    diag_.error(projectPos(project), e.what());
+    return result;
+  }
+  result.written = true;
+  result.topics = topics_.size();
+  diag_.note("hcrtf: " + std::to_string(topics_.size()) + " topics, " + std::to_string(built.contexts.size()) +
+             " context strings, " + std::to_string(fonts_.size()) + " fonts; wrote " + project.helpFile.string() +
+             " (" + std::to_string(result.bytes) + " bytes)");
+  return result;
+}
+
+void Compiler::readTopics(const HelpProject& project) {
+  RtfReader reader(diag_, topics_);
+  for (std::size_t i = 0; i < project.topicFiles.size(); ++i) {
+    const fs::path& path = project.topicFiles[i];
+    const SourcePos named = i < project.topicFileLines.size() ? project.topicFileLines[i] : projectPos(project);
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) {
+      diag_.warning(named, "topic file '" + path.string() + "' not found; skipped");
+      continue;
+    }
+    if (fs::file_size(path, ec) > kMaxTopicFile) {
+      diag_.warning(named, "topic file '" + path.string() + "' is larger than 1 GB; skipped");
+      continue;
+    }
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (!in && !in.eof()) {
+      diag_.warning(named, "cannot read topic file '" + path.string() + "'; skipped");
+      continue;
+    }
+    reader.read(text.str(), path.filename().string());
+  }
+}
+
+void Compiler::buildRecords(const HelpProject& project, Built& built) {
+  ParagraphRecordBuilder paragraphs(diag_, fonts_, project.windows);
+  paragraphs.setPictureResolver([&](const PictureRef& picture) { return resolvePicture(project, picture); });
+  for (std::size_t t = 0; t < topics_.size(); ++t) {
+    const Topic& topic = topics_[t];
+    paragraphs.startTopic();
+    TopicRecord header;
+    header.type = TopicRecord::kTopicHeader;
+    header.data1.assign(28, 0);
+    std::string names = topic.title.substr(0, 2000);
+    for (const auto& macro : topic.entryMacros) names += '\0' + macro.substr(0, 2000);
+    header.data2.assign(names.begin(), names.end());
+    header.topic = t;
+    built.headerRecord.push_back(built.records.size());
+    built.records.push_back(std::move(header));
+    bool scrolling = false;
+    for (const Paragraph& paragraph : topic.paragraphs) {
+      const std::size_t first = built.records.size();
+      paragraphs.build(paragraph, t, built.records, built.anchors);
+      const bool nonScrolling = paragraph.format.nonScrolling && !scrolling;
+      if (!paragraph.format.nonScrolling) scrolling = true;
+      for (std::size_t r = first; r < built.records.size(); ++r) built.records[r].nonScrolling = nonScrolling;
+    }
+  }
+  TopicRecord closing;
+  closing.type = TopicRecord::kTopicHeader;
+  closing.data1.assign(28, 0);
+  closing.topic = topics_.size();
+  built.headerRecord.push_back(built.records.size());
+  built.records.push_back(std::move(closing));
+}
+
+void Compiler::checkContexts(Built& built) {
+  std::map<std::string, SourcePos> defined;
+  std::map<std::int32_t, std::string> byHash;
+  for (const AnchorAt& anchor : built.anchors) {
+    const std::string key = toLower(anchor.context);
+    if (const auto first = defined.find(key); first != defined.end()) {
+      diag_.warning(anchor.where, "context string '" + anchor.context + "' is defined again (first in " +
+                                      first->second.file + ":" + std::to_string(first->second.line) + "); ignored here");
+      continue;
+    }
+    const std::int32_t hash = helpHash(anchor.context);
+    if (const auto clash = byHash.find(hash); clash != byHash.end()) {
+      diag_.error(anchor.where, "context strings '" + clash->second + "' and '" + anchor.context +
+                                    "' have the same hash value; rename one of them");
+      continue;
+    }
+    if (!isPortableContextString(anchor.context)) {
+      diag_.warning(anchor.where, "context string '" + anchor.context +
+                                      "' has characters other than letters, digits, '.' and '_'; some viewers cannot open it");
+    }
+    defined.emplace(key, anchor.where);
+    byHash.emplace(hash, anchor.context);
+    const std::uint32_t offset = built.layout.offset(anchor.record) + anchor.charOffset;
+    built.contexts.push_back(ContextEntry{hash, offset});
+    built.contextOffsets.emplace(hash, offset);
+  }
+}
+
+void Compiler::checkJumpTargets(const Built& built) {
+  for (const Topic& topic : topics_) {
+    for (const Paragraph& paragraph : topic.paragraphs) {
+      for (const Inline& item : paragraph.content) {
+        const auto* start = std::get_if<HotspotStart>(&item);
+        if (!start || start->hotspot.kind == Hotspot::Kind::Macro || !start->hotspot.file.empty()) continue;
+        if (built.contextOffsets.count(helpHash(start->hotspot.target))) continue;
+        diag_.warning(start->hotspot.where, "jump to undefined context string '" + start->hotspot.target + "'");
+      }
+    }
+  }
+}
+
+void Compiler::linkTopicHeaders(Built& built) {
+  const std::size_t count = topics_.size();
+  std::vector<std::uint32_t> previous(count, kNone), next(count, kNone);
+  std::map<std::string, std::vector<std::size_t>> sequences;
+  for (std::size_t t = 0; t < count; ++t) {
+    if (!topics_[t].inBrowse) continue;
+    const std::string& browse = topics_[t].browse;
+    const auto colon = browse.find(':');
+    sequences[colon == std::string::npos ? std::string() : toLower(trim(browse.substr(0, colon)))].push_back(t);
+  }
+  for (auto& [major, members] : sequences) {
+    const auto minor = [&](std::size_t t) {
+      const std::string& browse = topics_[t].browse;
+      const auto colon = browse.find(':');
+      const std::string value = toLower(trim(colon == std::string::npos ? browse : browse.substr(colon + 1)));
+      return value == "auto" ? std::string() : value;
+    };
+    std::stable_sort(members.begin(), members.end(), [&](std::size_t a, std::size_t b) { return minor(a) < minor(b); });
+    for (std::size_t i = 0; i + 1 < members.size(); ++i) {
+      next[members[i]] = built.topicOffset(members[i + 1]);
+      previous[members[i + 1]] = built.topicOffset(members[i]);
+    }
+  }
+  for (std::size_t t = 0; t <= count; ++t) {
+    const std::size_t header = built.headerRecord[t];
+    const std::size_t end = t < count ? built.headerRecord[t + 1] : header + 1;
+    std::uint32_t size = 0, nonScroll = kNone, scroll = kNone;
+    for (std::size_t r = header + 1; r < end; ++r) {
+      size += static_cast<std::uint32_t>(built.records[r].size());
+      std::uint32_t& first = built.records[r].nonScrolling ? nonScroll : scroll;
+      if (first == kNone) first = built.layout.position(r);
+    }
+    ByteWriter data;
+    data.u32(size);
+    data.u32(t < count ? previous[t] : kNone);
+    data.u32(t < count ? next[t] : kNone);
+    data.u32(static_cast<std::uint32_t>(t));
+    data.u32(nonScroll);
+    data.u32(scroll);
+    data.u32(t < count ? built.layout.position(end) : kNone);
+    built.records[header].data1 = data.take();
+  }
+}
+
+std::vector<std::uint8_t> Compiler::buildSystemFile(const HelpProject& project, const Built& built) {
+  ByteWriter out;
+  out.u16(0x036C);
+  out.u16(33);  // minor version: WinHelp 4
+  out.u16(1);
+  out.u32(static_cast<std::uint32_t>(std::time(nullptr)));
+  out.u16(0);  // topic blocks are 4 KiB and not compressed
+  std::string title = project.title;
+  if (title.empty()) {
+    for (const auto& w : project.windows) {
+      if (equalsIgnoreCase(w.name, "main")) title = w.caption;
+    }
+  }
+  if (!title.empty()) systemRecord(out, 1, zString(title));
+  if (!project.copyright.empty()) systemRecord(out, 2, zString(project.copyright));
+  std::uint32_t contents = built.topicOffset(0);
+  if (!project.contents.empty()) {
+    const auto found = built.contextOffsets.find(helpHash(project.contents));
+    if (found != built.contextOffsets.end()) contents = found->second;
+    else diag_.warning(projectPos(project), "CONTENTS topic '" + project.contents + "' is not defined; the first topic is used");
+  }
+  ByteWriter contentsBytes;
+  contentsBytes.u32(contents);
+  systemRecord(out, 3, contentsBytes.data());
+  for (const auto& macro : project.configMacros) systemRecord(out, 4, zString(macro));
+  for (const auto& window : project.windows) systemRecord(out, 6, windowRecord(window));
+  ByteWriter lcid;
+  lcid.zeros(8);
+  lcid.u16(project.lcid);
+  systemRecord(out, 9, lcid.data());
+  ByteWriter charset;
+  charset.u16(0);  // ANSI
+  systemRecord(out, 11, charset.data());
+  return out.take();
+}
+
+std::optional<int> Compiler::resolvePicture(const HelpProject& project, const PictureRef& picture) {
+  if (findInRoots(project.bitmapRoots, picture.fileName).empty()) {
+    diag_.warning(picture.where, "picture file '" + picture.fileName + "' not found; left out");
+  } else {
+    diag_.warning(picture.where, "picture '" + picture.fileName + "' left out: pictures are not embedded yet");
+  }
+  return std::nullopt;
+}
+
+void Compiler::addIndexFiles(const HelpProject& project, const Built& built, HelpFileWriter& file) {
+  file.add("|CONTEXT", buildContextFile(built.contexts));
+  std::vector<TitleEntry> titles;
+  std::vector<KeywordEntry> keywords;
+  for (std::size_t t = 0; t < topics_.size(); ++t) {
+    titles.push_back(TitleEntry{built.topicOffset(t), topics_[t].title});
+    for (const auto& keyword : topics_[t].keywords) keywords.push_back(KeywordEntry{keyword, built.topicOffset(t)});
+  }
+  file.add("|TTLBTREE", buildTitleFile(std::move(titles)));
+  if (!keywords.empty()) {
+    KeywordFiles kw = buildKeywordFiles(std::move(keywords));
+    file.add("|KWBTREE", std::move(kw.btree));
+    file.add("|KWDATA", std::move(kw.data));
+    file.add("|KWMAP", std::move(kw.map));
+  }
+  std::vector<std::pair<std::int32_t, std::uint32_t>> map;
+  for (const MapEntry& entry : project.map) {
+    const auto found = built.contextOffsets.find(helpHash(entry.context));
+    if (found == built.contextOffsets.end()) {
+      diag_.warning(entry.where, "[MAP] names context string '" + entry.context + "' that no topic defines");
+      continue;
+    }
+    map.emplace_back(entry.id, found->second);
+  }
+  file.add("|CTXOMAP", buildMapFile(map));
+}
+
+}  // namespace hcrtf

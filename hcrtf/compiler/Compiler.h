@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "hcrtf/compiler/Diagnostics.h"
+#include "hcrtf/compiler/FontTable.h"
+#include "hcrtf/compiler/HelpFileWriter.h"
+#include "hcrtf/compiler/HelpModel.h"
+#include "hcrtf/compiler/HelpProject.h"
+#include "hcrtf/compiler/TopicLayout.h"
+#include "hcrtf/compiler/TopicRecord.h"
+
+namespace hcrtf {
+
+// What one compilation produced.
+struct CompileResult {
+  bool written = false;
+  std::filesystem::path helpFile;
+  std::size_t topics = 0;
+  std::size_t bytes = 0;
+};
+
+// Compiles a help project into a WinHelp 4 file: reads the project and its
+// topic files, builds every internal file from the topics, then writes the
+// help file in one step. Nothing is written when an error was reported.
+class Compiler {
+ public:
+  explicit Compiler(Diagnostics& diagnostics) : diag_(diagnostics) {}
+
+  CompileResult compile(const std::filesystem::path& projectFile);
+  // The same for a project already read (tests build projects in memory).
+  CompileResult compile(const HelpProject& project);
+
+ private:
+  struct Built;  // the records and positions of one compilation
+
+  void readTopics(const HelpProject& project);
+  void checkContexts(Built& built);
+  void checkJumpTargets(const Built& built);
+  void buildRecords(const HelpProject& project, Built& built);
+  void linkTopicHeaders(Built& built);
+  std::vector<std::uint8_t> buildSystemFile(const HelpProject& project, const Built& built);
+  std::optional<int> resolvePicture(const HelpProject& project, const PictureRef& picture);
+  void addIndexFiles(const HelpProject& project, const Built& built, HelpFileWriter& file);
+
+  Diagnostics& diag_;
+  std::vector<Topic> topics_;
+  FontTable fonts_;
+};
+
+}  // namespace hcrtf

@@ -1,0 +1,65 @@
+#include "hcrtf/compiler/FontTable.h"
+
+#include "hcrtf/common/ByteWriter.h"
+
+namespace hcrtf {
+
+namespace {
+constexpr std::size_t kFaceSlot = 32;
+
+std::string keyOf(const FontSpec& s) {
+  std::string key = s.face;
+  key += '\0';
+  key += std::to_string(s.family) + ',' + std::to_string(s.halfPoints) + ',' + std::to_string(s.rgb) + ',';
+  key += s.bold ? 'b' : '-';
+  key += s.italic ? 'i' : '-';
+  key += s.underline ? 'u' : '-';
+  key += s.strikeout ? 's' : '-';
+  key += s.doubleUnderline ? 'd' : '-';
+  key += s.smallCaps ? 'c' : '-';
+  return key;
+}
+}  // namespace
+
+std::uint16_t FontTable::intern(const FontSpec& spec) {
+  const std::string key = keyOf(spec);
+  if (auto found = specIndex_.find(key); found != specIndex_.end()) return found->second;
+  if (specs_.size() >= 0xFFFF) return 0;
+  const auto index = static_cast<std::uint16_t>(specs_.size());
+  specs_.push_back(spec);
+  specIndex_.emplace(key, index);
+  if (!faceIndex_.count(spec.face)) {
+    faceIndex_.emplace(spec.face, static_cast<std::uint16_t>(faces_.size()));
+    faces_.push_back(spec.face);
+  }
+  return index;
+}
+
+std::vector<std::uint8_t> FontTable::serialize() const {
+  ByteWriter out;
+  out.u16(static_cast<unsigned>(faces_.size()));
+  out.u16(static_cast<unsigned>(specs_.size()));
+  out.u16(8);
+  out.u16(static_cast<unsigned>(8 + kFaceSlot * faces_.size()));
+  for (const auto& face : faces_) out.fixedString(face, kFaceSlot);
+  for (const auto& s : specs_) {
+    unsigned attributes = 0;
+    if (s.bold) attributes |= 0x01;
+    if (s.italic) attributes |= 0x02;
+    if (s.underline) attributes |= 0x04;
+    if (s.strikeout) attributes |= 0x08;
+    if (s.doubleUnderline) attributes |= 0x10;
+    if (s.smallCaps) attributes |= 0x20;
+    out.u8(attributes);
+    out.u8(static_cast<unsigned>(s.halfPoints));
+    out.u8(static_cast<unsigned>(s.family));
+    out.u16(faceIndex_.at(s.face));
+    out.u8(s.rgb & 0xFF);
+    out.u8((s.rgb >> 8) & 0xFF);
+    out.u8((s.rgb >> 16) & 0xFF);
+    out.zeros(3);
+  }
+  return out.take();
+}
+
+}  // namespace hcrtf

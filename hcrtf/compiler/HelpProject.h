@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "hcrtf/compiler/Diagnostics.h"
+
+namespace hcrtf {
+
+// A window of the [WINDOWS] section. Absent values keep the viewer's
+// defaults; positions are in the viewer's 0..1023 screen units.
+struct WindowDef {
+  std::string name;
+  std::string caption;
+  std::optional<int> x, y, width, height;
+  bool maximize = false;
+  std::optional<std::uint32_t> scrollingRgb;     // 0x00BBGGRR
+  std::optional<std::uint32_t> nonScrollingRgb;
+  SourcePos where;
+};
+
+struct MapEntry {
+  std::string context;
+  std::int32_t id = 0;
+  SourcePos where;
+};
+
+// Everything a help project file asks for, with paths already resolved.
+struct HelpProject {
+  std::filesystem::path projectFile;
+  std::filesystem::path projectDir;
+  std::filesystem::path helpFile;        // HLP=, else the project's name + ".hlp"
+  std::string title;
+  std::string copyright;
+  std::string contents;                  // context string of the contents topic
+  bool compressRequested = false;
+  std::vector<std::filesystem::path> bitmapRoots;   // BMROOT=, else the project folder
+  std::vector<std::filesystem::path> rtfRoots;      // ROOT=, else the project folder
+  std::vector<std::filesystem::path> topicFiles;    // [FILES], resolved
+  std::vector<SourcePos> topicFileLines;            // where each was named
+  std::vector<WindowDef> windows;
+  std::vector<std::string> configMacros;
+  std::vector<MapEntry> map;
+  std::uint16_t lcid = 0x0409;
+};
+
+}  // namespace hcrtf

@@ -1,0 +1,218 @@
+#include "hcrtf/compiler/ParagraphRecordBuilder.h"
+
+#include <algorithm>
+
+#include "hcrtf/common/HelpHash.h"
+#include "hcrtf/compiler/TextUtil.h"
+
+namespace hcrtf {
+
+namespace {
+
+// Distances are stored in half-points; RTF gives twips.
+long halfPoints(int twips) { return twips / 10; }
+
+std::int16_t shortRange(long value) { return static_cast<std::int16_t>(std::clamp(value, -0x4000L, 0x3FFFL)); }
+
+std::uint8_t pictureCommand(char align) {
+  if (align == 'l') return 0x87;
+  if (align == 'r') return 0x88;
+  return 0x86;
+}
+
+}  // namespace
+
+ParagraphRecordBuilder::ParagraphRecordBuilder(Diagnostics& diagnostics, FontTable& fonts,
+                                               const std::vector<WindowDef>& windows)
+    : diag_(diagnostics), fonts_(fonts), windows_(windows) {}
+
+void ParagraphRecordBuilder::build(const Paragraph& paragraph, std::size_t topic, std::vector<TopicRecord>& out,
+                                   std::vector<AnchorAt>& anchors) {
+  paragraph_ = &paragraph;
+  topic_ = topic;
+  out_ = &out;
+  inHotspot_ = false;
+  beginRecord(paragraph);
+  for (const Inline& item : paragraph.content) {
+    if (const auto* run = std::get_if<TextRun>(&item)) {
+      if (run->text.empty()) continue;
+      useFont(run->font);
+      text(run->text);
+    } else if (std::holds_alternative<LineBreak>(item)) {
+      command(0x81);
+    } else if (std::holds_alternative<Tab>(item)) {
+      command(0x83);
+    } else if (const auto* start = std::get_if<HotspotStart>(&item)) {
+      hotspot(start->hotspot);
+    } else if (std::holds_alternative<HotspotEnd>(item)) {
+      if (inHotspot_) command(0x89);
+      inHotspot_ = false;
+    } else if (const auto* pic = std::get_if<PictureRef>(&item)) {
+      picture(*pic);
+    } else if (const auto* anchor = std::get_if<AnchorMark>(&item)) {
+      anchors.push_back(AnchorAt{anchor->context, out.size(), static_cast<std::uint32_t>(data2_.size()), anchor->where});
+    }
+    splitIfLong();
+  }
+  if (inHotspot_) command(0x89);
+  inHotspot_ = false;
+  endRecord(paragraph.endsWithPar);
+  paragraph_ = nullptr;
+  out_ = nullptr;
+}
+
+void ParagraphRecordBuilder::beginRecord(const Paragraph& paragraph) {
+  data1_ = ByteWriter{};
+  data2_.clear();
+  recordFont_.reset();
+  header(paragraph.format);
+  if (lastFont_) useFont(*lastFont_);
+}
+
+void ParagraphRecordBuilder::header(const ParagraphFormat& f) {
+  data1_.u8(0x00);
+  data1_.u8(0x80);
+  data1_.u16(0);  // paragraph id, unused by viewers
+  unsigned bits = 0;
+  const int distances[] = {f.spaceBefore, f.spaceAfter, f.lineSpacing, f.leftIndent, f.rightIndent, f.firstIndent};
+  for (int i = 0; i < 6; ++i) {
+    if (halfPoints(distances[i]) != 0) bits |= 0x02u << i;
+  }
+  std::vector<TabStop> tabs;
+  std::copy_if(f.tabs.begin(), f.tabs.end(), std::back_inserter(tabs), [](const TabStop& t) { return t.position >= 0; });
+  std::sort(tabs.begin(), tabs.end(), [](const TabStop& a, const TabStop& b) { return a.position < b.position; });
+  if (f.borders != 0) bits |= 0x0100;
+  if (!tabs.empty()) bits |= 0x0200;
+  if (f.alignment == Alignment::Right) bits |= 0x0400;
+  if (f.alignment == Alignment::Centre) bits |= 0x0800;
+  if (f.keepTogether) bits |= 0x1000;
+  data1_.u16(bits);
+  for (int i = 0; i < 6; ++i) {
+    if (bits & (0x02u << i)) data1_.compressedI16(shortRange(halfPoints(distances[i])));
+  }
+  if (f.borders != 0) {
+    data1_.u8(static_cast<std::uint8_t>(f.borders & 0x7F));
+    data1_.u16(static_cast<std::uint16_t>(halfPoints(f.borderWidth)));
+  }
+  if (!tabs.empty()) {
+    data1_.compressedI16(shortRange(static_cast<long>(tabs.size())));
+    for (const auto& tab : tabs) {
+      const long position = std::min(halfPoints(tab.position), 0x3FFFL);
+      data1_.compressedU16(static_cast<std::uint16_t>(position | (tab.kind != 0 ? 0x4000 : 0)));
+      if (tab.kind != 0) data1_.compressedU16(static_cast<std::uint16_t>(tab.kind));
+    }
+  }
+}
+
+void ParagraphRecordBuilder::command(std::uint8_t code) {
+  data2_.push_back(0);
+  data1_.u8(code);
+}
+
+void ParagraphRecordBuilder::useFont(const FontSpec& font) {
+  const std::uint16_t index = fonts_.intern(font);
+  lastFont_ = font;
+  if (recordFont_ == index) return;
+  recordFont_ = index;
+  command(0x80);
+  data1_.u16(index);
+}
+
+void ParagraphRecordBuilder::text(const std::string& text) {
+  std::size_t done = 0;
+  while (done < text.size()) {
+    splitIfLong();
+    const std::size_t limit = inHotspot_ ? kHardTextLimit : kSoftTextLimit;
+    const std::size_t room = limit > data2_.size() ? limit - data2_.size() : 0;
+    const std::size_t take = std::max<std::size_t>(1, std::min(room, text.size() - done));
+    data2_.insert(data2_.end(), text.begin() + static_cast<std::ptrdiff_t>(done),
+                  text.begin() + static_cast<std::ptrdiff_t>(done + take));
+    done += take;
+  }
+}
+
+void ParagraphRecordBuilder::splitIfLong() {
+  const bool soft = data2_.size() >= kSoftTextLimit || data1_.size() >= kSoftCommandLimit;
+  const bool hard = data2_.size() >= kHardTextLimit || data1_.size() >= kHardCommandLimit;
+  if (!soft || (inHotspot_ && !hard)) return;
+  // A hotspot may not continue into the next record: the viewer would meet
+  // its end without its start.
+  if (inHotspot_) command(0x89);
+  inHotspot_ = false;
+  endRecord(false);
+  beginRecord(*paragraph_);
+}
+
+void ParagraphRecordBuilder::endRecord(bool paragraphEnd) {
+  if (paragraphEnd) command(0x82);
+  command(0xFF);
+  ByteWriter data1;
+  data1.compressedI32(static_cast<std::int32_t>(data1_.size()));
+  data1.compressedU16(static_cast<std::uint16_t>(std::min<std::size_t>(data2_.size(), 0x7FFF)));
+  data1.bytes(data1_.data());
+  TopicRecord record;
+  record.type = TopicRecord::kText;
+  record.data1 = data1.take();
+  record.data2 = std::move(data2_);
+  record.topic = topic_;
+  record.nonScrolling = paragraph_->format.nonScrolling;
+  out_->push_back(std::move(record));
+  data2_.clear();
+}
+
+void ParagraphRecordBuilder::hotspot(const Hotspot& h) {
+  if (inHotspot_) command(0x89);
+  inHotspot_ = true;
+  const std::uint8_t plainBit = h.plain ? 0x04 : 0x00;
+  if (h.kind == Hotspot::Kind::Macro) {
+    command(0xC8 | plainBit);
+    const std::string macro = h.target.substr(0, 0xFFF0);
+    data1_.u16(static_cast<unsigned>(macro.size() + 1));
+    data1_.cString(macro);
+    return;
+  }
+  const bool jump = h.kind == Hotspot::Kind::Jump;
+  const auto hash = static_cast<std::uint32_t>(helpHash(h.target));
+  if (!h.file.empty()) {
+    ByteWriter payload;
+    payload.u8(h.window.empty() ? 4 : 6);
+    payload.u32(hash);
+    if (!h.window.empty()) payload.cString(h.window);
+    payload.cString(h.file);
+    command((jump ? 0xEB : 0xEA) | plainBit);
+    data1_.u16(static_cast<unsigned>(payload.size()));
+    data1_.bytes(payload.data());
+    return;
+  }
+  if (!h.window.empty() && jump) {
+    const auto found = std::find_if(windows_.begin(), windows_.end(),
+                                    [&](const WindowDef& w) { return equalsIgnoreCase(w.name, h.window); });
+    if (found != windows_.end()) {
+      command(0xEB | plainBit);
+      data1_.u16(6);
+      data1_.u8(1);
+      data1_.u32(hash);
+      data1_.u8(static_cast<unsigned>(found - windows_.begin()));
+      return;
+    }
+    diag_.warning(h.where, "window '" + h.window + "' is not defined in [WINDOWS]; the jump opens in the current window");
+  }
+  command((jump ? 0xE3 : 0xE2) | plainBit);
+  data1_.u32(hash);
+}
+
+void ParagraphRecordBuilder::picture(const PictureRef& picture) {
+  if (!pictures_) {
+    diag_.warning(picture.where, "picture '" + picture.fileName + "' left out");
+    return;
+  }
+  const std::optional<int> number = pictures_(picture);
+  if (!number) return;
+  command(pictureCommand(picture.align));
+  data1_.u8(3);
+  data1_.compressedI32(4);
+  data1_.u16(0);
+  data1_.u16(static_cast<unsigned>(*number));
+}
+
+}  // namespace hcrtf

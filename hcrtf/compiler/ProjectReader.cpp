@@ -1,0 +1,289 @@
+#include "hcrtf/compiler/ProjectReader.h"
+
+#include <cctype>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+#include "hcrtf/compiler/TextUtil.h"
+
+namespace fs = std::filesystem;
+
+namespace hcrtf {
+
+namespace {
+
+enum class Section { None, Options, Files, Windows, Config, Map, Ignored };
+
+Section sectionFor(std::string_view name) {
+  const std::string lower = toLower(name);
+  if (lower == "options") return Section::Options;
+  if (lower == "files") return Section::Files;
+  if (lower == "windows") return Section::Windows;
+  if (lower == "config") return Section::Config;
+  if (lower == "map") return Section::Map;
+  return Section::Ignored;
+}
+
+// Matches one path component case-insensitively inside `dir`.
+fs::path matchComponent(const fs::path& dir, const fs::path& component) {
+  std::error_code ec;
+  if (fs::exists(dir / component, ec)) return dir / component;
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    if (equalsIgnoreCase(it->path().filename().string(), component.string())) return it->path();
+  }
+  return dir / component;
+}
+
+bool parseBool(std::string_view value) {
+  const std::string lower = toLower(trim(value));
+  return !(lower.empty() || lower == "0" || lower == "no" || lower == "false" || lower == "off" ||
+           lower == "none");
+}
+
+// "(r16777215)", "(255,255,255)" or "()" to 0x00BBGGRR.
+std::optional<std::uint32_t> parseColour(std::string_view field) {
+  field = trim(field);
+  if (field.size() < 2 || field.front() != '(' || field.back() != ')') return std::nullopt;
+  field = trim(field.substr(1, field.size() - 2));
+  if (field.empty()) return std::nullopt;
+  long long value = 0;
+  if (field.front() == 'r' || field.front() == 'R') {
+    if (!parseInteger(field.substr(1), value) || value < 0) return std::nullopt;
+    return static_cast<std::uint32_t>(value & 0xFFFFFF);
+  }
+  const auto parts = splitTopLevel(field, ',');
+  if (parts.size() != 3) return std::nullopt;
+  std::uint32_t rgb = 0;
+  for (int i = 0; i < 3; ++i) {
+    if (!parseInteger(parts[i], value) || value < 0 || value > 255) return std::nullopt;
+    rgb |= static_cast<std::uint32_t>(value) << (8 * i);
+  }
+  return rgb;
+}
+
+class ProjectParser {
+ public:
+  ProjectParser(Diagnostics& diag, HelpProject& project) : diag_(diag), project_(project) {}
+
+  void line(std::string_view text, int number) {
+    where_ = SourcePos{project_.projectFile.filename().string(), number};
+    text = trim(text);
+    if (text.empty() || text.front() == ';' || text.starts_with("//")) return;
+    if (text.front() == '[') return sectionHeader(text);
+    switch (section_) {
+      case Section::Options: return option(text);
+      case Section::Files: return file(text);
+      case Section::Windows: return window(text);
+      case Section::Config: return project_.configMacros.emplace_back(text), void();
+      case Section::Map: return mapEntry(text);
+      case Section::Ignored: return;
+      case Section::None:
+        diag_.warning(where_, "text outside any section ignored");
+        return;
+    }
+  }
+
+ private:
+  void sectionHeader(std::string_view text) {
+    const auto close = text.find(']');
+    if (close == std::string_view::npos) {
+      diag_.warning(where_, "section name without ']'");
+      section_ = Section::Ignored;
+      return;
+    }
+    const std::string_view name = trim(text.substr(1, close - 1));
+    section_ = sectionFor(name);
+    if (section_ == Section::Ignored) diag_.warning(where_, "section [" + std::string(name) + "] is not supported; ignored");
+  }
+
+  void option(std::string_view text) {
+    const auto eq = text.find('=');
+    if (eq == std::string_view::npos) {
+      diag_.warning(where_, "option without '=' ignored");
+      return;
+    }
+    const std::string key = toLower(trim(text.substr(0, eq)));
+    const std::string_view value = trim(text.substr(eq + 1));
+    if (key == "hlp") project_.helpFile = resolveProjectPath(project_.projectDir, value);
+    else if (key == "title") project_.title = std::string(value);
+    else if (key == "copyright") project_.copyright = std::string(value);
+    else if (key == "contents" || key == "index") project_.contents = std::string(value);
+    else if (key == "compress") project_.compressRequested = parseBool(value);
+    else if (key == "bmroot") project_.bitmapRoots = folders(value);
+    else if (key == "root") project_.rtfRoots = folders(value);
+    else if (key == "lcid") lcid(value);
+    else if (key == "hcw" || key == "notes" || key == "report" || key == "errorlog" || key == "oldkeyphrase" ||
+             key == "warning" || key == "cnt" || key == "charset" || key == "deffont" || key == "dbcs" ||
+             key == "fts" || key == "language" || key == "citation")
+      return;
+    else diag_.warning(where_, "unknown option " + std::string(trim(text.substr(0, eq))) + " ignored");
+  }
+
+  void lcid(std::string_view value) {
+    long long number = 0;
+    const auto parts = splitTopLevel(value, ' ');
+    if (!parts.empty() && parseInteger(parts.front(), number)) project_.lcid = static_cast<std::uint16_t>(number);
+  }
+
+  std::vector<fs::path> folders(std::string_view value) {
+    std::vector<fs::path> result;
+    for (const auto& part : splitTopLevel(value, ',')) {
+      const std::string_view folder = trim(part);
+      if (!folder.empty()) result.push_back(resolveProjectPath(project_.projectDir, folder));
+    }
+    return result;
+  }
+
+  void file(std::string_view text) {
+    project_.topicFileLines.push_back(where_);
+    std::vector<fs::path> roots = project_.rtfRoots;
+    roots.push_back(project_.projectDir);
+    fs::path found = findInRoots(roots, text);
+    project_.topicFiles.push_back(found.empty() ? resolveProjectPath(project_.projectDir, text) : found);
+  }
+
+  void window(std::string_view text) {
+    const auto eq = text.find('=');
+    if (eq == std::string_view::npos) {
+      diag_.warning(where_, "window definition without '=' ignored");
+      return;
+    }
+    WindowDef def;
+    def.where = where_;
+    def.name = std::string(trim(text.substr(0, eq)));
+    if (def.name.size() > 8) {
+      diag_.warning(where_, "window name '" + def.name + "' is longer than 8 characters; cut");
+      def.name.resize(8);
+    }
+    const auto fields = splitTopLevel(text.substr(eq + 1), ',');
+    std::size_t next = 0;
+    if (next < fields.size()) def.caption = unquote(fields[next++]);
+    // An optional class name in quotes may follow the caption.
+    if (next < fields.size() && trim(fields[next]).starts_with('"')) ++next;
+    if (next < fields.size()) position(fields[next++], def);
+    if (next < fields.size()) {
+      long long state = 0;
+      def.maximize = parseInteger(fields[next++], state) && state == 1;
+    }
+    if (next < fields.size()) def.scrollingRgb = parseColour(fields[next++]);
+    if (next < fields.size()) def.nonScrollingRgb = parseColour(fields[next++]);
+    if (def.caption.size() > 50) {
+      diag_.warning(where_, "window caption longer than 50 characters; cut");
+      def.caption.resize(50);
+    }
+    project_.windows.push_back(std::move(def));
+  }
+
+  static std::string unquote(std::string_view field) {
+    field = trim(field);
+    if (field.size() >= 2 && field.front() == '"' && field.back() == '"') field = field.substr(1, field.size() - 2);
+    return std::string(field);
+  }
+
+  void position(std::string_view field, WindowDef& def) {
+    field = trim(field);
+    if (field.size() < 2 || field.front() != '(' || field.back() != ')') return;
+    const auto parts = splitTopLevel(field.substr(1, field.size() - 2), ',');
+    std::optional<int>* slots[] = {&def.x, &def.y, &def.width, &def.height};
+    for (std::size_t i = 0; i < parts.size() && i < 4; ++i) {
+      long long value = 0;
+      if (!parseInteger(parts[i], value)) continue;
+      if (value < 0 || value > 1023) {
+        diag_.warning(where_, "window position or size outside 0..1023; clamped");
+        value = value < 0 ? 0 : 1023;
+      }
+      *slots[i] = static_cast<int>(value);
+    }
+  }
+
+  void mapEntry(std::string_view text) {
+    if (const auto comment = text.find("//"); comment != std::string_view::npos) text = trim(text.substr(0, comment));
+    if (startsWithIgnoreCase(text, "#define")) text = trim(text.substr(7));
+    std::string_view name, number;
+    if (const auto eq = text.find('='); eq != std::string_view::npos) {
+      name = trim(text.substr(0, eq));
+      number = trim(text.substr(eq + 1));
+    } else {
+      const auto blank = text.find_first_of(" \t");
+      if (blank == std::string_view::npos) {
+        diag_.warning(where_, "map entry without a number ignored");
+        return;
+      }
+      name = trim(text.substr(0, blank));
+      number = trim(text.substr(blank + 1));
+    }
+    long long id = 0;
+    if (name.empty() || !parseInteger(number, id)) {
+      diag_.warning(where_, "map entry '" + std::string(text) + "' is not 'name=number'; ignored");
+      return;
+    }
+    project_.map.push_back(MapEntry{std::string(name), static_cast<std::int32_t>(id), where_});
+  }
+
+  Diagnostics& diag_;
+  HelpProject& project_;
+  Section section_ = Section::None;
+  SourcePos where_;
+};
+
+}  // namespace
+
+fs::path resolveProjectPath(const fs::path& base, std::string_view written) {
+  std::string text(trim(written));
+  if (text.size() >= 2 && text.front() == '"' && text.back() == '"') text = text.substr(1, text.size() - 2);
+  for (char& c : text) {
+    if (c == '\\') c = '/';
+  }
+  if (text.size() >= 2 && text[1] == ':' && std::isalpha(static_cast<unsigned char>(text[0]))) text = text.substr(2);
+  const fs::path written_path(text);
+  fs::path current = written_path.is_absolute() ? fs::path("/") : base;
+  std::error_code ec;
+  if (fs::exists(current / written_path.relative_path(), ec)) return current / written_path.relative_path();
+  for (const auto& component : written_path.relative_path()) {
+    if (component.empty() || component == ".") continue;
+    current = component == ".." ? current / component : matchComponent(current, component);
+  }
+  return current;
+}
+
+fs::path findInRoots(const std::vector<fs::path>& roots, std::string_view written) {
+  std::error_code ec;
+  for (const auto& root : roots) {
+    const fs::path candidate = resolveProjectPath(root, written);
+    if (fs::is_regular_file(candidate, ec)) return candidate;
+  }
+  return {};
+}
+
+HelpProject ProjectReader::readFile(const fs::path& projectFile) {
+  std::ifstream in(projectFile, std::ios::binary);
+  if (!in) {
+    diag_.error(SourcePos{projectFile.string(), 0}, "cannot open the help project");
+    HelpProject empty;
+    empty.projectFile = projectFile;
+    return empty;
+  }
+  std::ostringstream text;
+  text << in.rdbuf();
+  return parse(text.str(), projectFile);
+}
+
+HelpProject ProjectReader::parse(std::string_view text, const fs::path& projectFile) {
+  HelpProject project;
+  project.projectFile = projectFile;
+  project.projectDir = projectFile.has_parent_path() ? projectFile.parent_path() : fs::path(".");
+  ProjectParser parser(diag_, project);
+  int number = 0;
+  while (!text.empty()) {
+    ++number;
+    const auto end = text.find('\n');
+    parser.line(text.substr(0, end), number);
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+  }
+  if (project.helpFile.empty()) project.helpFile = project.projectDir / projectFile.stem().concat(".hlp");
+  if (project.bitmapRoots.empty()) project.bitmapRoots.push_back(project.projectDir);
+  return project;
+}
+
+}  // namespace hcrtf

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "hcrtf/compiler/Diagnostics.h"
+
+namespace hcrtf {
+
+// One TOPICLINK of the |TOPIC file before layout: its record type and its
+// two data parts. Type 2 is a topic header, 0x20 displayable text, 0x23 a
+// table. The 21-byte TOPICLINK header itself is produced by the layout.
+struct TopicRecord {
+  static constexpr std::uint8_t kTopicHeader = 0x02;
+  static constexpr std::uint8_t kText = 0x20;
+  static constexpr std::uint8_t kTable = 0x23;
+
+  std::uint8_t type = kText;
+  std::vector<std::uint8_t> data1;  // LinkData1
+  std::vector<std::uint8_t> data2;  // LinkData2
+  std::size_t topic = 0;            // index of the topic it belongs to
+  bool nonScrolling = false;        // text of the topic's non-scrolling region
+
+  std::size_t size() const { return 21 + data1.size() + data2.size(); }
+};
+
+// A context string that points into a text record: the help file maps it to
+// the record's position plus `charOffset` characters.
+struct AnchorAt {
+  std::string context;
+  std::size_t record = 0;
+  std::uint32_t charOffset = 0;
+  SourcePos where;
+};
+
+}  // namespace hcrtf

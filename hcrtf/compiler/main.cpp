@@ -1,0 +1,40 @@
+// hcrtf: compiles a help project (.hpj) and its RTF topic files into a
+// WinHelp 4 help file.
+//
+//   hcrtf [/nc] [/xh] [other switches] PROJECT.hpj
+//
+// Switches start with "/" or "-". /nc and /xh are accepted and change nothing
+// (there is no banner to hide and no window to leave open); others are
+// reported and ignored. Exit status 0 means the help file was written.
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "hcrtf/compiler/Compiler.h"
+#include "hcrtf/compiler/TextUtil.h"
+
+int main(int argc, char** argv) {
+  hcrtf::Diagnostics diagnostics(&std::cerr);
+  std::vector<std::string> projects;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg.size() > 1 && (arg[0] == '/' || arg[0] == '-') && arg.find('.') == std::string::npos) {
+      const std::string name = hcrtf::toLower(arg.substr(1));
+      if (name != "nc" && name != "xh") diagnostics.warning({}, "unknown switch " + arg + " ignored");
+      continue;
+    }
+    projects.push_back(arg);
+  }
+  if (projects.size() != 1) {
+    std::cerr << "usage: hcrtf [/nc] [/xh] PROJECT.hpj\n";
+    return 2;
+  }
+  hcrtf::Compiler compiler(diagnostics);
+  const hcrtf::CompileResult result = compiler.compile(projects.front());
+  if (!result.written) {
+    std::cerr << "hcrtf: " << diagnostics.errorCount() << " error(s); no help file written\n";
+    return 1;
+  }
+  return 0;
+}
