@@ -1,0 +1,142 @@
+// Links written as WinHelp hotspots once the crawl has decided every
+// target's outcome, compared with RTF written out by hand.
+#include <gtest/gtest.h>
+
+#include "CrawlTestSupport.h"
+#include "driver/qvCrawler.h"
+#include "driver/qvLocalScanner.h"
+#include "driver/qvRunCounters.h"
+#include "html/qvHtmlContext.h"
+#include "html/qvHtmlParser.h"
+#include "html/qvHtmlTag.h"
+#include "html/qvHtmlText.h"
+#include "html/qvItemList.h"
+#include "html/qvItemReader.h"
+#include "html/qvItemWriter.h"
+#include "html/qvPrototypeList.h"
+#include "html/qvTagAnchor.h"
+#include "rtf/qvByteSink.h"
+#include "rtf/qvRtfWriter.h"
+#include "ui/qvDriverSettings.h"
+#include "url/qvMimeTypes.h"
+
+using crawltest::RecordingUi;
+using crawltest::TempDir;
+
+namespace {
+
+struct AnchorFixture : ::testing::Test {
+  qvDriverSettings settings;
+  RecordingUi ui;
+  qvHtmlContext context{ui, settings};
+  qvPrototypeList prototypes{context};
+  qvHtmlParser parser{context, prototypes};
+  qvItemList items;
+  qvMimeTypes mimeTypes;
+  qvRunCounters counters;
+  TempDir site;
+  TempDir work;
+  qvCrawler crawler{context, parser, items, mimeTypes, counters, work.path().string()};
+  qvStringSink popups;
+  std::string page;
+
+  // Crawls the tree from index.html, then writes the body of index.html as
+  // the final pass would.
+  std::string writeIndex() {
+    qvLocalScanner(context, ui).scanLocal((site.path() / "index.html").string(), 0);
+    crawler.crawl();
+    qvURLStatus* index = context.startURL();
+    context.setCurrentPage(index);
+    context.popupStream = &popups;
+    page = crawltest::slurp(site.path() / "index.html");
+    items.clear();
+    parser.parsePage(page, items);
+    const qvItemRefs bound = parser.bindItems(items.refs());
+    qvRtfWriter out;
+    out.resetForTopic();
+    qvItemCursor walk(bound, 0);
+    while (qvHtmlInterface* item = walk.next()) {
+      if (qvHtmlText* text = item->asText()) {
+        text->writeText(out);
+      } else if (qvHtmlTag* tag = item->asTag()) {
+        tag->writeRtf(out, walk);
+      }
+    }
+    return out.takeOutput();
+  }
+  std::string name(const std::string& relative) {
+    return context.find(qvURLTable::urlForFile((site.path() / relative).string()))->documentName;
+  }
+  std::string url(const std::string& relative) { return qvURLTable::urlForFile((site.path() / relative).string()); }
+};
+
+}  // namespace
+
+TEST_F(AnchorFixture, JumpsToConvertedPagesAndTheirAnchors) {
+  site.write("index.html", "<a href=\"a.html\">one</a> and <a href=\"a.html#Part\">two</a>");
+  site.write("a.html", "<a name=\"part\">here</a><a name=IDH_Intro>intro</a>");
+  const std::string rtf = writeIndex();
+  EXPECT_EQ(rtf, "{\\uldb\\cf2 one}{\\v documentID1} and {\\uldb\\cf2 two}{\\v documentID1_nameID0}");
+  EXPECT_EQ(context.helpIds().at("IDH_Intro"), 1);
+  EXPECT_TRUE(popups.text().empty());
+}
+
+TEST_F(AnchorFixture, NamedAnchorsBecomeContextStrings) {
+  site.write("index.html", "<a name=top>Top</a> text <a name=IDH_Intro>x</a>");
+  EXPECT_EQ(writeIndex(), "{#{\\footnote documentID0_nameID0}} Top text {#{\\footnote documentID0_nameID1}} "
+                          "{#{\\footnote IDH_Intro}} x");
+}
+
+TEST_F(AnchorFixture, OutsideProtocolsOpenInTheBrowser) {
+  site.write("index.html",
+             "<a href=\"mailto:me@example.com\">mail</a> <a href=\"https://example.com/x#y\">web</a> "
+             "<a href=\"javascript:go()\">js</a>");
+  EXPECT_EQ(writeIndex(),
+            "{\\uldb\\cf3 mail}{\\v *!ExecFile(\"mailto:me@example.com\")} "
+            "{\\uldb\\cf3 web}{\\v *!ExecFile(\"https://example.com/x#y\")} "
+            "{\\ul\\cf2 js}{\\v *unknownprotocol}");
+}
+
+TEST_F(AnchorFixture, LinksNotFetchedGetPopupsWithTheirReason) {
+  site.write("index.html", "<a href=\"gone.html\">gone</a> <a href=\"x.cgi?a=1\">cgi</a>");
+  const std::string gone = url("gone.html");
+  const std::string cgi = url("x.cgi") + "?a=1";
+  EXPECT_EQ(writeIndex(), "{\\ul\\cf2 gone}{\\v *popup_0} {\\ul\\cf2 cgi}{\\v *popup_1}");
+  EXPECT_EQ(popups.text(),
+            "#{\\footnote # popup_0}\r\n{\r\n{\\ul\\cf2 " + gone + "}{\\v *!ExecFile(\"" + gone + "\")} \r\n"
+            "\\cf1 This link was broken at the time Corvane tried to fetch it.\r\n}\r\n\\page\r\n"
+            "#{\\footnote # popup_1}\r\n{\r\n{\\ul\\cf2 " + cgi + "}{\\v *!ExecFile(\"" + cgi + "\")} \r\n"
+            "\\cf1 This link was not retrieved because is was suspected to be CGI. This may be changed from the "
+            "Corvane options panel.\r\n}\r\n\\page\r\n");
+}
+
+TEST_F(AnchorFixture, HotspotTextEndsAtTagsThatEndALink) {
+  site.write("index.html", "<a href=\"a.html\">one<div>two</a> three");
+  site.write("a.html", "a");
+  const std::string rtf = writeIndex();
+  EXPECT_TRUE(rtf.starts_with("{\\uldb\\cf2 one}{\\v documentID1}")) << rtf;
+  EXPECT_NE(rtf.find("two"), std::string::npos);
+  EXPECT_EQ(rtf.find("uldb", 5), std::string::npos) << rtf;
+}
+
+TEST_F(AnchorFixture, SurvivesTheIntermediateFile) {
+  site.write("index.html", "<a href=\"a.html#p\" name=self>go</a>");
+  site.write("a.html", "<a name=p>p</a>");
+  writeIndex();
+  qvTagAnchor* anchor = nullptr;
+  for (std::size_t i = 0; i < items.size() && anchor == nullptr; ++i) {
+    anchor = dynamic_cast<qvTagAnchor*>(items[i].asTag());
+  }
+  ASSERT_NE(anchor, nullptr);
+  qvStringSink saved;
+  qvItemWriter out(saved);
+  ASSERT_TRUE(anchor->save(out));
+  qvTagAnchor copy(context);
+  qvItemReader in(saved.text());
+  copy.restore(in);
+  EXPECT_TRUE(in.atEnd());
+  EXPECT_EQ(copy.name(), "self");
+  EXPECT_EQ(copy.classification(), qvLinkClass::Followed);
+  qvItemReader cut(std::string_view(saved.text()).substr(0, saved.text().size() - 3));
+  EXPECT_THROW(qvTagAnchor(context).restore(cut), qvItemReadError);
+}
