@@ -150,11 +150,20 @@ int qvURL::effectivePort() const {
 
 std::string qvURL::path() const { return file_.substr(0, file_.find('?')); }
 
+std::string qvURL::authority() const {
+  std::string out = host_;
+  if (port_ >= 0) {
+    out += ':';
+    out += std::to_string(port_);
+  }
+  return out;
+}
+
 std::string qvURL::externalForm() const {
   std::string out = protocol_ + ":";
   if (hasAuthority_) {
-    out += "//" + host_;
-    if (port_ >= 0) out += ":" + std::to_string(port_);
+    out += "//";
+    out += authority();
   }
   out += file_;
   if (hasRef_) out += "#" + ref_;
@@ -169,8 +178,8 @@ std::optional<std::string> qvURL::resolve(std::string_view base, std::string_vie
   if (reference.starts_with("//")) return scheme + std::string(reference);
   std::string origin = scheme;
   if (parsed->hasAuthority_) {
-    origin += "//" + parsed->host_;
-    if (parsed->port_ >= 0) origin += ":" + std::to_string(parsed->port_);
+    origin += "//";
+    origin += parsed->authority();
   }
   if (reference.starts_with("/")) return origin + std::string(reference);
   if (reference.empty()) return origin + parsed->file_;

@@ -52,6 +52,8 @@ class qvURL {
   // Text after '#', without it; empty when there is none (see hasRef()).
   const std::string& ref() const { return ref_; }
   bool hasRef() const { return hasRef_; }
+  // Host followed by ":" + port when the URL names a port.
+  std::string authority() const;
   // True when the text had "//" + authority after the scheme.
   bool hasAuthority() const { return hasAuthority_; }
 

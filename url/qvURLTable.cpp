@@ -109,7 +109,7 @@ std::string withoutParentSegments(std::string_view path) {
     }
     const std::size_t cut = out.rfind('/');
     if (cut == std::string::npos) {
-      out = "/";
+      out.assign(1, '/');
     } else {
       out.resize(cut);
     }
@@ -150,7 +150,7 @@ bool qvURLTable::KeyEqual::operator()(const qvURLStatus* a, std::string_view b) 
 std::string qvURLTable::normalisePath(std::string_view path) {
   const std::size_t query = std::min(path.find('?'), path.size());
   std::string out = withoutParentSegments(withoutDotSegments(path.substr(0, query)));
-  if (out.empty() && path.starts_with("/")) out = "/";
+  if (out.empty() && path.starts_with("/")) out.assign(1, '/');
   out += path.substr(query);
   return out;
 }
@@ -161,12 +161,17 @@ std::string qvURLTable::canonicalURL(std::string_view text) {
   const std::string& protocol = url->protocol();
   std::string s = protocol + ":";
   if (protocol == "file") {
-    s += "//" + url->host() + normalisePath(url->file());
+    s += "//";
+    s += url->host();
+    s += normalisePath(url->file());
   } else {
     const bool network = protocol == "http" || protocol == "ftp";
     if (network || url->hasAuthority()) s += "//";
     s += lowerCase(url->host());
-    if (url->port() >= 0 && url->port() != 80) s += ":" + std::to_string(url->port());
+    if (url->port() >= 0 && url->port() != 80) {
+      s += ':';
+      s += std::to_string(url->port());
+    }
     // An empty path would make "http://host" a page whose base is "http://".
     s += network && url->file().empty() ? std::string("/") : normalisePath(url->file());
   }
@@ -322,9 +327,7 @@ std::optional<qvURL> qvURLTable::makeURL(qvURLStatus& status) const {
   // The directory is cut from the path, never from inside the query.
   const std::string path = parsed->path();
   status.startDirectory = path.substr(0, path.rfind('/') + 1);
-  status.baseURL = parsed->protocol() + "://" + parsed->host();
-  if (parsed->port() >= 0) status.baseURL += ":" + std::to_string(parsed->port());
-  status.baseURL += status.startDirectory;
+  status.baseURL = parsed->protocol() + "://" + parsed->authority() + status.startDirectory;
   status.host = lowerCase(parsed->host());
   return parsed;
 }
@@ -335,7 +338,7 @@ std::optional<qvURL> qvURLTable::makeFileURL(qvURLStatus& status) {
   status.url = canonicalURL(urlForFile(file));
   status.title = status.url;
   std::string dir = isDirectory(file) ? file : file.substr(0, file.rfind('/') + 1);
-  if (dir.empty()) dir = "/";
+  if (dir.empty()) dir.assign(1, '/');
   status.baseURL = urlForFile(dir);
   if (!status.baseURL.ends_with("/")) status.baseURL += '/';
   status.host.clear();
@@ -353,7 +356,7 @@ bool qvURLTable::setBase(qvURLStatus& status, std::string_view href) const {
   }
   const std::string path = fileForURL(*resolved);
   std::string dir = isDirectory(path) ? path : path.substr(0, path.rfind('/') + 1);
-  if (dir.empty()) dir = "/";
+  if (dir.empty()) dir.assign(1, '/');
   status.baseURL = urlForFile(dir);
   if (!status.baseURL.ends_with("/")) status.baseURL += '/';
   return true;
@@ -513,10 +516,7 @@ qvLinkResolution& qvURLTable::followLink(qvURLStatus& page, std::string v,
 
   std::string url = scheme + "://";
   if (rest.starts_with("/")) {
-    if (pageURL) {
-      url += pageURL->host();
-      if (pageURL->port() >= 0) url += ":" + std::to_string(pageURL->port());
-    }
+    if (pageURL) url += pageURL->authority();
   } else {
     // The base without its scheme and "//", cut after its last directory.
     const std::string& base = page.baseURL.empty() ? page.url : page.baseURL;
