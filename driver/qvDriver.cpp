@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "driver/qvConversionRun.h"
 #include "driver/qvLocalScanner.h"
 #include "html/qvHtmlContext.h"
 #include "platform/qvProcessExit.h"
@@ -327,11 +328,17 @@ bool qvDriver::openPopups() {
 }
 
 // The three passes of a run. Each is one call into the class that does it.
-void qvDriver::crawlStep() {}
+void qvDriver::crawlStep() {
+  if (!conversion_) conversion_ = std::make_unique<qvConversionRun>(*context_);
+  haveProject_ = false;
+  conversion_->crawl();
+}
 
-void qvDriver::finalPassStep() {}
+void qvDriver::finalPassStep() { haveProject_ = conversion_->finalPass(); }
 
-void qvDriver::projectStep() {}
+void qvDriver::projectStep() {
+  if (haveProject_) conversion_->project();
+}
 
 void qvDriver::finishRun() {
   debugLog_.checkpoint(420);

@@ -21,6 +21,7 @@
 #include "ui/qvStartPoints.h"
 #include "ui/qvUserInterfaceFactory.h"
 
+class qvConversionRun;
 class qvHtmlContext;
 class qvUserInterface;
 
@@ -78,6 +79,9 @@ class qvDriver : public qvStartPoints {
   qvUserInterfaceFactory::Kind kind_ = qvUserInterfaceFactory::Kind::Gui;
   std::unique_ptr<qvUserInterface> ui_;
   std::unique_ptr<qvHtmlContext> context_;
+  // The crawl, final pass and project steps; made at the first run.
+  std::unique_ptr<qvConversionRun> conversion_;
+  bool haveProject_ = false;
   std::unique_ptr<qvExitThread> exitThread_;
   std::unique_ptr<qvMemDebugThread> memDebugThread_;
   std::unique_ptr<qvGarbageThread> garbageThread_;

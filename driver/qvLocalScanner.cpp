@@ -21,6 +21,13 @@ std::string fullPath(const std::string& path) {
   return full.string();
 }
 
+// 0 for "index.html", 1 for "index.htm", 2 for every other name.
+int indexRank(const std::string& name) {
+  if (name == "index.html") return 0;
+  if (name == "index.htm") return 1;
+  return 2;
+}
+
 }  // namespace
 
 qvLocalScanner::qvLocalScanner(qvURLTable& table, qvUserInterface& ui) : table_(table), ui_(ui) {}
@@ -42,7 +49,14 @@ int qvLocalScanner::scanDirectory(const std::string& directory, int count) {
     std::error_code typeError;
     (it->is_directory(typeError) ? directories : files).push_back(*it);
   }
-  const auto byName = [](const fs::directory_entry& a, const fs::directory_entry& b) { return a.path() < b.path(); };
+  // A directory's index page leads: it becomes the run's start page when
+  // the scan starts there. Then plain name order, which is stable across
+  // file systems.
+  const auto byName = [](const fs::directory_entry& a, const fs::directory_entry& b) {
+    const int rankA = indexRank(a.path().filename().string());
+    const int rankB = indexRank(b.path().filename().string());
+    return rankA != rankB ? rankA < rankB : a.path() < b.path();
+  };
   std::sort(files.begin(), files.end(), byName);
   std::sort(directories.begin(), directories.end(), byName);
   for (const auto& entry : files) {

@@ -19,7 +19,8 @@ class qvLocalScanner {
 
   // Adds `path` (a file, or a directory tree) with seed numbers counted on
   // from `count`; returns the count for the next start point. Entries are
-  // taken in name order, files before subdirectories; a directory reached a
+  // taken in name order (a directory's index.html, else index.htm, first),
+  // files before subdirectories; a directory reached a
   // second time (through a symbolic link) is not walked again. Calls
   // checkCancel after every entry, so a cancel ends the scan with
   // qvCancelException.

@@ -38,19 +38,30 @@ TEST_F(ScanFixture, FilesFirstThenSubdirectoriesInNameOrder) {
   dir.write("sub/z.shtml", "z");
   dir.write("sub/deeper/c.htm", "c");
   dir.write("asub/y.html", "y");
+  dir.write("asub/index.htm", "i");
   const std::string root = dir.path().string();
   const int next = scanner.scanLocal(root, 0);
-  const std::vector<std::string> expected = {root + "/a.HTM", root + "/b.html", root + "/asub/y.html",
-                                             root + "/sub/z.shtml", root + "/sub/deeper/c.htm"};
+  const std::vector<std::string> expected = {root + "/a.HTM",       root + "/b.html",
+                                             root + "/asub/index.htm", root + "/asub/y.html",
+                                             root + "/sub/z.shtml",    root + "/sub/deeper/c.htm"};
   EXPECT_EQ(localFiles(table), expected);
   // Each file and each directory walked advances the count.
-  EXPECT_EQ(next, 9);
-  EXPECT_EQ(table.statuses()[3].seedNumber, 4);  // asub took 2 and 3
+  EXPECT_EQ(next, 10);
+  EXPECT_EQ(table.statuses()[4].seedNumber, 5);  // asub took 2 to 4
   ASSERT_NE(table.startURL(), nullptr);
   EXPECT_EQ(table.startURL()->localFile, root + "/a.HTM");
   EXPECT_EQ(ui.messages.front(), "Scanning " + root + "/ ...");
   EXPECT_EQ(ui.messages[1], "  adding " + root + "/a.HTM");
   for (const auto& s : table.statuses()) EXPECT_EQ(s.depth, 0);
+}
+
+TEST_F(ScanFixture, IndexPageLeadsItsDirectory) {
+  dir.write("about.html", "a");
+  dir.write("index.html", "i");
+  dir.write("index.htm", "j");
+  scanner.scanLocal(dir.path().string(), 0);
+  EXPECT_EQ(table.startURL()->localFile, (dir.path() / "index.html").string());
+  EXPECT_EQ(table.statuses()[1].localFile, (dir.path() / "index.htm").string());
 }
 
 TEST_F(ScanFixture, SingleFileAndSymlinkLoop) {

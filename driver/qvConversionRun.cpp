@@ -1,0 +1,47 @@
+#include "driver/qvConversionRun.h"
+
+#include "driver/qvFileSink.h"
+#include "driver/qvHelpProject.h"
+#include "driver/qvTemporaryFiles.h"
+#include "html/qvHtmlContext.h"
+#include "ui/qvDriverSettings.h"
+#include "ui/qvUserInterface.h"
+
+qvConversionRun::qvConversionRun(qvHtmlContext& context, std::string workDirectory)
+    : context_(context),
+      workDirectory_(std::move(workDirectory)),
+      prototypes_(context),
+      parser_(context, prototypes_),
+      crawler_(context, parser_, items_, mimeTypes_, counters_, workDirectory_),
+      converter_(context, parser_),
+      finalPass_(context, converter_, counters_, workDirectory_) {}
+
+void qvConversionRun::crawl() {
+  counters_.reset();
+  context_.settings().abortCrawl = false;
+  cleanRunFiles(workDirectory_, context_.ui());
+  crawler_.crawl();
+}
+
+bool qvConversionRun::finalPass() {
+  qvFileSink popups(workDirectory_ + "/popups.rtf");
+  if (popups.failed()) {
+    context_.ui().showError("IO Exception creating popups.rtf : " + popups.errorText());
+    return false;
+  }
+  const bool haveStart = finalPass_.run(popups);
+  if (!popups.close()) context_.ui().showError("IO Exception : " + popups.errorText());
+  return haveStart;
+}
+
+void qvConversionRun::project() {
+  qvHelpProjectInput input;
+  input.topicCount = finalPass_.topicsWritten();
+  input.helpFileName = context_.settings().helpFileName;
+  input.title = context_.startURL() != nullptr ? context_.startURL()->title : std::string();
+  input.mainColour = context_.mainColour;
+  input.nonScrollColour = context_.nonScrollColour;
+  input.browseButtons = context_.ui().getValue(16) != 0;
+  input.helpIds.assign(context_.helpIds().begin(), context_.helpIds().end());
+  qvHelpProject(context_.ui(), workDirectory_).build(input);
+}
