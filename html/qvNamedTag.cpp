@@ -3,6 +3,7 @@
 #include "html/qvHtmlContext.h"
 #include "html/qvHtmlText.h"
 #include "html/qvTextUtil.h"
+#include "rtf/qvRtfWriter.h"
 #include "ui/qvUserInterface.h"
 
 namespace {
@@ -83,4 +84,18 @@ void qvNamedTag::writeItem(qvRtfWriter& out, qvHtmlInterface& item, qvItemCursor
     return;
   }
   if (qvHtmlTag* tag = item.asTag()) tag->writeRtf(out, rest);
+}
+
+void qvNamedTag::startLine(qvRtfWriter& out, const qvTextAttributes& line) {
+  line.writeAttributeChanges(out);
+  out.writeSeparators(line);
+  if ((out.afterParagraph || out.afterLine) && out.pendingLineBreaks == 0) return;
+  out.writeParagraphBreak();
+  line.writeFullAttributes(out);
+  out.write("\r\n");
+  out.flush();
+  out.charsSinceParagraph = 0;
+  out.afterParagraph = true;
+  out.afterLine = false;
+  if (out.pendingLineBreaks > 0) --out.pendingLineBreaks;
 }

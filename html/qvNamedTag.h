@@ -51,4 +51,10 @@ class qvNamedTag : public qvHtmlTag {
   // write themselves with the rest of `items` as what follows them.
   static void writeItems(qvRtfWriter& out, const qvItemRefs& items);
   static void writeItem(qvRtfWriter& out, qvHtmlInterface& item, qvItemCursor& rest);
+
+  // Writes the pending separators and, unless they left the writer at the
+  // start of a line, a paragraph break with `line`'s formatting: entries
+  // of lists start on a paragraph of their own, which is where indent and
+  // alignment take effect.
+  static void startLine(qvRtfWriter& out, const qvTextAttributes& line);
 };

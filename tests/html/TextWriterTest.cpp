@@ -31,7 +31,7 @@ TEST(TextWriter, WhiteSpaceCollapsesAcrossItems) {
   HtmlFixture f;
   EXPECT_EQ(f.render("a   b\n c"), "a b c");
   EXPECT_EQ(f.render("a <span>b</span>"), "a b");
-  EXPECT_EQ(f.render("a<span> </span> <i>b"), "a b");
+  EXPECT_EQ(f.render("a<span> </span> <i>b"), "a \\i b");
   // Nothing opens a topic, nor trails it, and control characters vanish.
   EXPECT_EQ(f.render("  \r\n x \x01y  "), "x y");
 }
