@@ -61,6 +61,10 @@ CompileResult Compiler::compile(const HelpProject& project) {
   result.helpFile = project.helpFile;
   topics_.clear();
   fonts_ = FontTable{};
+  std::vector<fs::path> pictureFolders = project.bitmapRoots;
+  pictureFolders.insert(pictureFolders.end(), project.rtfRoots.begin(), project.rtfRoots.end());
+  pictureFolders.push_back(project.projectDir);
+  pictures_.emplace(std::move(pictureFolders));
   readTopics(project);
   if (topics_.empty()) {
     diag_.error(projectPos(project), "the project has no topics; no help file written");
@@ -86,6 +90,7 @@ CompileResult Compiler::compile(const HelpProject& project) {
     if (fonts_.size() == 0) fonts_.intern(FontSpec{});
     file.add("|FONT", fonts_.serialize());
     addIndexFiles(project, built, file);
+    for (const auto& [name, content] : pictures_->files()) file.add(name, content);
     const std::vector<std::uint8_t> bytes = file.assemble();
     std::error_code ec;
     if (project.helpFile.has_parent_path()) fs::create_directories(project.helpFile.parent_path(), ec);
@@ -130,7 +135,7 @@ void Compiler::readTopics(const HelpProject& project) {
 
 void Compiler::buildRecords(const HelpProject& project, Built& built) {
   ParagraphRecordBuilder paragraphs(diag_, fonts_, project.windows);
-  paragraphs.setPictureResolver([&](const PictureRef& picture) { return resolvePicture(project, picture); });
+  paragraphs.setPictureResolver([&](const PictureRef& picture) { return resolvePicture(picture); });
   for (std::size_t t = 0; t < topics_.size(); ++t) {
     const Topic& topic = topics_[t];
     paragraphs.startTopic();
@@ -281,13 +286,10 @@ std::vector<std::uint8_t> Compiler::buildSystemFile(const HelpProject& project, 
   return out.take();
 }
 
-std::optional<int> Compiler::resolvePicture(const HelpProject& project, const PictureRef& picture) {
-  if (findInRoots(project.bitmapRoots, picture.fileName).empty()) {
-    diag_.warning(picture.where, "picture file '" + picture.fileName + "' not found; left out");
-  } else {
-    diag_.warning(picture.where, "picture '" + picture.fileName + "' left out: pictures are not embedded yet");
-  }
-  return std::nullopt;
+std::optional<int> Compiler::resolvePicture(const PictureRef& picture) {
+  const PictureStore::Result stored = pictures_->add(picture.fileName, picture.transparent);
+  if (!stored.number) diag_.warning(picture.where, "picture '" + picture.fileName + "' left out: " + stored.error);
+  return stored.number;
 }
 
 void Compiler::addIndexFiles(const HelpProject& project, const Built& built, HelpFileWriter& file) {

@@ -13,6 +13,7 @@
 #include "hcrtf/compiler/HelpFileWriter.h"
 #include "hcrtf/compiler/HelpModel.h"
 #include "hcrtf/compiler/HelpProject.h"
+#include "hcrtf/compiler/PictureStore.h"
 #include "hcrtf/compiler/TopicLayout.h"
 #include "hcrtf/compiler/TopicRecord.h"
 
@@ -46,12 +47,13 @@ class Compiler {
   void buildRecords(const HelpProject& project, Built& built);
   void linkTopicHeaders(Built& built);
   std::vector<std::uint8_t> buildSystemFile(const HelpProject& project, const Built& built);
-  std::optional<int> resolvePicture(const HelpProject& project, const PictureRef& picture);
+  std::optional<int> resolvePicture(const PictureRef& picture);
   void addIndexFiles(const HelpProject& project, const Built& built, HelpFileWriter& file);
 
   Diagnostics& diag_;
   std::vector<Topic> topics_;
   FontTable fonts_;
+  std::optional<PictureStore> pictures_;
 };
 
 }  // namespace hcrtf

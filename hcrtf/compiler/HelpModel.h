@@ -64,6 +64,7 @@ struct PictureRef {
   char align = 'c';       // 'c' in line, 'l' left margin, 'r' right margin
   std::string fileName;
   SourcePos where;
+  bool transparent = false;  // bmct, bmlt, bmrt: white shows the background
 };
 
 // A context string defined at this point of the text (a "#" footnote).

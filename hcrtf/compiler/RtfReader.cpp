@@ -375,7 +375,9 @@ void RtfReader::finishEmbedded(int line) {
   static const std::set<std::string> unsupported = {"button", "mci", "mci_left", "mci_right", "ewc", "ewl", "ewr"};
   if (pictures.count(word)) {
     if (argument.empty()) return diag_.warning(at(line), "{" + word + "} without a file name ignored");
-    collector_.picture(PictureRef{word[2], argument, at(embeddedLine_)});
+    PictureRef picture{word[2], argument, at(embeddedLine_)};
+    picture.transparent = word.size() == 4 && word[3] == 't';
+    collector_.picture(picture);
     return;
   }
   if (unsupported.count(word)) {
