@@ -73,6 +73,9 @@ qvTopicPage qvHtmlConverter::topicPage(const qvURLStatus& status) const {
   page.sourceURL = status.url;
   page.colours = {static_cast<int>(status.textColour), static_cast<int>(status.linkColour),
                   static_cast<int>(status.vlinkColour)};
+  // A body bgcolor the page did not give properly is stored as -1 (no
+  // background macro); otherwise the run's colour.
+  page.background = static_cast<int>(status.mainColour);
   page.nestedTables = context_.nestedTables;
   page.browse = context_.ui().getValue(16) != 0;
   return page;
