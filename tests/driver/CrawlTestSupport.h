@@ -38,6 +38,11 @@ class RecordingUi : public qvUserInterface {
     if (++checks >= cancelAfter) throw qvCancelException();
     return false;
   }
+  // The caller clears a cancel; with clearCancel the next checks pass again.
+  bool checkCancel(bool clear) override {
+    if (clear && clearCancel) cancelAfter = 1L << 40;
+    return false;
+  }
   int getValue(int index) override { return index == 20 ? offline : index == 16 ? browseButtons : 0; }
   bool runHcRtf(const char* commandLine, const char* directory) override {
     command = commandLine ? commandLine : "";
@@ -64,6 +69,7 @@ class RecordingUi : public qvUserInterface {
 
   std::function<void(const std::string&)> onMessage;
   long checks = 0;
+  bool clearCancel = false;
   long cancelAfter = 1L << 40;
   int offline = 0;
   int browseButtons = 0;
