@@ -1,5 +1,6 @@
 #include "hcrtf/dump/TopicReader.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "hcrtf/common/ByteReader.h"
@@ -49,6 +50,13 @@ Topic topicFromHeader(const TopicLink& link, std::uint32_t offset) {
 }  // namespace
 
 const Topic* TopicList::topicAt(std::uint32_t offset) const {
+  if (offsetsAscending) {
+    // The usual case: file order is offset order, so a binary search serves
+    // files of many thousands of topics.
+    auto after = std::upper_bound(topics.begin(), topics.end(), offset,
+                                  [](std::uint32_t o, const Topic& t) { return o < t.offset; });
+    return after == topics.begin() ? nullptr : &*(after - 1);
+  }
   const Topic* found = nullptr;
   for (const Topic& t : topics) {
     if (t.offset <= offset && (!found || t.offset >= found->offset)) found = &t;
@@ -112,6 +120,9 @@ TopicList TopicList::read(std::span<const std::uint8_t> topicFile, const SystemI
     }
     position = link.next;
   }
+  list.offsetsAscending = std::is_sorted(
+      list.topics.begin(), list.topics.end(),
+      [](const Topic& a, const Topic& b) { return a.offset < b.offset; });
   return list;
 }
 

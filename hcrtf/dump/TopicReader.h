@@ -41,6 +41,7 @@ struct TopicList {
   std::set<std::uint16_t> pictures;  // |bmN numbers the text refers to
   std::size_t records = 0;
   std::size_t blocks = 0;
+  bool offsetsAscending = false;  // set by read(); lets topicAt search fast
 
   // The topic an offset falls in: the last one whose `offset` is at or
   // before it.

@@ -11,7 +11,9 @@
 #include "hcrtf/common/HelpHash.h"
 #include "hcrtf/common/Lz77Compressor.h"
 #include "hcrtf/dump/HelpDumper.h"
+#include "hcrtf/dump/FontTable.h"
 #include "hcrtf/dump/HelpFile.h"
+#include "hcrtf/dump/IndexFiles.h"
 #include "hcrtf/dump/PhraseTable.h"
 #include "hcrtf/dump/TextEscape.h"
 #include "hcrtf/dump/Picture.h"
@@ -137,6 +139,153 @@ TEST(HelpFile, RejectsWrongMagicTruncationAndLoopingPages) {
   Bytes root = bytes;
   root[16 + 9 + 26] = 7;
   EXPECT_THROW(HelpFile::fromBytes(root), FormatError);
+}
+
+// A |CONTEXT tree of two levels: an index root over two leaf pages.
+Bytes twoLevelContext() {
+  constexpr std::uint16_t kPage = 64;
+  ByteWriter w;
+  w.u16(0x293B);
+  w.u16(0x0002);
+  w.u16(kPage);
+  w.fixedString("L4", 16);
+  w.i16(0);
+  w.i16(0);
+  w.i16(0);  // root
+  w.i16(-1);
+  w.i16(3);  // pages
+  w.i16(2);  // levels
+  w.i32(3);
+  auto page = [&](auto&& body) {
+    const std::size_t start = w.size();
+    body();
+    w.zeros(kPage - (w.size() - start));
+  };
+  page([&] {  // index: leftmost child 1, then hash 50 -> page 2
+    w.u16(0);
+    w.i16(1);
+    w.i16(1);
+    w.i32(50);
+    w.i16(2);
+  });
+  page([&] {
+    w.u16(0);
+    w.i16(2);
+    w.i16(-1);
+    w.i16(2);
+    w.i32(-7);
+    w.u32(0x100);
+    w.i32(10);
+    w.u32(0x200);
+  });
+  page([&] {
+    w.u16(0);
+    w.i16(1);
+    w.i16(1);
+    w.i16(-1);
+    w.i32(50);
+    w.u32(0x300);
+  });
+  return w.take();
+}
+
+TEST(BTree, WalksIndexPagesDownToTheLeafChain) {
+  const auto entries = readContext(twoLevelContext());
+  ASSERT_EQ(entries.size(), 3u);
+  EXPECT_EQ(entries[0].hash, -7);
+  EXPECT_EQ(entries[1].offset, 0x200u);
+  EXPECT_EQ(entries[2].hash, 50);
+  EXPECT_EQ(entries[2].offset, 0x300u);
+
+  Bytes tooMany = twoLevelContext();
+  tooMany[38 + 64 + 2] = 9;  // first leaf claims 9 entries: they run off its page
+  EXPECT_THROW(readContext(tooMany), FormatError);
+  Bytes pagesMissing = twoLevelContext();
+  pagesMissing.resize(38 + 2 * 64);  // header still says three pages
+  EXPECT_THROW(readContext(pagesMissing), FormatError);
+}
+
+TEST(SystemInfo, ReadsRecordsAndTheWindowLayout) {
+  ByteWriter w;
+  w.u16(0x036C);
+  w.u16(33);
+  w.u16(1);
+  w.u32(0);
+  w.u16(8);
+  auto record = [&](std::uint16_t type, const Bytes& data) {
+    w.u16(type);
+    w.u16(static_cast<std::uint16_t>(data.size()));
+    w.bytes(data);
+  };
+  record(1, textz("Title"));
+  record(2, text("(c) no NUL"));
+  record(3, Bytes{0x47, 0, 0, 0});
+  record(4, textz("CreateButton(`b',`&B',`JI(`',`x')')"));
+  ByteWriter win;
+  win.u16(0x07FF);
+  win.fixedString("main", 10);
+  win.fixedString("main", 9);
+  win.fixedString("A caption", 51);
+  for (std::int16_t v : {10, 20, 800, 900}) win.i16(v);
+  win.u16(0);
+  win.u32(0x00FFFFC0);
+  win.u32(0x00C0C0C0);
+  record(6, win.data());
+  record(9, Bytes{0x09, 0x04, 0, 0, 0, 0, 0, 0});
+  record(11, Bytes{0, 0});
+  record(6, Bytes{1, 2, 3});  // not the 90-byte layout: kept as a raw record
+  record(77, Bytes{5});
+  const SystemInfo info = SystemInfo::parse(w.data());
+  EXPECT_EQ(info.minor, 33);
+  EXPECT_TRUE(info.topicsCompressed());
+  EXPECT_EQ(info.topicBlockSize(), 0x800u);
+  EXPECT_EQ(info.title, "Title");
+  EXPECT_EQ(info.copyright, "(c) no NUL");
+  EXPECT_EQ(info.contents, 0x47u);
+  ASSERT_EQ(info.macros.size(), 1u);
+  ASSERT_EQ(info.windows.size(), 1u);
+  const WindowRecord& main = info.windows[0];
+  EXPECT_EQ(main.name, "main");
+  EXPECT_EQ(main.caption, "A caption");
+  EXPECT_EQ(main.height, 900);
+  EXPECT_EQ(main.scrollColour, 0x00FFFFC0u);
+  EXPECT_EQ(main.nonScrollColour, 0x00C0C0C0u);
+  EXPECT_EQ(info.lcid, (std::vector<std::uint16_t>{0x0409, 0, 0, 0}));
+  EXPECT_EQ(info.charset, 0);
+  ASSERT_EQ(info.others.size(), 2u);
+  EXPECT_EQ(info.others[1].type, 77);
+
+  Bytes cut = w.take();
+  cut.resize(cut.size() - 1);  // the last record's data is one byte short
+  EXPECT_THROW(SystemInfo::parse(cut), FormatError);
+}
+
+TEST(FontTable, DescriptorsAndBrokenOffsets) {
+  ByteWriter w;
+  w.u16(2);
+  w.u16(1);
+  w.u16(8);
+  w.u16(8 + 2 * 20);
+  w.fixedString("Arial", 20);
+  w.fixedString("Courier New", 20);
+  w.u8(0x03);
+  w.u8(24);
+  w.u8(1);
+  w.u16(1);
+  for (std::uint8_t c : {0x80, 0x00, 0x10, 0, 0, 0}) w.u8(c);
+  const FontTable t = FontTable::parse(w.data());
+  EXPECT_EQ(t.faceNames, (std::vector<std::string>{"Arial", "Courier New"}));
+  ASSERT_EQ(t.descriptors.size(), 1u);
+  EXPECT_EQ(t.descriptors[0].halfPoints, 24);
+  EXPECT_EQ(t.descriptors[0].faceIndex, 1);
+  EXPECT_EQ(t.descriptors[0].foreground[2], 0x10);
+
+  Bytes backwards = w.data();
+  backwards[6] = 2;  // descriptors before the names
+  EXPECT_THROW(FontTable::parse(backwards), FormatError);
+  Bytes many = w.data();
+  many[2] = 0xFF;  // 255 descriptors, one present
+  EXPECT_THROW(FontTable::parse(many), FormatError);
 }
 
 TEST(TopicReader, RendersFormattingCommandsAsMarkers) {
