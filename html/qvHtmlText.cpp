@@ -25,6 +25,14 @@ void writeEscaped(qvRtfWriter& out, char c) {
   }
 }
 
+// A pending paragraph goes out before the item's attribute changes: \pard
+// and the full attributes after it set the new paragraph up, while changes
+// written before the \par would restyle the paragraph it ends (its
+// alignment and indent are those in force at the \par).
+void writePendingParagraph(qvRtfWriter& out, const qvTextAttributes& item) {
+  if (out.pendingParagraph && !out.afterParagraph) out.writeSeparators(item);
+}
+
 bool separatorsPending(const qvRtfWriter& out) {
   return out.pendingParagraph || out.delimiterOwed || out.pendingSpace ||
          (out.pendingLineBreaks > 0 && !out.noBlankLine);
@@ -76,6 +84,7 @@ void qvHtmlText::writePreformatted(qvRtfWriter& out, std::string_view text) cons
     if (c == '\r' || (u < 32 && c != '\n')) continue;
     if (out.buffered() >= qvRtfWriter::kFlushSize) out.flush();
     if (first) {
+      writePendingParagraph(out, *this);
       writeAttributeChanges(out);
       if (c == '\n' && out.pendingLineBreaks > 0) --out.pendingLineBreaks;
       out.writeSeparators(*this);
@@ -111,6 +120,7 @@ void qvHtmlText::writeFlowing(qvRtfWriter& out, std::string_view text) const {
     }
     if (static_cast<unsigned char>(c) < 32) continue;
     if (first) {
+      writePendingParagraph(out, *this);
       writeAttributeChanges(out);
       first = false;
     }
