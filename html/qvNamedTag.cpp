@@ -1,5 +1,7 @@
 #include "html/qvNamedTag.h"
 
+#include <algorithm>
+
 #include "html/qvHtmlContext.h"
 #include "html/qvHtmlText.h"
 #include "html/qvTextUtil.h"
@@ -87,15 +89,25 @@ void qvNamedTag::writeItem(qvRtfWriter& out, qvHtmlInterface& item, qvItemCursor
 }
 
 void qvNamedTag::startLine(qvRtfWriter& out, const qvTextAttributes& line) {
-  line.writeAttributeChanges(out);
-  out.writeSeparators(line);
-  if ((out.afterParagraph || out.afterLine) && out.pendingLineBreaks == 0) return;
-  out.writeParagraphBreak();
+  if (out.afterParagraph && !out.pendingParagraph && out.pendingLineBreaks == 0) {
+    line.writeAttributeChanges(out);
+    out.writeSeparators(line);
+    return;
+  }
+  // Breaks beyond the first are blank lines; a pending paragraph asks for
+  // one, as it does before text.
+  int blankLines = std::max(out.pendingLineBreaks - 1, 0);
+  if (out.pendingParagraph && !out.afterLine && !out.noBlankLine) blankLines = std::max(blankLines, 1);
+  if (!out.afterParagraph) out.writeParagraphBreak();
+  for (int i = 0; i < blankLines; ++i) out.write("\\line");
   line.writeFullAttributes(out);
   out.write("\r\n");
   out.flush();
   out.charsSinceParagraph = 0;
   out.afterParagraph = true;
   out.afterLine = false;
-  if (out.pendingLineBreaks > 0) --out.pendingLineBreaks;
+  out.pendingParagraph = false;
+  out.pendingLineBreaks = 0;
+  out.pendingSpace = false;
+  out.delimiterOwed = false;
 }

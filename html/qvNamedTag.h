@@ -52,9 +52,9 @@ class qvNamedTag : public qvHtmlTag {
   static void writeItems(qvRtfWriter& out, const qvItemRefs& items);
   static void writeItem(qvRtfWriter& out, qvHtmlInterface& item, qvItemCursor& rest);
 
-  // Writes the pending separators and, unless they left the writer at the
-  // start of a line, a paragraph break with `line`'s formatting: entries
-  // of lists start on a paragraph of their own, which is where indent and
-  // alignment take effect.
+  // Starts a paragraph of its own for `line` (an entry of a list) with the
+  // blank lines asked for, unless the writer stands at the start of one
+  // already: indent and alignment belong to whole paragraphs, so an entry
+  // must not share one with the text before it.
   static void startLine(qvRtfWriter& out, const qvTextAttributes& line);
 };

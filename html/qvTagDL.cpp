@@ -50,6 +50,8 @@ void qvTagDL::writeList(qvRtfWriter& out) {
   out.requestLineBreaks(outermost ? 2 : 1, true);
   writeItems(out, items_);
   out.requestAtLeastLineBreaks(outermost ? 2 : 1);
+  // The text after the list must not restyle its last entry's paragraph.
+  if (outermost) out.requestParagraph();
   --depth;
 }
 

@@ -39,6 +39,7 @@ void qvTagP::writeRtf(qvRtfWriter& out, qvItemCursor& /*following*/) {
   out.charsSinceParagraph = 0;
   out.afterParagraph = true;
   out.afterLine = false;
+  out.delimiterOwed = false;
   if (out.pendingLineBreaks > 0) --out.pendingLineBreaks;
 }
 

@@ -76,5 +76,7 @@ void qvTagUL::writeRtf(qvRtfWriter& out, qvItemCursor& /*following*/) {
     out.pendingSpace = true;
   }
   out.requestAtLeastLineBreaks(outermost ? 2 : 1);
+  // The text after the list must not restyle its last entry's paragraph.
+  if (outermost) out.requestParagraph();
   --depth;
 }
