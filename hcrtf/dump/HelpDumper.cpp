@@ -109,6 +109,13 @@ const TopicList* HelpDumper::topics(std::ostream& out) {
   return &*topics_;
 }
 
+std::optional<std::span<const std::uint8_t>> HelpDumper::sectionFile(const char* name,
+                                                                     std::ostream& out) const {
+  auto content = file_.file(name);
+  if (!content) out << "no " << name << " file\n";
+  return content;
+}
+
 std::string HelpDumper::describeOffset(std::uint32_t offset) {
   std::string s = hex32(offset);
   if (offset == 0xFFFFFFFF) return s + " (no topic)";
@@ -173,11 +180,8 @@ void HelpDumper::dumpSystem(std::ostream& out) {
 }
 
 void HelpDumper::dumpFonts(std::ostream& out) {
-  auto content = file_.file("|FONT");
-  if (!content) {
-    out << "no |FONT file\n";
-    return;
-  }
+  auto content = sectionFile("|FONT", out);
+  if (!content) return;
   FontTable fonts = FontTable::parse(*content);
   for (std::size_t i = 0; i < fonts.faceNames.size(); ++i) {
     out << "face " << i << ": " << quoted(fonts.faceNames[i]) << "\n";
@@ -214,11 +218,8 @@ void HelpDumper::dumpTopics(std::ostream& out) {
 }
 
 void HelpDumper::dumpTitles(std::ostream& out) {
-  auto content = file_.file("|TTLBTREE");
-  if (!content) {
-    out << "no |TTLBTREE file\n";
-    return;
-  }
+  auto content = sectionFile("|TTLBTREE", out);
+  if (!content) return;
   topics(out);
   for (const TitleEntry& e : readTitles(*content)) {
     out << describeOffset(e.offset) << ": " << quoted(e.title) << "\n";
@@ -226,11 +227,8 @@ void HelpDumper::dumpTitles(std::ostream& out) {
 }
 
 void HelpDumper::dumpContext(std::ostream& out) {
-  auto content = file_.file("|CONTEXT");
-  if (!content) {
-    out << "no |CONTEXT file\n";
-    return;
-  }
+  auto content = sectionFile("|CONTEXT", out);
+  if (!content) return;
   topics(out);
   for (const ContextEntry& e : readContext(*content)) {
     out << signedHex(e.hash);
@@ -275,11 +273,8 @@ void HelpDumper::dumpKeywords(std::ostream& out) {
 }
 
 void HelpDumper::dumpMap(std::ostream& out) {
-  auto content = file_.file("|CTXOMAP");
-  if (!content) {
-    out << "no |CTXOMAP file\n";
-    return;
-  }
+  auto content = sectionFile("|CTXOMAP", out);
+  if (!content) return;
   topics(out);
   for (const MapEntry& e : readContextMap(*content)) {
     out << e.mapId << " -> " << describeOffset(e.offset) << "\n";

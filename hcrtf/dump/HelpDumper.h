@@ -60,6 +60,9 @@ class HelpDumper {
   const SystemInfo* system(std::ostream& out);
   const TopicList* topics(std::ostream& out);
   std::string describeOffset(std::uint32_t offset);
+  // The named internal file, or a "no ... file" line and nothing: a file a
+  // help file may lack is not an error.
+  std::optional<std::span<const std::uint8_t>> sectionFile(const char* name, std::ostream& out) const;
   void error(std::ostream& out, const std::string& what);
   // Runs one section, turning any FormatError into an error line.
   template <typename F>
