@@ -38,7 +38,17 @@ bool qvHtmlParser::appendItem(qvHtmlInterface& prototype, std::string_view page,
 
 std::size_t qvHtmlParser::parseTag(std::string_view page, std::size_t position, qvItemList& items) {
   if (!closingBracketAfter(page, position)) return 0;
+  // Every tag expression is "<", an optional "/", optional white space and
+  // then the name, so the name's first character rules most classes out.
+  std::size_t name = position + 1;
+  if (name < page.size() && page[name] == '/') ++name;
+  while (name < page.size() && (page[name] == ' ' || page[name] == '\t' || page[name] == '\r' || page[name] == '\n')) {
+    ++name;
+  }
+  if (name >= page.size()) return 0;
+  const auto first = static_cast<unsigned char>(page[name]);
   for (const auto& prototype : prototypes_.tags()) {
+    if (!prototype->mayStartWith(first)) continue;
     if (prototype->match(previous_, page, position) == 0) continue;
     std::size_t advance = 0;
     appendItem(*prototype, page, position, items, advance);

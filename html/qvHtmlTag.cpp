@@ -16,6 +16,7 @@ void qvHtmlTag::init(std::string_view namePattern, std::uint8_t typeCode, qvTagF
   typeCode_ = typeCode;
   factory_ = factory;
   const std::string name(namePattern);
+  firstChars_ = qvPattern::firstCharacters(name);
   pattern_ = std::make_unique<qvPattern>("(</?[ \\r\\n\\t]*" + name + "[ \\r\\n\\t]*>)|(</?[ \\r\\n\\t]*" + name +
                                          "[ \\t\\r\\n]+[^>]*>)");
 }
@@ -25,6 +26,9 @@ bool qvHtmlTag::bind(qvItemCursor& /*following*/) { return false; }
 void qvHtmlTag::writeRtf(qvRtfWriter& /*out*/, qvItemCursor& /*following*/) {}
 
 std::string qvHtmlTag::normalizeTagText(std::string_view chars) const {
+  bool hasBreak = false;
+  for (const char c : chars) hasBreak |= (c == '\r' || c == '\n');
+  if (!hasBreak) return std::string(chars);
   std::string out;
   out.reserve(chars.size());
   bool inQuotes = false;

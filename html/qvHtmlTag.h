@@ -10,6 +10,7 @@
 // overrides bind/writeRtf, and saves and restores its extra fields by
 // overriding save/restore and calling these first.
 
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -77,6 +78,9 @@ class qvHtmlTag : public qvHtmlInterface {
   std::unique_ptr<qvHtmlInterface> create(const qvHtmlInterface* previous, std::string_view page,
                                           std::size_t position) override;
   std::size_t length() const override { return text_.size(); }
+  // Whether a tag name beginning with `c` can match this prototype; lets
+  // the tokenizer skip prototypes without running their expression.
+  bool mayStartWith(unsigned char c) const { return firstChars_.test(c); }
 
   std::uint8_t recordCode() const override { return typeCode_; }
   // Saves the formatting record, the tag's characters and the end-tag flag.
@@ -110,6 +114,7 @@ class qvHtmlTag : public qvHtmlInterface {
   std::unique_ptr<qvPattern> pattern_;  // prototypes only
   qvTagFactory factory_ = nullptr;      // prototypes only
   std::size_t pendingLength_ = 0;       // prototypes only
+  std::bitset<256> firstChars_;         // prototypes only
   std::string text_;
   std::uint8_t typeCode_ = 0;
   bool endTag_ = false;

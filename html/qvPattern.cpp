@@ -51,3 +51,32 @@ std::string_view qvPattern::group(int n) const {
   const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(matchData_);
   return subject_.substr(ovector[2 * n], ovector[2 * n + 1] - ovector[2 * n]);
 }
+
+std::bitset<256> qvPattern::firstCharacters(std::string_view pattern) {
+  std::bitset<256> set;
+  int error = 0;
+  PCRE2_SIZE offset = 0;
+  pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(), PCRE2_CASELESS,
+                                   &error, &offset, nullptr);
+  if (code == nullptr) return set.set();
+  uint32_t type = 0;
+  pcre2_pattern_info(code, PCRE2_INFO_FIRSTCODETYPE, &type);
+  const uint8_t* bitmap = nullptr;
+  pcre2_pattern_info(code, PCRE2_INFO_FIRSTBITMAP, &bitmap);
+  if (type == 1) {
+    uint32_t unit = 0;
+    pcre2_pattern_info(code, PCRE2_INFO_FIRSTCODEUNIT, &unit);
+    const auto c = static_cast<unsigned char>(unit);
+    set.set(c);
+    if (c >= 'a' && c <= 'z') set.set(c - 'a' + 'A');
+    if (c >= 'A' && c <= 'Z') set.set(c - 'A' + 'a');
+  } else if (bitmap != nullptr) {
+    for (int c = 0; c < 256; ++c) {
+      if ((bitmap[c / 8] & (1u << (c % 8))) != 0) set.set(static_cast<std::size_t>(c));
+    }
+  } else {
+    set.set();
+  }
+  pcre2_code_free(code);
+  return set;
+}

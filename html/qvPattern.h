@@ -4,6 +4,7 @@
 // given position of the page, never searched for, so it is compiled
 // anchored and with the JIT once per run.
 
+#include <bitset>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -31,6 +32,10 @@ class qvPattern {
   std::string_view group(int n) const;
   bool hasGroup(int n) const;
   const std::string& source() const { return source_; }
+
+  // The characters a match of `pattern` (case-insensitive) can begin with,
+  // as far as the compiler can tell; every character when it cannot.
+  static std::bitset<256> firstCharacters(std::string_view pattern);
 
  private:
   std::string source_;

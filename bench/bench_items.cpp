@@ -1,0 +1,127 @@
+// Parsing speed of the item model over a real corpus: every page is parsed,
+// bound and written into an RTF buffer, as the crawl and the final pass do.
+// The libxml2 HTML parser over the same pages is the yardstick.
+//
+// Corpus: $CORVANE_CORPUS, else the python3.11-doc HTML tree (run-items-bench
+// installs it).
+
+#include <benchmark/benchmark.h>
+#include <libxml/HTMLparser.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "html/qvHtmlContext.h"
+#include "html/qvHtmlParser.h"
+#include "html/qvHtmlTag.h"
+#include "html/qvHtmlText.h"
+#include "html/qvPrototypeList.h"
+#include "rtf/qvRtfWriter.h"
+#include "ui/qvDriverSettings.h"
+#include "ui/qvUserInterface.h"
+
+namespace {
+
+const std::vector<std::string>& corpus() {
+  static const std::vector<std::string> pages = [] {
+    const char* root = std::getenv("CORVANE_CORPUS");
+    const std::filesystem::path dir = root != nullptr ? root : "/usr/share/doc/python3.11/html";
+    std::vector<std::string> texts;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir, error)) {
+      if (!entry.is_regular_file() || entry.path().extension() != ".html") continue;
+      std::ifstream in(entry.path(), std::ios::binary);
+      texts.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    return texts;
+  }();
+  return pages;
+}
+
+std::int64_t corpusBytes() {
+  std::int64_t total = 0;
+  for (const std::string& page : corpus()) total += static_cast<std::int64_t>(page.size());
+  return total;
+}
+
+void writeItems(const qvItemRefs& bound, qvRtfWriter& out) {
+  out.resetForTopic();
+  qvItemCursor walk(bound, 0);
+  while (qvHtmlInterface* item = walk.next()) {
+    if (qvHtmlText* text = item->asText()) {
+      text->writeText(out);
+    } else if (qvHtmlTag* tag = item->asTag()) {
+      tag->writeRtf(out, walk);
+    }
+  }
+}
+
+void BM_ParseBindWrite(benchmark::State& state) {
+  if (corpus().empty()) {
+    state.SkipWithError("no corpus (install python3.11-doc or set CORVANE_CORPUS)");
+    return;
+  }
+  qvUserInterface ui;
+  qvDriverSettings settings;
+  qvHtmlContext context(ui, settings);
+  qvPrototypeList prototypes(context);
+  qvHtmlParser parser(context, prototypes);
+  qvStringSink sink;
+  qvRtfWriter out(&sink);
+  for (auto _ : state) {
+    for (const std::string& page : corpus()) {
+      qvItemList items;
+      context.beginPage();
+      parser.parsePage(page, items);
+      writeItems(parser.bindItems(items.refs()), out);
+      out.flush();
+      benchmark::DoNotOptimize(sink.text().size());
+      sink.clear();
+    }
+  }
+  state.SetBytesProcessed(state.iterations() * corpusBytes());
+  state.counters["pages"] = static_cast<double>(corpus().size());
+}
+BENCHMARK(BM_ParseBindWrite)->Unit(benchmark::kMillisecond);
+
+// The tokenizer alone, to tell its share from binding and writing.
+void BM_ParseOnly(benchmark::State& state) {
+  qvUserInterface ui;
+  qvDriverSettings settings;
+  qvHtmlContext context(ui, settings);
+  qvPrototypeList prototypes(context);
+  qvHtmlParser parser(context, prototypes);
+  for (auto _ : state) {
+    for (const std::string& page : corpus()) {
+      qvItemList items;
+      context.beginPage();
+      parser.parsePage(page, items);
+      benchmark::DoNotOptimize(items.size());
+    }
+  }
+  state.SetBytesProcessed(state.iterations() * corpusBytes());
+}
+BENCHMARK(BM_ParseOnly)->Unit(benchmark::kMillisecond);
+
+void BM_Libxml2HtmlParse(benchmark::State& state) {
+  if (corpus().empty()) {
+    state.SkipWithError("no corpus (install python3.11-doc or set CORVANE_CORPUS)");
+    return;
+  }
+  for (auto _ : state) {
+    for (const std::string& page : corpus()) {
+      htmlDocPtr doc = htmlReadMemory(page.data(), static_cast<int>(page.size()), nullptr, "windows-1252",
+                                      HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET);
+      benchmark::DoNotOptimize(doc);
+      xmlFreeDoc(doc);
+    }
+  }
+  state.SetBytesProcessed(state.iterations() * corpusBytes());
+}
+BENCHMARK(BM_Libxml2HtmlParse)->Unit(benchmark::kMillisecond);
+
+}  // namespace
