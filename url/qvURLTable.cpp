@@ -118,6 +118,16 @@ std::string withoutParentSegments(std::string_view path) {
   return out;
 }
 
+// Drops a drive prefix "c|" or "c%7c" that old pages write before "/".
+void dropDrive(std::string_view& path) {
+  if (path.size() < 3 || !std::isalpha(static_cast<unsigned char>(path[0]))) return;
+  if (path.substr(1, 2) == "|/") {
+    path.remove_prefix(2);
+  } else if (path.size() > 4 && startsWithNoCase(path.substr(1), "%7c/")) {
+    path.remove_prefix(4);
+  }
+}
+
 const char* const kUnsupportedSchemes[] = {"ftp:",  "https:",  "mailto:", "nntp:",
                                            "news:", "telnet:", "gopher:"};
 
@@ -212,22 +222,19 @@ std::string qvURLTable::fileForURL(std::string_view text) {
   const std::optional<qvURL> parsed = qvURL::parse(text);
   if (parsed && parsed->protocol() == "file" && !parsed->hasAuthority() &&
       !parsed->file().starts_with("/")) {
-    return localPath(percentDecoded(normalisePath(parsed->file())));
+    const std::string file = normalisePath(parsed->file());
+    std::string_view rest = file;
+    dropDrive(rest);
+    return localPath(percentDecoded(rest));
   }
   std::string t = canonicalURL(trimmed(text));
   if (startsWithNoCase(t, "file:")) t.erase(0, 5);
-  const std::size_t slashes = std::min(t.find_first_not_of('/'), t.size());
-  const bool rooted = slashes > 0;
-  std::string_view rest = std::string_view(t).substr(slashes);
-  if (rest.size() > 2 && std::isalpha(static_cast<unsigned char>(rest[0]))) {
-    if (rest.substr(1, 2) == "|/") {
-      rest.remove_prefix(2);
-    } else if (rest.size() > 4 && startsWithNoCase(rest.substr(1), "%7c/")) {
-      rest.remove_prefix(4);
-    }
-  }
+  if (startsWithNoCase(t, "//localhost/")) t.erase(0, 11);
+  std::string_view rest = std::string_view(t);
+  rest.remove_prefix(std::min(rest.find_first_not_of('/'), rest.size()));
+  dropDrive(rest);
   std::string path = percentDecoded(rest);
-  if (rooted && !path.starts_with("/")) path.insert(0, "/");
+  if (!path.starts_with("/")) path.insert(0, "/");
   return localPath(path);
 }
 

@@ -47,12 +47,14 @@ TEST_F(qvLocalFileTest, FileURLsAreTheAbsolutePath) {
   EXPECT_EQ(qvURLTable::fileForURL("file:///C%7C/docs/a.htm"), "/docs/a.htm");
   EXPECT_EQ(qvURLTable::fileForURL("file:///home/a%20b/%7e.htm"), "/home/a b/~.htm");
   EXPECT_EQ(qvURLTable::fileForURL("file:///it's.htm"), "/it's.htm");
+  EXPECT_EQ(qvURLTable::fileForURL("file://localhost/etc/x.htm"), "/etc/x.htm");
 }
 
 TEST_F(qvLocalFileTest, RelativePathsAreTakenFromTheCurrentDirectory) {
   const std::string cwd = fs::current_path().string();
   EXPECT_EQ(qvURLTable::urlForFile("x.htm"), qvURLTable::canonicalURL("file://" + cwd + "/x.htm"));
   EXPECT_EQ(qvURLTable::fileForURL("file:x.htm"), cwd + "/x.htm");
+  EXPECT_EQ(qvURLTable::fileForURL("file:c|/docs/x.htm"), "/docs/x.htm");
 }
 
 TEST_F(qvLocalFileTest, OddFileNamesSurviveTheRoundTrip) {
