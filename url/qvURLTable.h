@@ -70,10 +70,11 @@ class qvURLTable {
   // file back.
   static std::string urlForFile(std::string_view file);
 
-  // Local path of a "file:" URL: leading slashes reduce to one, a drive
-  // prefix "c|/" or "c%7c/" is dropped, %XX escapes are decoded (not %00),
-  // relative paths are taken from the current directory. A directory gives
-  // its "index.html" when that exists, else its "index.htm".
+  // Local path of a "file:" URL: leading slashes (and a "localhost" host)
+  // reduce to one "/", a drive prefix "c|/" or "c%7c/" is dropped, %XX
+  // escapes are decoded (not %00), and "file:name" is taken from the current
+  // directory. A directory gives its "index.html" when that exists, else its
+  // "index.htm". Any text gives some absolute path.
   static std::string fileForURL(std::string_view text);
 
   // `reference` resolved against `base` and put in canonical form; empty
