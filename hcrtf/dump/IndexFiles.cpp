@@ -33,12 +33,19 @@ std::vector<KeywordEntry> readKeywords(std::span<const std::uint8_t> btree,
                                        const std::string& what) {
   std::vector<KeywordEntry> out;
   ByteReader offsets(data, what + " data");
+  // Each offset in the data file belongs to one keyword; counting them keeps
+  // overlapping references in a hostile file from multiplying the output.
+  std::size_t unclaimed = data.size() / 4;
   BTree(btree, what).forEachEntry([&](ByteReader& r) {
     KeywordEntry e;
     e.keyword = r.cString();
     const std::int16_t count = r.i16();
     const std::uint32_t at = r.u32();
     if (count < 0) throw FormatError(what + ": negative count for keyword " + e.keyword);
+    if (static_cast<std::size_t>(count) > unclaimed) {
+      throw FormatError(what + ": keywords refer to more topics than the data file holds");
+    }
+    unclaimed -= static_cast<std::size_t>(count);
     offsets.seek(at);
     for (std::int16_t i = 0; i < count; ++i) e.offsets.push_back(offsets.u32());
     out.push_back(std::move(e));

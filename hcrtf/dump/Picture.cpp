@@ -10,9 +10,12 @@
 namespace hcrtf {
 namespace {
 
-constexpr std::uint64_t kMaxPixels = 1u << 26;  // 8192 x 8192
+constexpr std::uint64_t kMaxPixels = 1u << 24;  // 4096 x 4096
 constexpr std::uint32_t kMaxSide = 1u << 16;
-constexpr std::size_t kMaxMetafile = 64u << 20;
+constexpr std::size_t kMaxMetafile = 16u << 20;
+// All images of one picture file together: a file may list thousands of
+// images that share one small packed stream.
+constexpr std::size_t kMaxDecodedBytes = 128u << 20;
 
 std::vector<std::uint8_t> unpack(std::span<const std::uint8_t> packed, std::uint8_t packing,
                                  std::size_t expected, const std::string& what) {
@@ -167,8 +170,11 @@ Picture Picture::parse(std::span<const std::uint8_t> bytes, const std::string& w
   const std::uint16_t count = r.u16();
   std::vector<std::uint32_t> offsets;
   for (std::uint16_t i = 0; i < count; ++i) offsets.push_back(r.u32());
+  std::size_t decoded = 0;
   for (std::uint16_t i = 0; i < count; ++i) {
     p.images.push_back(readImage(bytes, offsets[i], what + " image " + std::to_string(i)));
+    decoded += p.images.back().pixels.size() * sizeof(std::uint32_t) + p.images.back().metafile.size();
+    if (decoded > kMaxDecodedBytes) throw FormatError(what + ": images too large in total");
   }
   return p;
 }

@@ -205,6 +205,30 @@ TEST(BTree, WalksIndexPagesDownToTheLeafChain) {
   EXPECT_THROW(readContext(pagesMissing), FormatError);
 }
 
+TEST(Keywords, OffsetsComeFromTheDataFileAndCannotBeClaimedTwice) {
+  auto tree = [](std::int16_t firstCount, std::uint32_t secondAt) {
+    ByteWriter e;
+    e.cString("alpha");
+    e.i16(firstCount);
+    e.u32(0);
+    e.cString("beta");
+    e.i16(1);
+    e.u32(secondAt);
+    return testing::buildLeafTree(e.data(), 2);
+  };
+  ByteWriter data;
+  for (std::uint32_t o : {0x10u, 0x20u, 0x30u}) data.u32(o);
+  const auto keywords = readKeywords(tree(2, 8), data.data(), "|KWBTREE");
+  ASSERT_EQ(keywords.size(), 2u);
+  EXPECT_EQ(keywords[0].offsets, (std::vector<std::uint32_t>{0x10, 0x20}));
+  EXPECT_EQ(keywords[1].keyword, "beta");
+  EXPECT_EQ(keywords[1].offsets, std::vector<std::uint32_t>{0x30});
+  // Three and one make four references into three offsets.
+  EXPECT_THROW(readKeywords(tree(3, 0), data.data(), "|KWBTREE"), FormatError);
+  EXPECT_THROW(readKeywords(tree(1, 12), data.data(), "|KWBTREE"), FormatError);
+  EXPECT_THROW(readKeywords(tree(-1, 0), data.data(), "|KWBTREE"), FormatError);
+}
+
 TEST(SystemInfo, ReadsRecordsAndTheWindowLayout) {
   ByteWriter w;
   w.u16(0x036C);

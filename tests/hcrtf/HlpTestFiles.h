@@ -67,6 +67,29 @@ inline Bytes buildHelpFile(const std::map<std::string, Bytes>& files) {
   return out.take();
 }
 
+// A B+ tree of one leaf page holding `count` entries laid out in `entries`.
+inline Bytes buildLeafTree(const Bytes& entries, std::int16_t count) {
+  const std::uint16_t pageSize = static_cast<std::uint16_t>(8 + entries.size());
+  ByteWriter w;
+  w.u16(0x293B);
+  w.u16(0x0002);
+  w.u16(pageSize);
+  w.fixedString("z24", 16);
+  w.i16(0);
+  w.i16(0);
+  w.i16(0);
+  w.i16(-1);
+  w.i16(1);
+  w.i16(1);
+  w.i32(count);
+  w.u16(0);
+  w.i16(count);
+  w.i16(-1);
+  w.i16(-1);
+  w.bytes(entries);
+  return w.take();
+}
+
 // A |SYSTEM file of version 1.21 with a title record; `flags` 0 means plain
 // 4 KiB topic blocks, 4 LZ77-packed ones.
 inline Bytes buildSystem(const std::string& title, std::uint16_t flags = 0) {
