@@ -73,7 +73,11 @@ CompileResult Compiler::compile(const HelpProject& project) {
   Built built;
   try {
     buildRecords(project, built);
-    built.layout.layout(built.records);
+    if (project.compressRequested) {
+      built.layout.layoutPacked(built.records);
+    } else {
+      built.layout.layout(built.records);
+    }
   } catch (const std::length_error& e) {
     diag_.error(projectPos(project), e.what());
     return result;
@@ -86,7 +90,9 @@ CompileResult Compiler::compile(const HelpProject& project) {
   HelpFileWriter file;
   try {
     file.add("|SYSTEM", buildSystemFile(project, built));
-    file.add("|TOPIC", TopicLayout::serializeUncompressed(built.layout.blocks(built.records)));
+    file.add("|TOPIC", project.compressRequested
+                           ? built.layout.serializePacked(built.records)
+                           : TopicLayout::serializeUncompressed(built.layout.blocks(built.records)));
     if (fonts_.size() == 0) fonts_.intern(FontSpec{});
     file.add("|FONT", fonts_.serialize());
     addIndexFiles(project, built, file);
@@ -256,7 +262,7 @@ std::vector<std::uint8_t> Compiler::buildSystemFile(const HelpProject& project, 
   out.u16(33);  // minor version: WinHelp 4
   out.u16(1);
   out.u32(static_cast<std::uint32_t>(std::time(nullptr)));
-  out.u16(0);  // topic blocks are 4 KiB and not compressed
+  out.u16(project.compressRequested ? 4 : 0);  // 4 KiB topic blocks, LZ77-packed or stored
   std::string title = project.title;
   if (title.empty()) {
     for (const auto& w : project.windows) {

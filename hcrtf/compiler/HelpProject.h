@@ -36,7 +36,7 @@ struct HelpProject {
   std::string title;
   std::string copyright;
   std::string contents;                  // context string of the contents topic
-  bool compressRequested = false;
+  bool compressRequested = true;                    // COMPRESS=, on unless turned off
   std::vector<std::filesystem::path> bitmapRoots;   // BMROOT=, else the project folder
   std::vector<std::filesystem::path> rtfRoots;      // ROOT=, else the project folder
   std::vector<std::filesystem::path> topicFiles;    // [FILES], resolved

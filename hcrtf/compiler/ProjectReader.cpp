@@ -109,6 +109,8 @@ class ProjectParser {
     else if (key == "title") project_.title = std::string(value);
     else if (key == "copyright") project_.copyright = std::string(value);
     else if (key == "contents" || key == "index") project_.contents = std::string(value);
+    // Off for 0, NO, FALSE; any other value (YES, HIGH, MEDIUM, 4, 8, 12, ...
+    // which pick among phrase and LZ77 packing) gets LZ77, the one we do.
     else if (key == "compress") project_.compressRequested = parseBool(value);
     else if (key == "bmroot") project_.bitmapRoots = folders(value);
     else if (key == "root") project_.rtfRoots = folders(value);

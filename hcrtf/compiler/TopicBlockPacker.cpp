@@ -16,8 +16,11 @@ void putU32(std::vector<std::uint8_t>& v, std::size_t at, std::uint32_t value) {
 }  // namespace
 
 TopicBlockPacker::TopicBlockPacker(std::vector<std::uint8_t> stream, std::vector<ByteRange> pinned,
-                                   bool compress)
-    : stream_(std::move(stream)), compress_(compress), compressor_(stream_, std::move(pinned)) {
+                                   bool compress, std::vector<ByteRange> unsplittable)
+    : stream_(std::move(stream)),
+      compress_(compress),
+      compressor_(stream_, std::move(pinned)),
+      unsplittable_(std::move(unsplittable)) {
   if (compress_) {
     layOutPacked();
   } else {
@@ -41,8 +44,12 @@ void TopicBlockPacker::layOutPacked() {
   do {
     const std::size_t left = stream_.size() - at;
     const bool mayBeLast = left <= kMaxUnpacked;
-    const Lz77Segment seg =
-        compressor_.encode(at, std::min(left, kMaxUnpacked), kDataSize, !mayBeLast);
+    Lz77Segment seg = compressor_.encode(at, std::min(left, kMaxUnpacked), kDataSize, !mayBeLast);
+    // Ending inside a record's fixed part: end the block before that record.
+    for (std::size_t cut = cutPoint(at, at + seg.consumed); seg.consumed < left && cut < at + seg.consumed;
+         cut = cutPoint(at, at + seg.consumed)) {
+      seg = compressor_.encode(at, cut - at, kDataSize, false);
+    }
     const bool last = seg.consumed == left;
     const std::size_t fileAt = file_.size();
     blockStart_.push_back(at);
@@ -56,6 +63,16 @@ void TopicBlockPacker::layOutPacked() {
     at += seg.consumed;
     if (seg.consumed == 0 && !last) throw std::logic_error("topic block packing made no progress");
   } while (at < stream_.size());
+}
+
+std::size_t TopicBlockPacker::cutPoint(std::size_t blockBegin, std::size_t end) const {
+  // The last range starting before `end`.
+  auto it = std::upper_bound(unsplittable_.begin(), unsplittable_.end(), end,
+                             [](std::size_t e, const ByteRange& r) { return e <= r.first; });
+  if (it == unsplittable_.begin()) return end;
+  --it;
+  if (it->second <= end || it->first <= blockBegin) return end;
+  return it->first;
 }
 
 std::size_t TopicBlockPacker::blockOf(std::size_t offset) const {

@@ -35,7 +35,11 @@ class TopicBlockPacker {
 
   // `pinned` lists the ranges of `stream` that may be patched later; they
   // must be sorted and disjoint. Without `compress` every byte may be patched.
-  TopicBlockPacker(std::vector<std::uint8_t> stream, std::vector<ByteRange> pinned, bool compress);
+  // A packed block never ends inside one of the sorted `unsplittable` ranges
+  // (the fixed part of each record) unless the range starts the block; such a
+  // block ends early instead, before the range.
+  TopicBlockPacker(std::vector<std::uint8_t> stream, std::vector<ByteRange> pinned, bool compress,
+                   std::vector<ByteRange> unsplittable = {});
   TopicBlockPacker(const TopicBlockPacker&) = delete;
   TopicBlockPacker& operator=(const TopicBlockPacker&) = delete;
 
@@ -67,10 +71,13 @@ class TopicBlockPacker {
  private:
   void layOutStored();
   void layOutPacked();
+  // The start of the unsplittable range that `end` would cut, or `end`.
+  std::size_t cutPoint(std::size_t blockBegin, std::size_t end) const;
 
   std::vector<std::uint8_t> stream_;
   bool compress_;
   Lz77Compressor compressor_;
+  std::vector<ByteRange> unsplittable_;
   std::vector<std::size_t> blockStart_;
   std::vector<std::uint32_t> pinnedFilePos_;  // per pinned byte, its place in file_
   std::vector<std::uint8_t> file_;

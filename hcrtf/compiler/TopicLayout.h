@@ -1,9 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "hcrtf/compiler/TopicRecord.h"
+
+namespace hcrtf {
+class TopicBlockPacker;
+}
 
 namespace hcrtf {
 
@@ -43,10 +48,20 @@ class TopicLayout {
   // that reads block by block never runs off the end of the file.
   static std::vector<std::uint8_t> serializeUncompressed(const std::vector<TopicBlock>& blocks, std::size_t blockSize = 4096);
 
+  // The same for LZ77-packed blocks, where a block holds as much as packs
+  // into it: layoutPacked packs the records with their link fields and topic
+  // header data as placeholders (kept patchable), and serializePacked, given
+  // the same records with final topic headers, patches them in and returns
+  // the |TOPIC file.
+  void layoutPacked(const std::vector<TopicRecord>& records);
+  std::vector<std::uint8_t> serializePacked(const std::vector<TopicRecord>& records);
+
  private:
   std::size_t capacity_;
   std::vector<std::uint32_t> positions_;
   std::vector<std::uint32_t> offsets_;
+  std::vector<std::size_t> starts_;             // packed: each record's place in the stream
+  std::shared_ptr<TopicBlockPacker> packer_;    // packed: the blocks
 };
 
 }  // namespace hcrtf

@@ -83,6 +83,31 @@ TEST(TopicBlockPacker, PackedBlocksUnpackToTheStreamAndPatchesLand) {
   EXPECT_THROW(p.patchU32(stream.size() - 2, 1), std::out_of_range);
 }
 
+TEST(TopicBlockPacker, BlocksNeverCutARecordsFixedPart) {
+  const Bytes stream = mixedStream();
+  // "Records" of 700 bytes whose first 300 bytes may not be split.
+  std::vector<ByteRange> fixedParts;
+  for (std::size_t at = 0; at + 300 <= stream.size(); at += 700) fixedParts.emplace_back(at, at + 300);
+  Packer p(stream, {}, true, fixedParts);
+  ASSERT_GT(p.blockCount(), 5u);
+  for (std::size_t b = 1; b < p.blockCount(); ++b) {
+    const std::size_t cut = p.blockStart(b);
+    for (const auto& [first, end] : fixedParts) {
+      EXPECT_FALSE(first < cut && cut < end) << "block " << b << " starts inside [" << first << ", " << end << ")";
+    }
+  }
+  // Blocks that end early are padded; a reader skips to the next block there.
+  Bytes joined;
+  for (std::size_t b = 0; b < p.blockCount(); ++b) {
+    const std::size_t end = b + 1 < p.blockCount() ? p.blockStart(b + 1) : stream.size();
+    const std::size_t begin = b * Packer::kBlockSize + Packer::kHeaderSize;
+    const Bytes block = lz77Decompress(std::span(p.file()).subspan(begin, std::min(p.file().size(), begin + Packer::kDataSize) - begin), 1 << 20);
+    ASSERT_GE(block.size(), end - p.blockStart(b));
+    joined.insert(joined.end(), block.begin(), block.begin() + static_cast<std::ptrdiff_t>(end - p.blockStart(b)));
+  }
+  EXPECT_EQ(joined, stream);
+}
+
 TEST(TopicBlockPacker, AddressesFollowTheBlocks) {
   const Bytes stream = mixedStream();
   for (bool compress : {false, true}) {
