@@ -116,6 +116,13 @@ std::optional<std::span<const std::uint8_t>> HelpDumper::sectionFile(const char*
   return content;
 }
 
+std::string HelpDumper::topicName(std::uint32_t offset) const {
+  if (offset == 0xFFFFFFFF) return "-";
+  const Topic* t = topics_ ? topics_->topicAt(offset) : nullptr;
+  if (!t || (t->offset != offset && t->textOffset != offset)) return hex32(offset);
+  return "topic " + std::to_string(t - topics_->topics.data());
+}
+
 std::string HelpDumper::describeOffset(std::uint32_t offset) {
   std::string s = hex32(offset);
   if (offset == 0xFFFFFFFF) return s + " (no topic)";
@@ -209,9 +216,11 @@ void HelpDumper::dumpTopics(std::ostream& out) {
     out << "topic " << i << ": " << quoted(t.title) << "\n";
     out << "  position " << hex32(t.position) << " offset " << hex32(t.offset);
     if (t.textOffset != t.offset) out << " text offset " << hex32(t.textOffset);
-    out << " number "
-        << t.number << " browse " << hex32(t.browseBack) << " " << hex32(t.browseForward)
-        << " non-scrolling " << hex32(t.nonScroll) << " scrolling " << hex32(t.scroll) << "\n";
+    out << " number " << t.number << " non-scrolling " << hex32(t.nonScroll) << " scrolling "
+        << hex32(t.scroll) << "\n";
+    if (t.browseBack != 0xFFFFFFFF || t.browseForward != 0xFFFFFFFF) {
+      out << "  browse back " << topicName(t.browseBack) << " forward " << topicName(t.browseForward) << "\n";
+    }
     for (const std::string& m : t.macros) out << "  entry macro: " << quoted(m) << "\n";
     for (const std::string& line : t.lines) out << line << "\n";
   }

@@ -60,6 +60,8 @@ class HelpDumper {
   const SystemInfo* system(std::ostream& out);
   const TopicList* topics(std::ostream& out);
   std::string describeOffset(std::uint32_t offset);
+  // "topic N" for an offset where a topic starts, "-" for none, else hex.
+  std::string topicName(std::uint32_t offset) const;
   // The named internal file, or a "no ... file" line and nothing: a file a
   // help file may lack is not an error.
   std::optional<std::span<const std::uint8_t>> sectionFile(const char* name, std::ostream& out) const;

@@ -64,19 +64,71 @@ const Topic* TopicList::topicAt(std::uint32_t offset) const {
   return found;
 }
 
+namespace {
+
+// Reading state along the record chain: which block the current records lie
+// in, how much text precedes them there, and the topic they belong to.
+class TopicWalk {
+ public:
+  TopicWalk(TopicList& list, const std::map<std::int32_t, std::string>& names)
+      : list_(list), renderer_(names) {}
+
+  void take(const TopicLink& link) {
+    if (link.block != block_) {
+      block_ = link.block;
+      charsInBlock_ = 0;
+    }
+    const std::uint32_t here = block_ * kOffsetBlockStep + charsInBlock_;
+    if (link.recordType == kTopicHeader) {
+      list_.topics.push_back(topicFromHeader(link, here));
+      offsetPending_ = true;
+      return;
+    }
+    if (list_.topics.empty()) {
+      list_.problems.push_back("record at " + hex32(link.position) + " comes before any topic header");
+      return;
+    }
+    Topic& topic = list_.topics.back();
+    // A topic's offset is where its text starts: when the header ends a
+    // block, that is in the next block, not where the header lies.
+    if (offsetPending_) topic.textOffset = here;
+    offsetPending_ = false;
+    RecordRenderer::Result rendered = renderer_.render(link);
+    charsInBlock_ += rendered.textLength;
+    markRegion(topic, link.position);
+    topic.lines.insert(topic.lines.end(), rendered.lines.begin(), rendered.lines.end());
+    list_.pictures.insert(rendered.pictures.begin(), rendered.pictures.end());
+  }
+
+ private:
+  // Headings for the part above the scrolling region, shown only in topics
+  // that have one.
+  static void markRegion(Topic& topic, std::uint32_t position) {
+    if (topic.nonScroll == 0xFFFFFFFF) return;
+    const bool fixed = position < topic.scroll;
+    const char* heading = fixed ? "  [non-scrolling region]" : "  [scrolling region]";
+    const bool started = std::find(topic.lines.begin(), topic.lines.end(), heading) != topic.lines.end();
+    if (!started) topic.lines.push_back(heading);
+  }
+
+  TopicList& list_;
+  RecordRenderer renderer_;
+  std::uint32_t block_ = 0xFFFFFFFF;
+  std::uint32_t charsInBlock_ = 0;
+  bool offsetPending_ = false;
+};
+
+}  // namespace
+
 TopicList TopicList::read(std::span<const std::uint8_t> topicFile, const SystemInfo& system,
                           const PhraseTable& phrases,
                           const std::map<std::int32_t, std::string>& names) {
   TopicStream stream(topicFile, system);
-  RecordRenderer renderer(names);
   TopicList list;
+  TopicWalk walk(list, names);
   list.blocks = stream.blockCount();
   std::set<std::uint32_t> visited;
-  std::uint32_t position = kFirstRecord;
-  std::uint32_t currentBlock = 0xFFFFFFFF;
-  std::uint32_t charsInBlock = 0;
-  bool offsetPending = false;
-  while (position != 0 && position != 0xFFFFFFFF) {
+  for (std::uint32_t position = kFirstRecord; position != 0 && position != 0xFFFFFFFF;) {
     if (!visited.insert(position).second) {
       list.problems.push_back("record chain loops back to " + hex32(position));
       break;
@@ -89,32 +141,12 @@ TopicList TopicList::read(std::span<const std::uint8_t> topicFile, const SystemI
       break;
     }
     ++list.records;
-    if (link.block != currentBlock) {
-      currentBlock = link.block;
-      charsInBlock = 0;
-    }
     if (link.badPhraseReferences) {
       list.problems.push_back("record at " + hex32(position) + ": " +
                               std::to_string(link.badPhraseReferences) + " references to missing phrases");
     }
-    const std::uint32_t here = currentBlock * kOffsetBlockStep + charsInBlock;
     try {
-      if (link.recordType == kTopicHeader) {
-        list.topics.push_back(topicFromHeader(link, here));
-        offsetPending = true;
-      } else if (list.topics.empty()) {
-        list.problems.push_back("record at " + hex32(position) + " comes before any topic header");
-      } else {
-        // A topic's offset is where its text starts: when the header ends a
-        // block, that is in the next block, not where the header lies.
-        if (offsetPending) list.topics.back().textOffset = here;
-        offsetPending = false;
-        RecordRenderer::Result rendered = renderer.render(link);
-        charsInBlock += rendered.textLength;
-        auto& lines = list.topics.back().lines;
-        lines.insert(lines.end(), rendered.lines.begin(), rendered.lines.end());
-        list.pictures.insert(rendered.pictures.begin(), rendered.pictures.end());
-      }
+      walk.take(link);
     } catch (const FormatError& e) {
       list.problems.push_back(e.what());
     }

@@ -38,14 +38,15 @@ struct Record {
   Bytes data2;
 };
 
-Bytes topicHeaderData(std::uint32_t number) {
+Bytes topicHeaderData(std::uint32_t number, std::uint32_t nonScroll = 0xFFFFFFFF,
+                      std::uint32_t scroll = 0) {
   ByteWriter w;
   w.u32(0);
   w.u32(0xFFFFFFFF);
   w.u32(0xFFFFFFFF);
   w.u32(number);
-  w.u32(0xFFFFFFFF);
-  w.u32(0);
+  w.u32(nonScroll);
+  w.u32(scroll);
   w.u32(0);
   return w.take();
 }
@@ -412,6 +413,22 @@ TEST(TopicReader, TablesAndTopicOffsetsFollowTextLengths) {
   EXPECT_EQ(list.topics[1].offset, 7u);
   EXPECT_EQ(list.topicAt(8), &list.topics[1]);
   EXPECT_EQ(list.topicAt(6), &list.topics[0]);
+}
+
+TEST(TopicReader, MarksTheNonScrollingRegion) {
+  // Header at 12 (21 + 28 + 2 bytes), then two one-paragraph records.
+  const std::uint32_t first = 12 + 21 + 28 + 2;
+  const std::uint32_t second = first + 21 + static_cast<std::uint32_t>(textRecordData(1, Bytes{0xFF}).size()) + 2;
+  const std::vector<Record> records = {
+      {2, topicHeaderData(0, first, second), textz("T")},
+      {0x20, textRecordData(1, Bytes{0xFF}), textz("a")},
+      {0x20, textRecordData(1, Bytes{0xFF}), textz("b")},
+  };
+  TopicList list = TopicList::read(topicFile(topicStream(records), false), system(0), PhraseTable(), {});
+  ASSERT_EQ(list.topics.size(), 1u);
+  EXPECT_EQ(list.topics[0].lines,
+            (std::vector<std::string>{"  [non-scrolling region]", "  text:", "    | a", "  [scrolling region]",
+                                      "  text:", "    | b"}));
 }
 
 TEST(TopicReader, DamagedRecordsAreReportedAndReadingGoesOn) {
