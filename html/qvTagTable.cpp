@@ -231,6 +231,8 @@ void qvTagTable::writeGrid(qvRtfWriter& out) {
         out.delimiterOwed = true;
       }
       complete = writeCell(out, table.rows[r][c]);
+      // A truncated row still closes every cell it declared.
+      for (std::size_t rest = c + 1; !complete && rest < table.rows[r].size(); ++rest) out.write("\\cell");
     }
   }
   out.write("\\cell\\row\r\n\\pard");
