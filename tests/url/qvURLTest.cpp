@@ -103,6 +103,18 @@ TEST(qvCanonicalURL, CaseDefaultPortAndDotSegmentsGiveOneForm) {
   EXPECT_EQ(qvURLTable::canonicalURL("file://c|/Web/./A.htm"), "file://c|/Web/A.htm");
 }
 
+TEST(qvCanonicalURL, IsStableWhenAppliedAgain) {
+  // A canonical form that changed on a second pass would give one URL two
+  // table keys.
+  for (const std::string& text : std::vector<std::string>{
+           "x:/../A:80", "news:/../Group", "mailto:a/../b", "file:/../X", "http://h/../..//x",
+           "HTTP://H:80", "ftp://h:80/a/./b", "file:x.htm", "http://h/a?b=/../c"}) {
+    const std::string once = qvURLTable::canonicalURL(text);
+    EXPECT_EQ(qvURLTable::canonicalURL(once), once) << text;
+  }
+  EXPECT_EQ(qvURLTable::canonicalURL("mailto:a/../b"), "mailto:a/../b");
+}
+
 TEST(qvCanonicalURL, QuotesAreEscapedAndLineBreaksDropped) {
   EXPECT_EQ(qvURLTable::canonicalURL("http://h/it's.html"), "http://h/it%27s.html");
   EXPECT_EQ(qvURLTable::canonicalURL("http://h/a`b\"c"), "http://h/a%60b%22c");
