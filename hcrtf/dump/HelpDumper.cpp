@@ -209,15 +209,17 @@ void HelpDumper::dumpFonts(std::ostream& out) {
 void HelpDumper::dumpTopics(std::ostream& out) {
   const TopicList* list = topics(out);
   if (!list) return;
-  out << "blocks: " << list->blocks << ", records: " << list->records << ", topics: "
-      << list->topics.size() << "\n";
+  if (!options_.noOffsets) out << "blocks: " << list->blocks << ", ";
+  out << "records: " << list->records << ", topics: " << list->topics.size() << "\n";
   for (std::size_t i = 0; i < list->topics.size(); ++i) {
     const Topic& t = list->topics[i];
     out << "topic " << i << ": " << quoted(t.title) << "\n";
-    out << "  position " << hex32(t.position) << " offset " << hex32(t.offset);
-    if (t.textOffset != t.offset) out << " text offset " << hex32(t.textOffset);
-    out << " number " << t.number << " non-scrolling " << hex32(t.nonScroll) << " scrolling "
-        << hex32(t.scroll) << "\n";
+    if (!options_.noOffsets) {
+      out << "  position " << hex32(t.position) << " offset " << hex32(t.offset);
+      if (t.textOffset != t.offset) out << " text offset " << hex32(t.textOffset);
+      out << " number " << t.number << " non-scrolling " << hex32(t.nonScroll) << " scrolling "
+          << hex32(t.scroll) << "\n";
+    }
     if (t.browseBack != 0xFFFFFFFF || t.browseForward != 0xFFFFFFFF) {
       out << "  browse back " << topicName(t.browseBack) << " forward " << topicName(t.browseForward) << "\n";
     }

@@ -28,6 +28,10 @@ struct DumpOptions {
   bool pictures = false;
   std::string pictureDir;  // write each decoded bitmap here when set
   bool ppm = false;        // PPM instead of BMP
+  // Leave topic positions, offsets and block counts out of the topics
+  // section, so that builds of one project with and without compression
+  // can be compared line by line.
+  bool noOffsets = false;
   std::map<std::int32_t, std::string> names;  // hash -> context string
 
   bool anySection() const {

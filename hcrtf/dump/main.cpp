@@ -15,10 +15,11 @@ namespace {
 const char* const kUsage =
     "usage: hlpdump FILE [--files] [--system] [--fonts] [--topics] [--titles]\n"
     "               [--context] [--keywords] [--map] [--pictures [DIR]] [--ppm]\n"
-    "               [--names FILE]\n"
+    "               [--names FILE] [--no-offsets]\n"
     "Prints the sections asked for (all without any); --pictures DIR also writes\n"
     "every bitmap as DIR/bmN-I.bmp (or .ppm with --ppm); --names reads context\n"
-    "strings, one a line, to show beside their hashes.\n";
+    "strings, one a line, to show beside their hashes; --no-offsets leaves\n"
+    "topic positions out, for comparing builds with and without compression.\n";
 
 // Exit codes: 0 all read, 1 damaged parts reported, 2 not readable at all
 // or a usage error.
@@ -42,7 +43,7 @@ bool flag(const char* arg, hcrtf::DumpOptions& o) {
       {"--fonts", &hcrtf::DumpOptions::fonts},     {"--topics", &hcrtf::DumpOptions::topics},
       {"--titles", &hcrtf::DumpOptions::titles},   {"--context", &hcrtf::DumpOptions::context},
       {"--keywords", &hcrtf::DumpOptions::keywords}, {"--map", &hcrtf::DumpOptions::map},
-      {"--ppm", &hcrtf::DumpOptions::ppm}};
+      {"--ppm", &hcrtf::DumpOptions::ppm},         {"--no-offsets", &hcrtf::DumpOptions::noOffsets}};
   for (const auto& f : flags) {
     if (std::strcmp(arg, f.name) == 0) {
       o.*f.member = true;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 
@@ -66,13 +67,20 @@ Bytes textRecordData(std::uint16_t textLength, const Bytes& commands, std::uint1
   return w.take();
 }
 
+// Where byte `at` of the unpacked stream lies: packed, one block holds up to
+// 16 KiB of it; plain, each 4 KiB block holds 4096 - 12 bytes.
+std::uint32_t topicPos(std::size_t at, bool packed) {
+  const std::size_t perBlock = packed ? 0x4000 : 0x1000 - 12;
+  return static_cast<std::uint32_t>(12 + (at / perBlock) * 0x4000 + at % perBlock);
+}
+
 // Lays records end to end in the unpacked topic stream, chaining them.
-Bytes topicStream(const std::vector<Record>& records) {
+Bytes topicStream(const std::vector<Record>& records, bool packed = false) {
   ByteWriter w;
   std::vector<std::size_t> nextSlots;
   for (const Record& r : records) {
     const std::size_t start = w.size();
-    if (!nextSlots.empty()) w.patchU32(nextSlots.back(), static_cast<std::uint32_t>(12 + start));
+    if (!nextSlots.empty()) w.patchU32(nextSlots.back(), topicPos(start, packed));
     w.u32(static_cast<std::uint32_t>(21 + r.data1.size() + r.data2.size()));
     w.u32(static_cast<std::uint32_t>(r.data2.size()));
     w.u32(0xFFFFFFFF);
@@ -86,13 +94,25 @@ Bytes topicStream(const std::vector<Record>& records) {
   return w.take();
 }
 
-// A |TOPIC file of one 4 KiB block, packed or not.
+// A |TOPIC file: packed, one block (streams up to 16 KiB); plain, as many
+// 4 KiB blocks as the stream needs. Block headers are not read back here.
 Bytes topicFile(const Bytes& stream, bool packed) {
   ByteWriter w;
-  w.u32(0xFFFFFFFF);
-  w.u32(12);
-  w.u32(12);
-  w.bytes(packed ? lz77Compress(stream) : stream);
+  auto blockHeader = [&] {
+    w.u32(0xFFFFFFFF);
+    w.u32(12);
+    w.u32(12);
+  };
+  if (packed) {
+    blockHeader();
+    w.bytes(lz77Compress(stream));
+    return w.take();
+  }
+  for (std::size_t at = 0; at < stream.size(); at += 0x1000 - 12) {
+    blockHeader();
+    const std::size_t n = std::min<std::size_t>(0x1000 - 12, stream.size() - at);
+    w.bytes(std::span<const std::uint8_t>(stream).subspan(at, n));
+  }
   return w.take();
 }
 
@@ -359,7 +379,7 @@ TEST(TopicReader, RendersFormattingCommandsAsMarkers) {
       {0x20, textRecordData(40, cmd.data(), 0x0010 | 0x0200 | 0x0800, fields.data()), strings}};
   std::map<std::int32_t, std::string> names = {{helpHash("target_topic"), "target_topic"}};
   for (bool packed : {false, true}) {
-    TopicList list = TopicList::read(topicFile(topicStream(records), packed), system(packed ? 4 : 0),
+    TopicList list = TopicList::read(topicFile(topicStream(records, packed), packed), system(packed ? 4 : 0),
                                      PhraseTable(), names);
     ASSERT_EQ(list.topics.size(), 1u) << packed;
     EXPECT_TRUE(list.problems.empty()) << list.problems.front();
@@ -374,6 +394,30 @@ TEST(TopicReader, RendersFormattingCommandsAsMarkers) {
     EXPECT_EQ(t.lines[2], "    | tail\\\\");
     EXPECT_EQ(list.pictures, std::set<std::uint16_t>{3});
   }
+}
+
+TEST(HelpDumper, PackedAndPlainBuildsDumpAlikeWithoutOffsets) {
+  // Enough topics that packing moves them to other positions.
+  std::vector<Record> records;
+  for (std::uint32_t i = 0; i < 40; ++i) {
+    records.push_back({2, topicHeaderData(i), textz("Topic " + std::to_string(i))});
+    records.push_back({0x20, textRecordData(30, Bytes{0x82, 0xFF}),
+                       [&] { Bytes b = textz("Some repeated text, some repeated text " + std::to_string(i)); b.push_back(0); return b; }()});
+  }
+  auto dump = [&](bool packed, bool offsets) {
+    const Bytes stream = topicStream(records, packed);
+    const HelpFile hf = HelpFile::fromBytes(testing::buildHelpFile(
+        {{"|SYSTEM", testing::buildSystem("T", packed ? 4 : 0)}, {"|TOPIC", topicFile(stream, packed)}}));
+    DumpOptions options;
+    options.topics = true;
+    options.noOffsets = !offsets;
+    std::ostringstream out;
+    EXPECT_EQ(HelpDumper(hf, options).dump(out), 0) << out.str();
+    return out.str();
+  };
+  EXPECT_EQ(dump(true, false), dump(false, false));
+  EXPECT_NE(dump(true, true), dump(false, true));
+  EXPECT_NE(dump(true, false).find("    | Some repeated text, some repeated text 39"), std::string::npos);
 }
 
 TEST(TopicReader, TablesAndTopicOffsetsFollowTextLengths) {
