@@ -1,0 +1,70 @@
+// Opens a compiled help file in a real viewer (Wine's winhlp32 under Xvfb,
+// driven by the shared hlp-view tool) and checks what a reader would see.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "CompilerTestSupport.h"
+
+namespace {
+
+std::string viewerTool() {
+  if (const char* env = std::getenv("HLPVIEW")) return env;
+  const std::filesystem::path shared = std::filesystem::path(CORVANE_SOURCE_DIR) / ".." / "shared" / "tools" / "hlp-view";
+  return std::filesystem::exists(shared) ? shared.string() : std::string();
+}
+
+bool haveViewer(std::string& why) {
+  int status = 0;
+  runCommand("command -v wine && command -v Xvfb && command -v xdotool && command -v tesseract", status);
+  if (status != 0) why = "wine, Xvfb, xdotool or tesseract is not installed";
+  else if (viewerTool().empty()) why = "hlp-view not found (set HLPVIEW)";
+  return why.empty();
+}
+
+const char* kProject =
+    "[OPTIONS]\r\nTITLE=Acceptance Help\r\nCONTENTS=first_topic\r\nHLP=accept.hlp\r\n\r\n[FILES]\r\ntopics.rtf\r\n\r\n"
+    "[WINDOWS]\r\nmain=\"Acceptance Window\",(100,50,600,500),0,(r15794175),(r12632256),f2\r\n\r\n[CONFIG]\r\n"
+    "CreateButton(\"btn_third\",\"&Third\",\"JumpId(`accept.hlp',`third_topic')\")\r\nBrowseButtons()\r\n";
+
+std::string topics() {
+  return rtfHeader() + rtfLines({
+      "#{\\footnote first_topic}${\\footnote Welcome}K{\\footnote welcome;start}+{\\footnote :auto}",
+      "{\\keepn\\fs36\\b Welcome Heading\\par\\pard}",
+      "\\fs28 Harbour lights shine. Open {\\uldb\\fs28 Mountain page}{\\v second_topic} now.\\par",
+      "A {\\ul note}{\\v note_popup} and a {\\uldb macro}{\\v !About()} here.\\par",
+      "{\\cf2 Blue words} and {\\b bold words}.\\par", "\\page",
+      "#{\\footnote second_topic}${\\footnote Mountain}K{\\footnote mountain}+{\\footnote :auto}",
+      "\\fs28 Mountain rivers flow. Back to {\\uldb start}{\\v first_topic}.\\par", "\\page",
+      "#{\\footnote third_topic}${\\footnote Forest}K{\\footnote forest}+{\\footnote :auto}",
+      "\\fs28 Forest trees grow tall.\\par", "\\page",
+      "#{\\footnote note_popup}${\\footnote Note}", "\\fs28 Popup words here.\\par", "\\page", "}"});
+}
+
+}  // namespace
+
+TEST(AcceptanceTest, WineViewerOpensFollowsJumpsAndFindsEveryTopic) {
+  std::string why;
+  if (!haveViewer(why)) GTEST_SKIP() << why;
+  ScratchDir dir;
+  dir.write("topics.rtf", topics());
+  dir.write("accept.hpj", kProject);
+  int status = 0;
+  std::string out = runCommand("cd '" + dir.path().string() + "' && " + HCRTF_PATH + " /nc /xh accept.hpj", status);
+  ASSERT_EQ(status, 0) << out;
+  const std::string hlp = (dir.path() / "accept.hlp").string();
+  const std::string view = viewerTool() + " '" + hlp + "' '" + (dir.path() / "shot.png").string() + "' --window-only --strict ";
+
+  out = runCommand(view + "--expect-title 'Acceptance' --expect-text Harbour --expect-text Mountain", status);
+  EXPECT_EQ(status, 0) << out;
+  // The jump "Mountain page" sits on the third line of the window's text; the
+  // window opens at (100, 50) and its client area starts below the caption.
+  out = runCommand(view + "--click 230,152 --wait 2 --expect-text rivers", status);
+  EXPECT_EQ(status, 0) << out;
+  for (const auto& [context, word] : {std::pair{"first_topic", "Harbour"}, std::pair{"second_topic", "rivers"},
+                                      std::pair{"third_topic", "Forest"}, std::pair{"note_popup", "Popup"}}) {
+    out = runCommand(view + "--topic " + context + " --expect-text " + word, status);
+    EXPECT_EQ(status, 0) << context << "\n" << out;
+  }
+}
