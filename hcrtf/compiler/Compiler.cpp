@@ -155,9 +155,19 @@ void Compiler::buildRecords(const HelpProject& project, Built& built) {
     built.headerRecord.push_back(built.records.size());
     built.records.push_back(std::move(header));
     bool scrolling = false;
-    for (const Paragraph& paragraph : topic.paragraphs) {
+    for (std::size_t i = 0; i < topic.paragraphs.size(); ++i) {
+      const Paragraph& paragraph = topic.paragraphs[i];
       const std::size_t first = built.records.size();
-      paragraphs.build(paragraph, t, built.records, built.anchors);
+      if (paragraph.table) {
+        // A table row: its paragraphs up to the one that ends the row.
+        std::vector<const Paragraph*> row{&paragraph};
+        while (!row.back()->table->endsRow && i + 1 < topic.paragraphs.size() && topic.paragraphs[i + 1].table) {
+          row.push_back(&topic.paragraphs[++i]);
+        }
+        paragraphs.buildTableRow(row, t, built.records, built.anchors, topic.where);
+      } else {
+        paragraphs.build(paragraph, t, built.records, built.anchors);
+      }
       const bool nonScrolling = paragraph.format.nonScrolling && !scrolling;
       if (!paragraph.format.nonScrolling) scrolling = true;
       for (std::size_t r = first; r < built.records.size(); ++r) built.records[r].nonScrolling = nonScrolling;

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
 
 #include "hcrtf/compiler/Diagnostics.h"
+#include "hcrtf/compiler/TableRecord.h"
 
 namespace hcrtf {
 
@@ -100,12 +102,20 @@ struct ParagraphFormat {
   bool operator==(const ParagraphFormat&) const = default;
 };
 
+// Where a paragraph sits in a table row (\trowd ... \cell ... \row).
+struct TablePlace {
+  TableRowFormat row;     // the row's layout as known when the paragraph ended
+  int cell = 0;           // 0 for the first cell
+  bool endsRow = false;   // the row's last paragraph
+};
+
 struct Paragraph {
   ParagraphFormat format;
   std::vector<Inline> content;
   // False for the text after the last \par of a topic: it has no paragraph
   // mark of its own.
   bool endsWithPar = true;
+  std::optional<TablePlace> table;  // set inside table rows
 };
 
 struct Topic {

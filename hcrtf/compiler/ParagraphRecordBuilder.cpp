@@ -33,6 +33,15 @@ void ParagraphRecordBuilder::build(const Paragraph& paragraph, std::size_t topic
   out_ = &out;
   inHotspot_ = false;
   beginRecord(paragraph);
+  content(paragraph, anchors, true);
+  if (inHotspot_) command(0x89);
+  inHotspot_ = false;
+  endRecord(paragraph.endsWithPar);
+  paragraph_ = nullptr;
+  out_ = nullptr;
+}
+
+void ParagraphRecordBuilder::content(const Paragraph& paragraph, std::vector<AnchorAt>& anchors, bool maySplit) {
   for (const Inline& item : paragraph.content) {
     if (const auto* run = std::get_if<TextRun>(&item)) {
       if (run->text.empty()) continue;
@@ -50,15 +59,79 @@ void ParagraphRecordBuilder::build(const Paragraph& paragraph, std::size_t topic
     } else if (const auto* pic = std::get_if<PictureRef>(&item)) {
       picture(*pic);
     } else if (const auto* anchor = std::get_if<AnchorMark>(&item)) {
-      anchors.push_back(AnchorAt{anchor->context, out.size(), static_cast<std::uint32_t>(data2_.size()), anchor->where});
+      anchors.push_back(AnchorAt{anchor->context, out_->size(), static_cast<std::uint32_t>(data2_.size()), anchor->where});
     }
-    splitIfLong();
+    if (maySplit) splitIfLong();
   }
-  if (inHotspot_) command(0x89);
-  inHotspot_ = false;
-  endRecord(paragraph.endsWithPar);
+}
+
+void ParagraphRecordBuilder::buildTableRow(const std::vector<const Paragraph*>& row, std::size_t topic,
+                                           std::vector<TopicRecord>& out, std::vector<AnchorAt>& anchors,
+                                           const SourcePos& where) {
+  if (row.empty()) return;
+  topic_ = topic;
+  out_ = &out;
+  const std::size_t anchorsBefore = anchors.size();
+  const std::optional<FontSpec> fontBefore = lastFont_;
+  if (!tableRowRecord(row, anchors)) {
+    diag_.warning(where, "table row too large for one table record; its cells are written as plain paragraphs");
+    anchors.resize(anchorsBefore);
+    lastFont_ = fontBefore;
+    for (const Paragraph* p : row) {
+      Paragraph plain = *p;
+      plain.table.reset();
+      build(plain, topic, out, anchors);
+    }
+  }
   paragraph_ = nullptr;
   out_ = nullptr;
+}
+
+// One table record: the row's columns, then each cell paragraph with its own
+// paragraph header, ending in 0x82 0xFF, then -1 for the row's end.
+bool ParagraphRecordBuilder::tableRowRecord(const std::vector<const Paragraph*>& row, std::vector<AnchorAt>& anchors) {
+  TableRowFormat format = row.back()->table->row;
+  int cells = 0;
+  for (const Paragraph* p : row) cells = std::max(cells, p->table->cell + 1);
+  if (cells > TableRecord::kMaxColumns) return false;
+  // More cells than edges: the extra cells get the width of the last one.
+  while (static_cast<int>(format.cellRight.size()) < cells) {
+    const int last = format.cellRight.empty() ? format.left : format.cellRight.back();
+    const int before = format.cellRight.size() > 1 ? format.cellRight[format.cellRight.size() - 2] : format.left;
+    format.cellRight.push_back(last + std::max(720, last - before));
+  }
+  data1_ = ByteWriter{};
+  data2_.clear();
+  inHotspot_ = false;
+  for (const Paragraph* p : row) {
+    paragraph_ = p;
+    data1_.bytes(TableRecord::cellStart(p->table->cell));
+    header(p->format);
+    recordFont_.reset();
+    if (lastFont_) useFont(*lastFont_);
+    content(*p, anchors, false);
+    if (inHotspot_) command(0x89);
+    inHotspot_ = false;
+    command(0x82);
+    command(0xFF);
+  }
+  data1_.bytes(TableRecord::rowEnd());
+  if (data2_.size() > kHardTextLimit || data1_.size() > kHardCommandLimit) return false;
+  const std::vector<std::uint8_t> columns = TableRecord::columnHeader(format);
+  ByteWriter data1;
+  data1.compressedI32(static_cast<std::int32_t>(columns.size() + data1_.size()));
+  data1.compressedU16(static_cast<std::uint16_t>(data2_.size()));
+  data1.bytes(columns);
+  data1.bytes(data1_.data());
+  TopicRecord record;
+  record.type = TopicRecord::kTable;
+  record.data1 = data1.take();
+  record.data2 = std::move(data2_);
+  record.topic = topic_;
+  record.nonScrolling = row.front()->format.nonScrolling;
+  out_->push_back(std::move(record));
+  data2_.clear();
+  return true;
 }
 
 void ParagraphRecordBuilder::beginRecord(const Paragraph& paragraph) {

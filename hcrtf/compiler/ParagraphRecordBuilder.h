@@ -35,6 +35,12 @@ class ParagraphRecordBuilder {
   void build(const Paragraph& paragraph, std::size_t topic, std::vector<TopicRecord>& out,
              std::vector<AnchorAt>& anchors);
 
+  // Appends one table record (type 0x23) holding the paragraphs of one table
+  // row, in cell order. A row too large for one record is written as plain
+  // paragraphs instead, with a warning.
+  void buildTableRow(const std::vector<const Paragraph*>& row, std::size_t topic, std::vector<TopicRecord>& out,
+                     std::vector<AnchorAt>& anchors, const SourcePos& where);
+
   // Forgets the font of the previous paragraph; call at every topic start.
   void startTopic() { lastFont_.reset(); }
 
@@ -46,6 +52,8 @@ class ParagraphRecordBuilder {
 
  private:
   void beginRecord(const Paragraph& paragraph);
+  void content(const Paragraph& paragraph, std::vector<AnchorAt>& anchors, bool maySplit);
+  bool tableRowRecord(const std::vector<const Paragraph*>& row, std::vector<AnchorAt>& anchors);
   void endRecord(bool paragraphEnd);
   void command(std::uint8_t code);
   void useFont(const FontSpec& font);

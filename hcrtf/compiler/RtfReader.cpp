@@ -82,6 +82,9 @@ void RtfReader::reset(const std::string& fileName) {
   skipChars_ = 0;
   reportedWords_.clear();
   reportedFonts_.clear();
+  row_ = TableRowFormat{};
+  inRow_ = false;
+  cell_ = 0;
 }
 
 void RtfReader::read(std::string_view text, const std::string& fileName) {
@@ -166,7 +169,7 @@ void RtfReader::controlWord(const RtfToken& t) {
   if (destinationWord(t)) return;
   if (specialCharacterWord(t)) return;
   if (dest == Destination::Footnote) return;
-  if (paragraphWord(t) || characterWord(t)) return;
+  if (tableWord(t) || paragraphWord(t) || characterWord(t)) return;
   if (w == "deff") defaultFont_ = static_cast<int>(t.param);
   if (w == "uc") unicodeSkip_ = static_cast<int>(std::clamp(t.param, 0L, 8L));
   if (w == "deff" || w == "uc" || ignoredWords().count(w)) return;
@@ -225,6 +228,56 @@ bool RtfReader::specialCharacterWord(const RtfToken& t) {
     }
   }
   return false;
+}
+
+// Table rows: \trowd starts a row's layout, \cellx adds a cell edge; text up
+// to \cell is one cell (\par inside it starts another paragraph of the same
+// cell); \row ends the row, and so does the \cell of its last cell.
+bool RtfReader::tableWord(const RtfToken& t) {
+  const std::string& w = t.word;
+  const int value = static_cast<int>(std::clamp(t.param, -32767L, 32767L));
+  if (w == "trowd") {
+    if (inRow_ && collector_.hasPendingContent()) endRow(t.line);
+    row_ = TableRowFormat{};
+    inRow_ = true;
+    cell_ = 0;
+  } else if (w == "cellx") {
+    if (row_.cellRight.size() < static_cast<std::size_t>(TableRecord::kMaxColumns)) row_.cellRight.push_back(value);
+  } else if (w == "trgaph") {
+    row_.gap = value;
+  } else if (w == "trleft") {
+    row_.left = value;
+  } else if (w == "trqc") {
+    row_.centred = true;
+  } else if (w == "trql" || w == "trqr") {
+    row_.centred = false;
+  } else if (w == "intbl") {
+    inRow_ = true;
+  } else if (inRow_ && w == "cell") {
+    collector_.endTableParagraph(top().para, TablePlace{row_, cell_++, false}, t.line);
+    // A row whose cells are all used up goes on as a new row of the same
+    // layout; the converter writes "\cell\trqc" between such rows.
+    if (!row_.cellRight.empty() && static_cast<std::size_t>(cell_) >= row_.cellRight.size()) {
+      collector_.endTableRow();
+      cell_ = 0;
+    }
+  } else if (inRow_ && w == "par") {
+    collector_.endTableParagraph(top().para, TablePlace{row_, cell_, false}, t.line);
+  } else if (inRow_ && (w == "row" || w == "page")) {
+    endRow(t.line);
+    return w == "row";
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void RtfReader::endRow(int line) {
+  // Text after the last \cell still belongs to the row, as one more cell.
+  if (collector_.hasPendingContent()) collector_.endTableParagraph(top().para, TablePlace{row_, cell_, false}, line);
+  collector_.endTableRow();
+  inRow_ = false;
+  cell_ = 0;
 }
 
 bool RtfReader::paragraphWord(const RtfToken& t) {

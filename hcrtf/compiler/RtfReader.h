@@ -59,6 +59,8 @@ class RtfReader {
   void controlSymbol(const RtfToken& token);
   void character(unsigned char c, int line);
   void flushText();
+  bool tableWord(const RtfToken& token);
+  void endRow(int line);
   void startEmbedded(int line);
   void finishEmbedded(int line);
   void abandonEmbedded();
@@ -92,6 +94,9 @@ class RtfReader {
   int line_ = 1;
   std::set<std::string> reportedWords_;
   std::set<int> reportedFonts_;
+  TableRowFormat row_;  // the row being read (\trowd ... \row)
+  bool inRow_ = false;
+  int cell_ = 0;
 };
 
 }  // namespace hcrtf

@@ -144,6 +144,20 @@ void TopicCollector::endParagraph(const ParagraphFormat& format, bool withPar, i
   paragraph_ = Paragraph{};
 }
 
+void TopicCollector::endTableParagraph(const ParagraphFormat& format, TablePlace place, int line) {
+  flushHidden();
+  touch(line);
+  paragraph_.format = format;
+  paragraph_.endsWithPar = true;
+  paragraph_.table = std::move(place);
+  topic_.paragraphs.push_back(std::move(paragraph_));
+  paragraph_ = Paragraph{};
+}
+
+void TopicCollector::endTableRow() {
+  if (!topic_.paragraphs.empty() && topic_.paragraphs.back().table) topic_.paragraphs.back().table->endsRow = true;
+}
+
 void TopicCollector::endTopic(const ParagraphFormat& format, int line) {
   endParagraph(format, false, line);
   if (topicStarted_) out_.push_back(std::move(topic_));

@@ -29,6 +29,12 @@ class TopicCollector {
   char takeFootnoteMark();
   void footnote(char mark, std::string_view text, int line);
   void endParagraph(const ParagraphFormat& format, bool withPar, int line);
+  // A paragraph of a table cell ends (\par or \cell inside a row); it is
+  // kept even when empty, since an empty cell still takes its place.
+  void endTableParagraph(const ParagraphFormat& format, TablePlace place, int line);
+  // \row: the last table paragraph ends the row.
+  void endTableRow();
+  bool hasPendingContent() const { return !paragraph_.content.empty() || !hidden_.empty(); }
   // A page break: the topic ends here.
   void endTopic(const ParagraphFormat& format, int line);
   // The end of the file: a topic without a closing page break still counts.
