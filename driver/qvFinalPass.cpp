@@ -102,6 +102,7 @@ void qvFinalPass::endRound(qvURLStatus& status) {
 
 void qvFinalPass::runRound(qvURLStatus& status, qvByteSink& popups) {
   qvUserInterface& ui = context_.ui();
+  context_.setCurrentPage(&status);
   ui.setInfo(nullptr, status.baseURL.c_str(), status.url.c_str(), nullptr);
   ui.beginStatusLine("URL " + status.url + " : ");
   ui.updateCounts(static_cast<int>(context_.size()), counters_.urlsVisited, 0, counters_.bytesReceived);

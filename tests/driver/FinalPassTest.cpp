@@ -38,14 +38,19 @@ struct FinalPassFixture : ::testing::Test {
 }  // namespace
 
 TEST_F(FinalPassFixture, ThreePagesThenTargetsAndPopups) {
-  site.write("index.html", "<a href=\"b.html\">b</a> <a href=\"c.txt\">c</a> <a href=\"gone.html\">gone</a>");
-  site.write("b.html", "<a href=\"index.html\">home</a>");
+  site.write("index.html",
+             "<title>Start</title><a href=\"b.html\">b</a> <a href=\"c.txt\">c</a> <a href=\"gone.html\">gone</a>");
+  site.write("b.html", "<title>Second</title><a href=\"index.html\">home</a>");
   site.write("c.txt", "plain {text}\n");
   settings.helpFileName = "/tmp/x.hlp";
   convert("index.html");
   EXPECT_NE(project().find("[FILES]\r\nout0.rtf\r\nout1.rtf\r\nout2.rtf\r\ntargets.rtf\r\npopups.rtf\r\n"),
             std::string::npos);
   EXPECT_NE(project().find("HLP=/tmp/x.hlp\r\n"), std::string::npos);
+  // Each page's title reaches its own topic, and the start page's the window.
+  EXPECT_NE(project().find("main=\"Start\",(144,30,749,957)"), std::string::npos);
+  EXPECT_NE(topic(0).find("${\\footnote Start}"), std::string::npos);
+  EXPECT_NE(topic(1).find("${\\footnote Second}"), std::string::npos);
   EXPECT_NE(topic(0).find("#{\\footnote documentID0}"), std::string::npos);
   EXPECT_NE(topic(0).find("{\\uldb\\cf2 b}{\\v documentID1}"), std::string::npos);
   EXPECT_NE(topic(0).find("{\\ul\\cf2 gone}{\\v *popup_0}"), std::string::npos);
