@@ -128,6 +128,22 @@ void dropDrive(std::string_view& path) {
   }
 }
 
+// The page's base URL without its scheme and "//", cut after its last
+// directory (never inside the query): where relative links start from.
+std::string baseDirectory(const qvURLStatus& page) {
+  const std::string& base = page.baseURL.empty() ? page.url : page.baseURL;
+  std::string dir = base.substr(base.find(':') + 1);
+  if (dir.starts_with("//")) dir.erase(0, 2);
+  dir.resize(std::min(dir.find('?'), dir.size()));
+  const std::size_t slash = dir.rfind('/');
+  if (slash == std::string::npos) {
+    dir += '/';
+  } else {
+    dir.resize(slash + 1);
+  }
+  return dir;
+}
+
 const char* const kUnsupportedSchemes[] = {"ftp:",  "https:",  "mailto:", "nntp:",
                                            "news:", "telnet:", "gopher:"};
 
@@ -531,18 +547,7 @@ qvLinkResolution& qvURLTable::followLink(qvURLStatus& page, std::string v,
   if (rest.starts_with("/")) {
     if (pageURL) url += pageURL->authority();
   } else {
-    // The base without its scheme and "//", cut after its last directory.
-    const std::string& base = page.baseURL.empty() ? page.url : page.baseURL;
-    std::string dir = base.substr(base.find(':') + 1);
-    if (dir.starts_with("//")) dir.erase(0, 2);
-    dir.resize(std::min(dir.find('?'), dir.size()));
-    const std::size_t slash = dir.rfind('/');
-    if (slash == std::string::npos) {
-      dir += '/';
-    } else {
-      dir.resize(slash + 1);
-    }
-    url += dir;
+    url += baseDirectory(page);
   }
   url += rest;
   link.target = addLinkTarget(page, url);
