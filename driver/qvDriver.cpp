@@ -80,12 +80,11 @@ int qvDriver::run() {
   createWorkDirectories();
   debugLog_.checkpoint(250);
   // 15. The run loop.
-  if (kind_ == qvUserInterfaceFactory::Kind::Plain) prepareBatchRun();
   debugLog_.checkpoint(320);
+  if (kind_ == qvUserInterfaceFactory::Kind::Plain) prepareBatchRun();
+  for (int checkpoint : {330, 340, 350, 360}) debugLog_.checkpoint(checkpoint);
   for (;;) {
-    debugLog_.checkpoint(330);
     oneRun();
-    debugLog_.checkpoint(360);
     if (commandLine_.batch) return batchResult();
   }
 }
@@ -159,6 +158,8 @@ void qvDriver::startThreads() {
 
 void qvDriver::processArguments() {
   debugLog_.checkpoint(150);
+  debugLog_.checkpoint(160);
+  debugLog_.checkpoint(170);
   bool batch = commandLine_.batch;
   try {
     commandLine_.parse(args_, settings_, [this] { debugLog_.checkpoint(180); });
@@ -166,11 +167,10 @@ void qvDriver::processArguments() {
     std::cout << e.what() << std::endl;
     qvEndProcess(kStartFailed);
   }
+  // No display makes a batch run even without the option.
   commandLine_.batch = batch;
-  debugLog_.checkpoint(160);
   if (settings_.debug && !memDebugThread_) memDebugThread_ = std::make_unique<qvMemDebugThread>();
   if (commandLine_.colours) setColours(commandLine_.colours->mainColour, commandLine_.colours->nonScrollColour);
-  debugLog_.checkpoint(170);
   for (const std::string& start : commandLine_.startPoints) addCommandLineStart(start);
   debugLog_.checkpoint(190);
 }
@@ -201,7 +201,11 @@ int qvDriver::addLocalStart(const std::string& path) {
 qvStartPoints::UrlResult qvDriver::addStartUrl(const std::string& url) {
   if (url.empty()) return UrlResult::Nothing;
   qvURLStatus* status = context_->addURL(url, startCount_, 0);
-  if (status == nullptr || !context_->makeURL(*status)) return UrlResult::Rejected;
+  if (status == nullptr) return UrlResult::Rejected;
+  if (!context_->makeURL(*status)) {
+    status->badURL = true;
+    return UrlResult::Rejected;
+  }
   if (context_->startURL() == nullptr) context_->setStartURL(status);
   ++startCount_;
   return UrlResult::Accepted;
@@ -260,7 +264,7 @@ void qvDriver::prepareBatchRun() {
     ui_->errorBox("Cannot create file '" + settings_.helpFileName + "'");
     qvEndProcess(kStartFailed);
   }
-  if (!context_->hasPending()) {
+  if (context_->startURL() == nullptr) {
     ui_->errorBox("No start point could be used");
     qvEndProcess(kStartFailed);
   }

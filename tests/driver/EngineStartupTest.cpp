@@ -1,0 +1,191 @@
+// The engine program itself, started as a real process: usage, batch runs,
+// the fallback without a display, the missing user-interface library, the
+// command-line failures, the logs and the registry's working directory.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+struct Result {
+  int status = -1;
+  std::string out, err;
+};
+
+class EngineStartupTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::temp_directory_path() /
+          ("cvengine-" + std::to_string(::getpid()) + "-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir);
+    fs::create_directories(dir / "work");
+    engine = std::string(CORVANE_BINARY_DIR) + "/corvane";
+    env["CORVANE_REGISTRY"] = (dir / "registry.reg").string();
+    env["PATH"] = std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin";
+    env["HOME"] = dir.string();
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  // Runs the engine in dir/work with exactly the environment in `env`.
+  Result run(const std::vector<std::string>& args) {
+    fs::path outFile = dir / "stdout", errFile = dir / "stderr";
+    pid_t pid = ::fork();
+    if (pid == 0) {
+      if (::chdir((dir / "work").c_str()) != 0) ::_exit(126);
+      int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      ::dup2(out, 1);
+      ::dup2(err, 2);
+      std::vector<std::string> strings;
+      for (const auto& [name, value] : env) strings.push_back(name + "=" + value);
+      std::vector<char*> envp, argv{const_cast<char*>(engine.c_str())};
+      for (auto& s : strings) envp.push_back(s.data());
+      for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+      envp.push_back(nullptr);
+      argv.push_back(nullptr);
+      ::execve(engine.c_str(), argv.data(), envp.data());
+      ::_exit(127);
+    }
+    Result r;
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    r.out = readFile(outFile);
+    r.err = readFile(errFile);
+    return r;
+  }
+
+  std::string sampleSite() const { return std::string(CORVANE_SOURCE_DIR) + "/sample/site"; }
+
+  fs::path dir;
+  std::string engine;
+  std::map<std::string, std::string> env;
+};
+
+TEST_F(EngineStartupTest, HelpListsEveryOptionAndSucceeds) {
+  Result r = run({"-batch", "-help"});
+  EXPECT_EQ(r.status, 0);
+  for (const char* option : {"-maxurl", "-noim", "-heapd", "-wide", "-white", "-tan", "-gr", "-deb", "-fulldeb",
+                             "-batch", "-out", "-depth", "-offline", "-nocache", "-proxy", "-time", "-help"}) {
+    EXPECT_NE(r.out.find(option), std::string::npos) << option;
+  }
+  EXPECT_EQ(run({"--HELP"}).status, 0);
+}
+
+TEST_F(EngineStartupTest, BatchWithoutAStartPointPrintsUsageAndFails) {
+  Result r = run({"-batch", "-wide"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Usage: corvane"), std::string::npos) << r.err;
+}
+
+TEST_F(EngineStartupTest, MissingUserInterfaceLibraryEndsStartUp) {
+  // A copy of the engine with nothing beside it, and a search path without
+  // the library.
+  fs::copy_file(engine, dir / "corvane");
+  engine = (dir / "corvane").string();
+  env["DISPLAY"] = ":97";
+  env["LD_LIBRARY_PATH"] = (dir / "nowhere").string();
+  Result r = run({sampleSite()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("failed to initialise user interface (failed to load libcorvane2.so)"), std::string::npos)
+      << r.err;
+}
+
+TEST_F(EngineStartupTest, WithoutADisplayTheEngineRunsInBatchMode) {
+  Result r = run({sampleSite()});
+  EXPECT_TRUE(r.status == 0 || r.status == 2) << r.status << r.err;
+  EXPECT_NE(r.err.find("running in batch mode"), std::string::npos) << r.err;
+  std::string log = readFile(dir / "work/Corvane.log");
+  EXPECT_NE(log.find("Corvane version 1.1\r\n"), std::string::npos) << log;
+  EXPECT_TRUE(fs::is_directory(dir / "work/rtf"));
+  EXPECT_TRUE(fs::is_directory(dir / "work/HelpFiles"));
+  EXPECT_FALSE(fs::exists(dir / "work/CVDebug.log"));  // no debug switch, no debug files
+  EXPECT_FALSE(fs::exists(dir / "work/MemDebug.txt"));
+}
+
+TEST_F(EngineStartupTest, BatchRunLogsItsOptionsAndOutput) {
+  Result r = run({"-batch", "-maxurl", "3", "-gr", "-out", "../result", sampleSite()});
+  EXPECT_TRUE(r.status == 0 || r.status == 2) << r.status << r.err;
+  std::string log = readFile(dir / "work/Corvane.log");
+  EXPECT_NE(log.find("Options are [SiteWide=false, NoImages=false, CheckRobots=true, Don'tSkipCGI=false, "
+                     "MaxURLs=3, MaxDepth=0, Colour Grey]\r\n"),
+            std::string::npos)
+      << log;
+  // -out is taken from the directory the engine was started in.
+  EXPECT_NE(log.find("Output help file is " + (dir / "work/../result.hlp").string() + "\r\n"), std::string::npos)
+      << log;
+  EXPECT_EQ(r.err.find("running in batch mode"), std::string::npos);  // asked for: no note
+}
+
+TEST_F(EngineStartupTest, CommandLineFailuresEndWithStatus1) {
+  Result noNumber = run({"-batch", sampleSite(), "-MaxURL", "lots"});
+  EXPECT_EQ(noNumber.status, 1);
+  EXPECT_EQ(noNumber.out, "maxurl : invalid numeric value 'For input string: \"lots\"'\n");
+  Result noArgument = run({"-batch", sampleSite(), "-maxurl"});
+  EXPECT_EQ(noArgument.status, 1);
+  EXPECT_EQ(noArgument.out, "maxurl : argument expected\n");
+}
+
+TEST_F(EngineStartupTest, UnusableStartPointsAreReportedAndFail) {
+  Result r = run({"-batch", "gopher://example.org/"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(readFile(dir / "work/Corvane.log").find("Don't understand URL 'gopher://example.org/'\r\n"), std::string::npos);
+}
+
+TEST_F(EngineStartupTest, FullDebugRecordsStartUpCheckpointsInOrder) {
+  { std::ofstream(dir / "work/CVDebug.log") << "earlier\r\n"; }
+  run({"-fulldebug", "-batch", sampleSite()});
+  std::string debug = readFile(dir / "work/CVDebug.log");
+  ASSERT_EQ(debug.rfind("earlier\r\n", 0), 0u) << debug;  // never emptied
+  std::vector<int> numbers;
+  std::istringstream lines(debug.substr(9));
+  std::string line;
+  const std::string prefix = "Debug : reached location ";
+  while (std::getline(lines, line)) {
+    if (line.rfind(prefix, 0) == 0) numbers.push_back(std::stoi(line.substr(prefix.size())));
+  }
+  std::vector<int> expected = {0, 5, 10, 20, 30, 40, 90, 100, 110, 120, 140, 150, 160, 170, 180, 180, 180,
+                               190, 200, 210, 230, 240, 250, 320, 330, 340, 350, 360, 370, 380};
+  ASSERT_GE(numbers.size(), expected.size());
+  EXPECT_EQ(std::vector<int>(numbers.begin(), numbers.begin() + expected.size()), expected);
+  EXPECT_EQ(numbers.back(), 420);
+}
+
+TEST_F(EngineStartupTest, RegistryPathMovesTheWorkingDirectory) {
+  fs::create_directories(dir / "elsewhere");
+  std::ofstream(dir / "registry.reg") << "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Lorimund\\Corvane\\v1.1\\Settings]\r\n"
+                                      << "\"Path\"=\"" << (dir / "elsewhere").string() << "\"\r\n";
+  run({"-batch", sampleSite()});
+  EXPECT_TRUE(fs::exists(dir / "elsewhere/Corvane.log"));
+  EXPECT_FALSE(fs::exists(dir / "work/Corvane.log"));
+}
+
+TEST_F(EngineStartupTest, UnreadableRegistryIsKeptAsideAndReported) {
+  std::ofstream(dir / "registry.reg") << "this is not a registry file\n";
+  Result r = run({"-batch", sampleSite()});
+  EXPECT_TRUE(r.status == 0 || r.status == 2) << r.status << r.err;
+  EXPECT_TRUE(fs::exists(dir / "registry.reg.bad"));
+  EXPECT_NE(r.err.find("registry.reg.bad"), std::string::npos) << r.err;
+}
+
+}  // namespace
