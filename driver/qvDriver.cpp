@@ -13,6 +13,7 @@
 
 #include "driver/qvConversionRun.h"
 #include "driver/qvLocalScanner.h"
+#include "driver/qvTemporaryFiles.h"
 #include "html/qvHtmlContext.h"
 #include "platform/qvProcessExit.h"
 #include "platform/qvRegistry.h"
@@ -359,19 +360,10 @@ int qvDriver::batchResult() const {
 }
 
 void qvDriver::cleanWorkingFiles() {
-  static const char* const kExtensions[] = {".tmp", ".rtf", ".hpj", ".bmp", ".gif",
-                                            ".jpg", ".png", ".fts", ".data"};
-  std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator("rtf", ec)) {
-    if (entry.is_directory(ec)) continue;
-    std::string name = entry.path().filename().string();
-    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    for (const char* ext : kExtensions) {
-      size_t n = std::strlen(ext);
-      if (name.size() >= n && name.compare(name.size() - n, n, ext) == 0) {
-        std::filesystem::remove(entry.path(), ec);
-        break;
-      }
-    }
+  // Runs on the exit watcher's thread: nothing may escape it.
+  try {
+    cleanTemporaries("rtf", *ui_);
+  } catch (const std::exception&) {
+    // The user stopped the clean-up; what is left stays for the next run.
   }
 }
