@@ -1,6 +1,8 @@
 #include "html/qvHtmlParser.h"
 
+#include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "html/qvHtmlContext.h"
@@ -58,6 +60,11 @@ std::size_t qvHtmlParser::parseTag(std::string_view page, std::size_t position, 
 }
 
 bool qvHtmlParser::parsePage(std::string_view page, qvItemList& items) {
+  // Items keep 32-bit page positions.
+  if (page.size() > std::numeric_limits<std::uint32_t>::max()) {
+    context_.ui().statusMessage("page of " + std::to_string(page.size()) + " characters is too large to convert", true);
+    return false;
+  }
   previous_ = nullptr;
   nextBracket_ = 0;
   zeroLength_ = false;

@@ -8,16 +8,24 @@
 #include "html/qvPattern.h"
 #include "html/qvTextUtil.h"
 
+struct qvHtmlTag::Prototype {
+  std::unique_ptr<qvPattern> pattern;
+  qvTagFactory factory = nullptr;
+  std::size_t pendingLength = 0;
+  std::bitset<256> firstChars;
+};
+
 qvHtmlTag::qvHtmlTag(qvHtmlContext& context) : context_(&context) {}
 
 qvHtmlTag::~qvHtmlTag() = default;
 
 void qvHtmlTag::init(std::string_view namePattern, std::uint8_t typeCode, qvTagFactory factory) {
   typeCode_ = typeCode;
-  factory_ = factory;
+  prototype_ = std::make_unique<Prototype>();
+  prototype_->factory = factory;
   const std::string name(namePattern);
-  firstChars_ = qvPattern::firstCharacters(name);
-  pattern_ = std::make_unique<qvPattern>("(</?[ \\r\\n\\t]*" + name + "[ \\r\\n\\t]*>)|(</?[ \\r\\n\\t]*" + name +
+  prototype_->firstChars = qvPattern::firstCharacters(name);
+  prototype_->pattern = std::make_unique<qvPattern>("(</?[ \\r\\n\\t]*" + name + "[ \\r\\n\\t]*>)|(</?[ \\r\\n\\t]*" + name +
                                          "[ \\t\\r\\n]+[^>]*>)");
 }
 
@@ -71,13 +79,17 @@ std::optional<std::string> qvHtmlTag::getAttribute(std::string_view name) const 
   return context_->getAttribute(name);
 }
 
+bool qvHtmlTag::mayStartWith(unsigned char c) const {
+  return prototype_ != nullptr && prototype_->firstChars.test(c);
+}
+
 std::size_t qvHtmlTag::matchExpression(std::string_view page, std::size_t position) {
-  pendingLength_ = 0;
-  if (pattern_ == nullptr) return 0;
-  const long n = pattern_->matchAt(page, position);
+  if (prototype_ == nullptr) return 0;
+  prototype_->pendingLength = 0;
+  const long n = prototype_->pattern->matchAt(page, position);
   if (n <= 0) return 0;
-  pendingLength_ = static_cast<std::size_t>(n);
-  return pendingLength_;
+  prototype_->pendingLength = static_cast<std::size_t>(n);
+  return prototype_->pendingLength;
 }
 
 std::size_t qvHtmlTag::match(const qvHtmlInterface* /*previous*/, std::string_view page, std::size_t position) {
@@ -92,9 +104,9 @@ bool qvHtmlTag::normalizesToEndTag(std::string_view chars) const {
 
 std::unique_ptr<qvHtmlInterface> qvHtmlTag::create(const qvHtmlInterface* /*previous*/, std::string_view page,
                                                    std::size_t position) {
-  std::unique_ptr<qvHtmlTag> tag = factory_(*context_);
+  std::unique_ptr<qvHtmlTag> tag = prototype_->factory(*context_);
   tag->typeCode_ = typeCode_;
-  tag->constructFrom(page.substr(position, pendingLength_));
+  tag->constructFrom(page.substr(position, prototype_->pendingLength));
   return tag;
 }
 

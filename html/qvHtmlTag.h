@@ -80,7 +80,7 @@ class qvHtmlTag : public qvHtmlInterface {
   std::size_t length() const override { return text_.size(); }
   // Whether a tag name beginning with `c` can match this prototype; lets
   // the tokenizer skip prototypes without running their expression.
-  bool mayStartWith(unsigned char c) const { return firstChars_.test(c); }
+  bool mayStartWith(unsigned char c) const;
 
   std::uint8_t recordCode() const override { return typeCode_; }
   // Saves the formatting record, the tag's characters and the end-tag flag.
@@ -110,11 +110,12 @@ class qvHtmlTag : public qvHtmlInterface {
  private:
   void constructFrom(std::string_view chars);
 
+  // What only a prototype needs; a page can hold millions of tags, so the
+  // items do without it.
+  struct Prototype;
+
   qvHtmlContext* context_;
-  std::unique_ptr<qvPattern> pattern_;  // prototypes only
-  qvTagFactory factory_ = nullptr;      // prototypes only
-  std::size_t pendingLength_ = 0;       // prototypes only
-  std::bitset<256> firstChars_;         // prototypes only
+  std::unique_ptr<Prototype> prototype_;
   std::string text_;
   std::uint8_t typeCode_ = 0;
   bool endTag_ = false;

@@ -46,7 +46,7 @@ enum SourceKind : std::uint8_t { kPageSlice = 0, kEntityCharacter = 1 };
 // ---------------------------------------------------------------- qvHtmlText
 
 qvHtmlText::qvHtmlText(const char* base, std::size_t offset, std::size_t count)
-    : base_(base), offset_(offset), count_(count) {}
+    : base_(base), offset_(static_cast<std::uint32_t>(offset)), count_(static_cast<std::uint32_t>(count)) {}
 
 std::string qvHtmlText::describe() const {
   if (count_ == 0) return "htmlText( )";

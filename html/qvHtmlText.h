@@ -58,9 +58,11 @@ class qvHtmlText : public qvHtmlInterface {
   void writePreformatted(qvRtfWriter& out, std::string_view text) const;
   void writeFlowing(qvRtfWriter& out, std::string_view text) const;
 
+  // 32-bit positions keep the millions of runs of a large page small; the
+  // intermediate file stores them in 32 bits as well.
   const char* base_;
-  std::size_t offset_;
-  std::size_t count_;
+  std::uint32_t offset_;
+  std::uint32_t count_;
   std::uint8_t trim_ = kTrimNone;
   bool consumed_ = false;
 };
