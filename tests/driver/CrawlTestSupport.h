@@ -28,6 +28,7 @@ class RecordingUi : public qvUserInterface {
     messages.push_back(text);
     if (onMessage) onMessage(text);
   }
+  void showWarning(const std::string& text) override { warnings.push_back(text); }
   void beginStatusLine(const std::string& text) override { line = text; }
   void appendStatusLine(const std::string& text, bool append) override { line = append ? line + text : text; }
   void endStatusLine(const std::string& text, bool append, bool log) override {
@@ -76,7 +77,7 @@ class RecordingUi : public qvUserInterface {
   bool compilerStarts = true;
   bool hadDirectory = true;
   std::string command, line;
-  std::vector<std::string> errors, messages, lines, files;
+  std::vector<std::string> errors, messages, lines, files, warnings;
 };
 
 class TempDir {

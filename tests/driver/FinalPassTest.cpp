@@ -119,3 +119,15 @@ TEST_F(FinalPassFixture, CancelInsideATopicEndsOnlyThatTopic) {
   EXPECT_NE(project().find("[FILES]\r\nout0.rtf\r\ntargets.rtf"), std::string::npos);
   EXPECT_NE(topic(0).find("second page"), std::string::npos);
 }
+
+TEST_F(FinalPassFixture, NestedTablesWarnedOncePerPage) {
+  site.write("index.html",
+             "<table><tr><td><table><tr><td>inner</td></tr></table></td></tr></table><a href=\"b.html\">b</a>");
+  site.write("b.html", "<table><tr><td>flat</td></tr></table>");
+  convert("index.html");
+  const std::vector<std::string> expected = {"Nested tables in " + url("index.html")};
+  EXPECT_EQ(ui.warnings, expected);
+  EXPECT_TRUE(ui.errored(expected[0]));
+  EXPECT_NE(topic(0).find("featured nested tables"), std::string::npos);
+  EXPECT_EQ(topic(1).find("featured nested tables"), std::string::npos);
+}
