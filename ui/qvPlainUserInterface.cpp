@@ -30,7 +30,9 @@ void qvPlainUserInterface::updateCounts(int processed, int skipped, long bytes) 
 }
 
 void qvPlainUserInterface::updateCounts(int found, int processed, int skipped, long bytes) {
-  showProgress(found, processed, skipped, bytes);
+  // -1 leaves a number as it was, as the window's counters do.
+  if (found != -1) found_ = found;
+  showProgress(found_, processed, skipped, bytes);
 }
 
 void qvPlainUserInterface::showProgress(int found, int processed, int skipped, long bytes) {

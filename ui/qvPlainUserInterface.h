@@ -55,4 +55,5 @@ class qvPlainUserInterface : public qvLoggingUserInterface {
   qvConsoleSettings values_;
   bool showProgress_ = false;
   std::string currentUrl_;
+  int found_ = 0;
 };

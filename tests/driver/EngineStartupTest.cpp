@@ -180,6 +180,13 @@ TEST_F(EngineStartupTest, RegistryPathMovesTheWorkingDirectory) {
   EXPECT_FALSE(fs::exists(dir / "work/Corvane.log"));
 }
 
+TEST_F(EngineStartupTest, LogThatCannotBeCreatedEndsStartUp) {
+  fs::create_directories(dir / "work/Corvane.log");
+  Result r = run({"-batch", sampleSite()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "IO Exception creating log file : Corvane.log (Is a directory)\n");
+}
+
 TEST_F(EngineStartupTest, UnreadableRegistryIsKeptAsideAndReported) {
   std::ofstream(dir / "registry.reg") << "this is not a registry file\n";
   Result r = run({"-batch", sampleSite()});

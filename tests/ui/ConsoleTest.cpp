@@ -67,6 +67,16 @@ TEST(ConsoleUserInterface, WarningsAndBoxesGoToTheErrorStream) {
   EXPECT_EQ(c.out.str(), "");
 }
 
+TEST(ConsoleUserInterface, ProgressGoesToTheErrorStreamWhenAsked) {
+  Console c;
+  c.ui.updateCounts(5, 1, 0, 100);
+  EXPECT_EQ(c.err.str(), "");
+  c.ui.setShowProgress(true);
+  c.ui.setInfo(nullptr, nullptr, "http://example.org/a.html", nullptr);
+  c.ui.updateCounts(-1, 2, 1, 2048);
+  EXPECT_EQ(c.err.str(), "\r[5 found, 2 processed, 1 skipped, 2048 bytes] http://example.org/a.html\x1b[K");
+}
+
 TEST(ConsoleUserInterface, RunTimeLimitActsAsEnough) {
   Console c;
   qvConsoleSettings values;
