@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "TestDirectory.h"
+#include "../ui/TestDirectory.h"
 #include "platform/qvDynamicLibrary.h"
 #include "platform/qvMessageBox.h"
 #include "platform/qvProcess.h"

@@ -7,7 +7,7 @@
 
 #include <cstdlib>
 
-#include "TestDirectory.h"
+#include "../ui/TestDirectory.h"
 #include "platform/qvRegistry.h"
 #include "platform/qvRegistryFormat.h"
 
