@@ -179,7 +179,7 @@ bool qvGuiUserInterface::acceptStart(qvStartPoints& starts) {
     errorBox("Please enter a URL");
     return false;
   }
-  if (url.size() >= 2 && url[1] == ':') {
+  if (qvStartOptions::isLocalPath(url)) {
     if (starts.addLocalStart(url) > 0) return true;
     statusMessage("No HTML files found");
     errorBox("No HTML files found");
