@@ -57,6 +57,8 @@ class qvHtmlContext : public qvURLTable {
   bool nestedTables = false;
   int listDepth = 0;
   int definitionListDepth = 0;
+  // Containers (lists, tables, captions) being bound inside each other.
+  int ownershipDepth = 0;
 
   // ---- Final pass: link notes ----
   // Where anchors write the popup topics that explain links not converted;

@@ -59,8 +59,17 @@ qvHtmlInterface* qvNamedTag::forEachFollowing(const qvItemCursor& following,
   return nullptr;
 }
 
+bool qvNamedTag::canOwnMore() const { return context().ownershipDepth < kMaxNesting; }
+
 qvHtmlInterface* qvNamedTag::takeFollowing(qvItemCursor& following, qvItemRefs& owned,
-                                           const std::function<bool(qvHtmlInterface&)>& stop) {
+                                           const std::function<bool(qvHtmlInterface&)>& stop) const {
+  int& depth = context().ownershipDepth;
+  if (depth >= kMaxNesting) return nullptr;
+  struct Level {
+    int& depth;
+    explicit Level(int& d) : depth(d) { ++depth; }
+    ~Level() { --depth; }
+  } level(depth);
   while (qvHtmlInterface* item = following.peek()) {
     if (stop(*item)) return item;
     following.next();

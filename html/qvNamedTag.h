@@ -40,12 +40,21 @@ class qvNamedTag : public qvHtmlTag {
                                     const std::function<bool(qvHtmlInterface&)>& stop,
                                     const std::function<void(qvHtmlInterface&)>& change) const;
 
+  // Containers nest at most this deep; a deeper one takes nothing, so its
+  // items stay with the container around it (binding and writing recurse
+  // once per level, and a page may nest without end).
+  static constexpr int kMaxNesting = 200;
+
   // Takes the items after this tag out of the page walk into `owned`: text
   // items as they are, tags after their own bind when they stay. Stops
   // before the first item for which `stop` holds, leaving it in the walk.
-  // Returns that item, or null when the page ended first.
-  static qvHtmlInterface* takeFollowing(qvItemCursor& following, qvItemRefs& owned,
-                                        const std::function<bool(qvHtmlInterface&)>& stop);
+  // Returns that item, or null when the page ended first or the nesting
+  // limit was reached.
+  qvHtmlInterface* takeFollowing(qvItemCursor& following, qvItemRefs& owned,
+                                 const std::function<bool(qvHtmlInterface&)>& stop) const;
+  // False once containers are nested kMaxNesting deep: a container then
+  // stays out of the list and leaves its items to the one around it.
+  bool canOwnMore() const;
 
   // Items written by a container tag: text writes its characters, tags
   // write themselves with the rest of `items` as what follows them.

@@ -18,6 +18,7 @@ bool endsCaption(qvHtmlInterface& item) {
 
 bool qvTagCaption::bind(qvItemCursor& following) {
   if (isConsumed() || isEndTag()) return false;
+  if (!canOwnMore()) return false;
   qvHtmlInterface* end = takeFollowing(following, items_, endsCaption);
   if (end != nullptr && isEndOf(end, kCode)) {
     end->markConsumed();

@@ -14,20 +14,17 @@ bool isEntryStart(qvHtmlInterface& item) {
 
 void qvTagDL::constructed() { setTypeCode(qvInstanceTypeCode(typeCode(), tagName())); }
 
-void qvTagDL::indentEntry(const qvItemCursor& following) {
-  int depth = 0;
-  forEachFollowing(
-      following,
-      [&depth](qvHtmlInterface& item) {
-        if (isBeginOf(&item, kListCode)) ++depth;
-        if (isEndOf(&item, kListCode)) return depth-- == 0;
-        return depth == 0 && isEntryStart(item);
-      },
-      [](qvHtmlInterface& item) { item.setIndent(item.indent() + 1); });
+void qvTagDL::indentEntry(const qvItemCursor& from, std::size_t end) {
+  qvItemCursor walk = from;
+  while (walk.position() < end) {
+    qvHtmlInterface* item = walk.next();
+    if (item != nullptr && !item->isConsumed()) item->setIndent(item->indent() + 1);
+  }
 }
 
 bool qvTagDL::bind(qvItemCursor& following) {
   if (isConsumed() || isEndTag()) return false;
+  if (!canOwnMore()) return false;
   if (typeCode() == kListCode) {
     qvHtmlInterface* end =
         takeFollowing(following, items_, [](qvHtmlInterface& item) { return isEndOf(&item, kListCode); });
@@ -37,9 +34,12 @@ bool qvTagDL::bind(qvItemCursor& following) {
     }
     return true;
   }
-  if (typeCode() == kDefinitionCode) indentEntry(following);
+  const qvItemCursor start = following;
   takeFollowing(following, items_,
                 [](qvHtmlInterface& item) { return isEndOf(&item, kListCode) || isEntryStart(item); });
+  // A definition's whole span is indented, the items nested lists took
+  // for themselves included.
+  if (typeCode() == kDefinitionCode) indentEntry(start, following.position());
   return true;
 }
 

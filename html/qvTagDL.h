@@ -16,7 +16,7 @@ class qvTagDL : public qvNamedTag {
 
   // dl: takes the items up to its end tag (consumed). dt, dd: take the
   // items up to the next dt or dd or the end of the list, a dd indenting
-  // them first. End tags are dropped.
+  // them. End tags are dropped.
   bool bind(qvItemCursor& following) override;
   // dl: its entries between opening and closing breaks. dt, dd: a new line
   // with the entry's items.
@@ -29,7 +29,8 @@ class qvTagDL : public qvNamedTag {
   void constructed() override;
 
  private:
-  void indentEntry(const qvItemCursor& following);
+  // Indents the unconsumed page items from `from` up to position `end`.
+  static void indentEntry(const qvItemCursor& from, std::size_t end);
   void writeList(qvRtfWriter& out);
 
   qvItemRefs items_;

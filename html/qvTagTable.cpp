@@ -87,7 +87,7 @@ bool qvTagTable::bindTable(qvItemCursor& following) {
 
 bool qvTagTable::bind(qvItemCursor& following) {
   if (isConsumed() || isEndTag()) return false;
-  if (typeCode() == kTableCode) return bindTable(following);
+  if (typeCode() == kTableCode) return canOwnMore() && bindTable(following);
   if (alignment_ != qvTagValues::kAlignNone) alignEnclosed(following);
   return true;
 }

@@ -37,6 +37,7 @@ void qvTagUL::indentEnclosed(const qvItemCursor& following) {
 bool qvTagUL::bind(qvItemCursor& following) {
   if (isConsumed() || isEndTag()) return false;
   if (typeCode() == kItemCode) return true;
+  if (!canOwnMore()) return false;
   indentEnclosed(following);
   const std::uint8_t code = typeCode();
   qvHtmlInterface* end =

@@ -2,6 +2,7 @@
 // the RTF each case must give worked out by hand.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "HtmlTestSupport.h"
@@ -15,6 +16,7 @@
 #include "html/qvTagHR.h"
 #include "html/qvTagImg.h"
 #include "html/qvTagP.h"
+#include "html/qvTagTable.h"
 #include "html/qvTagTitle.h"
 
 namespace {
@@ -321,6 +323,38 @@ TEST(SaveRestore, TagFieldsSurviveTheIntermediateFile) {
   qvItemReader cut(std::string_view(sink.text()).substr(0, sink.text().size() - 3));
   qvTagImg img(f.context);
   EXPECT_THROW(img.restore(cut), qvItemReadError);
+}
+
+}  // namespace
+
+namespace {
+
+std::string repeat(const std::string& part, int n) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += part;
+  return out;
+}
+
+TEST(HostilePages, EndlessNestingKeepsItsText) {
+  HtmlFixture f;
+  // Far deeper than containers may nest; Q is in no control word.
+  constexpr int kLevels = 5000;
+  for (const std::string open : {"<ul><li>Q", "<dl><dd>Q", "<ol><li><table><td><caption>Q", "<dir><dt>Q<menu>"}) {
+    const std::string rtf = f.render(repeat(open, kLevels) + "end");
+    EXPECT_EQ(std::count(rtf.begin(), rtf.end(), 'Q'), kLevels) << open;
+    EXPECT_NE(rtf.find("end"), std::string::npos) << open;
+    EXPECT_EQ(f.context.ownershipDepth, 0);
+    EXPECT_EQ(f.context.listDepth, 0);
+    EXPECT_EQ(f.context.definitionListDepth, 0);
+    EXPECT_FALSE(f.context.bindingInsideTable);
+  }
+  // Flattened tables share one cell, which the cell limit ends.
+  const std::string tables = f.render(repeat("<table><tr><td>Q", kLevels) + "end");
+  EXPECT_NE(tables.find(qvTagTable::kTruncationNote), std::string::npos);
+  EXPECT_EQ(tables.rfind("\\trowd"), tables.find("\\trowd"));
+  EXPECT_TRUE(f.context.nestedTables);
+  // Unbalanced end tags and rows outside tables are dropped quietly.
+  EXPECT_EQ(f.render("</ul></ol></table></tr></td></dl></dd></caption></form></font>a"), "a");
 }
 
 }  // namespace
