@@ -110,6 +110,14 @@ TEST_F(AnchorFixture, LinksNotFetchedGetPopupsWithTheirReason) {
             "Corvane options panel.\r\n}\r\n\\page\r\n");
 }
 
+TEST_F(AnchorFixture, FramesLinkToTheirSource) {
+  site.write("index.html", "<frameset><frame src=\"a.html\"><frame src=\"gone.html\"></frameset>");
+  site.write("a.html", "a");
+  const std::string rtf = writeIndex();
+  EXPECT_NE(rtf.find("Frame {\\uldb\\cf2 a.html}{\\v documentID1}"), std::string::npos) << rtf;
+  EXPECT_NE(rtf.find("Frame {\\ul\\cf2 gone.html}{\\v *popup_0}"), std::string::npos) << rtf;
+}
+
 TEST_F(AnchorFixture, HotspotTextEndsAtTagsThatEndALink) {
   site.write("index.html", "<a href=\"a.html\">one<div>two</a> three");
   site.write("a.html", "a");

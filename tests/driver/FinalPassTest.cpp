@@ -131,3 +131,19 @@ TEST_F(FinalPassFixture, NestedTablesWarnedOncePerPage) {
   EXPECT_NE(topic(0).find("featured nested tables"), std::string::npos);
   EXPECT_EQ(topic(1).find("featured nested tables"), std::string::npos);
 }
+
+TEST_F(FinalPassFixture, DamagedIntermediateFileLosesOnlyItsTopic) {
+  site.write("index.html", "<a href=\"a.html\">a</a> <a href=\"b.html\">b</a>");
+  site.write("a.html", "<p>a");
+  site.write("b.html", "<p>b");
+  qvLocalScanner(context, ui).scanLocal((site.path() / "index.html").string(), 0);
+  run.crawl();
+  {
+    std::ofstream damaged(work.path() / "documentID1.tmp", std::ios::binary | std::ios::app);
+    damaged << "\x42junk";
+  }
+  ASSERT_TRUE(run.finalPass());
+  EXPECT_TRUE(ui.errored("Failed to read temp file"));
+  EXPECT_NE(topic(1).find("documentID2"), std::string::npos);
+  EXPECT_FALSE(fs::exists(work.path() / "out2.rtf"));
+}
