@@ -15,6 +15,13 @@
 qvHtmlParser::qvHtmlParser(qvHtmlContext& context, qvPrototypeList& prototypes)
     : context_(context), prototypes_(prototypes) {}
 
+bool qvHtmlParser::extendPreviousRun(std::size_t position, std::size_t count) {
+  qvHtmlText* run = context_.lastTextRun;
+  if (run == nullptr || count == 0 || run != previous_ || run->offset() + run->length() != position) return false;
+  run->extendBy(count);
+  return true;
+}
+
 bool qvHtmlParser::closingBracketAfter(std::string_view page, std::size_t position) {
   if (nextBracket_ == std::string_view::npos) return false;
   if (nextBracket_ > position) return true;
@@ -66,6 +73,7 @@ bool qvHtmlParser::parsePage(std::string_view page, qvItemList& items) {
     return false;
   }
   previous_ = nullptr;
+  context_.lastTextRun = nullptr;
   nextBracket_ = 0;
   zeroLength_ = false;
   std::size_t position = 0;
@@ -99,7 +107,13 @@ bool qvHtmlParser::parsePage(std::string_view page, qvItemList& items) {
     }
     qvHtmlInterface* prototype = &prototypes_.textRun();
     if (c == '&' && prototypes_.entity().match(previous_, page, position) > 0) prototype = &prototypes_.entity();
-    if (prototype == &prototypes_.textRun()) prototype->match(previous_, page, position);
+    if (prototype == &prototypes_.textRun()) {
+      const std::size_t n = prototype->match(previous_, page, position);
+      if (extendPreviousRun(position, n)) {
+        position += n;
+        continue;
+      }
+    }
     std::size_t advance = 0;
     if (!appendItem(*prototype, page, position, items, advance)) return false;
     position += advance;

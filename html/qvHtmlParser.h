@@ -36,6 +36,10 @@ class qvHtmlParser {
   std::size_t parseTag(std::string_view page, std::size_t position, qvItemList& items);
   bool appendItem(qvHtmlInterface& prototype, std::string_view page, std::size_t position, qvItemList& items,
                   std::size_t& advance);
+  // A run that starts at a '<', '>' or '&' which began no tag or entity
+  // joins the run just before it, when that run ends there: writing is the
+  // same, and a page of stray brackets does not become millions of items.
+  bool extendPreviousRun(std::size_t position, std::size_t count);
   // Whether a '>' follows `position`; without one no tag can match, which
   // keeps a page full of unterminated '<' linear.
   bool closingBracketAfter(std::string_view page, std::size_t position);

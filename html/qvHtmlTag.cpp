@@ -97,6 +97,12 @@ std::size_t qvHtmlTag::match(const qvHtmlInterface* /*previous*/, std::string_vi
   return matchExpression(page, position);
 }
 
+bool qvHtmlTag::opensEndTag(std::string_view page, std::size_t position) {
+  std::size_t i = position + 1;
+  while (i < page.size() && (page[i] == '\r' || page[i] == '\n')) ++i;
+  return i < page.size() && page[i] == '/';
+}
+
 bool qvHtmlTag::normalizesToEndTag(std::string_view chars) const {
   const std::string normalized = normalizeTagText(chars);
   return normalized.size() > 1 && normalized[1] == '/';

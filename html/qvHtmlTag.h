@@ -104,6 +104,9 @@ class qvHtmlTag : public qvHtmlInterface {
   std::size_t matchExpression(std::string_view page, std::size_t position);
   // True when the tag text normalizes to an end tag.
   bool normalizesToEndTag(std::string_view chars) const;
+  // True when the '<' at `position` can only start an end tag: normalizing
+  // drops line breaks before the name, so the next other character is '/'.
+  static bool opensEndTag(std::string_view page, std::size_t position);
 
   qvHtmlContext& context() const { return *context_; }
 

@@ -29,6 +29,8 @@ class qvHtmlText : public qvHtmlInterface {
   std::size_t offset() const { return offset_; }
   std::uint8_t trimKind() const { return trim_; }
   void setTrimKind(std::uint8_t kind) { trim_ = kind; }
+  // Takes the next `count` characters of the same array into the run.
+  void extendBy(std::size_t count) { count_ += static_cast<std::uint32_t>(count); }
 
   bool isConsumed() const override { return consumed_; }
   void markConsumed() override { consumed_ = true; }

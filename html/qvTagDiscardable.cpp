@@ -21,7 +21,10 @@ bool qvTagDiscardable::namesStyle(std::string_view normalized) {
 std::size_t qvTagDiscardable::match(const qvHtmlInterface* previous, std::string_view page,
                                     std::size_t position) {
   if (context().exclusiveMode == 0) return qvHtmlTag::match(previous, page, position);
-  if (context().exclusiveMode != kScriptCode) return 0;
+  // Only the section's end tag counts; checking for one before matching
+  // keeps a section full of unclosed begin tags from being rescanned to its
+  // next '>' at every '<'.
+  if (context().exclusiveMode != kScriptCode || !opensEndTag(page, position)) return 0;
   const std::size_t n = matchExpression(page, position);
   if (n == 0 || !normalizesToEndTag(page.substr(position, n))) return 0;
   context().exclusiveMode = 0;

@@ -111,11 +111,14 @@ TEST(Tokenizer, TagSplitOverLinesIsNormalized) {
 
 TEST(Tokenizer, LoneBracketsAndAmpersandsStayText) {
   HtmlFixture f;
-  EXPECT_EQ(summary(f.parse("a < b & c")), (Items{"a ", "< b ", "& c"}));
-  EXPECT_EQ(summary(f.parse("5 > 3")), (Items{"5 ", "> 3"}));
+  // A bracket or ampersand that starts nothing continues the text it is in.
+  EXPECT_EQ(summary(f.parse("a < b & c")), (Items{"a < b & c"}));
+  EXPECT_EQ(summary(f.parse("5 > 3")), (Items{"5 > 3"}));
   EXPECT_EQ(f.render("5 > 3 < 4 & x"), "5 > 3 < 4 & x");
+  EXPECT_EQ(summary(f.parse(">>&x<p>>")), (Items{">>&x", "T12", ">"}));
+  EXPECT_EQ(summary(f.parse("a&amp;<b")), (Items{"a", "&", "<b"}));
   // An unterminated tag at the end of the page is text.
-  EXPECT_EQ(summary(f.parse("x<b")), (Items{"x", "<b"}));
+  EXPECT_EQ(summary(f.parse("x<b")), (Items{"x<b"}));
   EXPECT_EQ(summary(f.parse("<")), (Items{"<"}));
 }
 
