@@ -73,7 +73,10 @@ void ParagraphRecordBuilder::buildTableRow(const std::vector<const Paragraph*>& 
   out_ = &out;
   const std::size_t anchorsBefore = anchors.size();
   const std::optional<FontSpec> fontBefore = lastFont_;
-  if (!tableRowRecord(row, anchors)) {
+  inTableRow_ = true;
+  const bool fitted = tableRowRecord(row, anchors);
+  inTableRow_ = false;
+  if (!fitted) {
     diag_.warning(where, "table row too large for one table record; its cells are written as plain paragraphs");
     anchors.resize(anchorsBefore);
     lastFont_ = fontBefore;
@@ -116,8 +119,9 @@ bool ParagraphRecordBuilder::tableRowRecord(const std::vector<const Paragraph*>&
     command(0xFF);
   }
   data1_.bytes(TableRecord::rowEnd());
-  if (data2_.size() > kHardTextLimit || data1_.size() > kHardCommandLimit) return false;
   const std::vector<std::uint8_t> columns = TableRecord::columnHeader(format);
+  // The record's fixed part must fit into one topic block.
+  if (data2_.size() > kHardTextLimit || columns.size() + data1_.size() > kHardCommandLimit) return false;
   ByteWriter data1;
   data1.compressedI32(static_cast<std::int32_t>(columns.size() + data1_.size()));
   data1.compressedU16(static_cast<std::uint16_t>(data2_.size()));
@@ -205,6 +209,7 @@ void ParagraphRecordBuilder::text(const std::string& text) {
 }
 
 void ParagraphRecordBuilder::splitIfLong() {
+  if (inTableRow_) return;
   const bool soft = data2_.size() >= kSoftTextLimit || data1_.size() >= kSoftCommandLimit;
   const bool hard = data2_.size() >= kHardTextLimit || data1_.size() >= kHardCommandLimit;
   if (!soft || (inHotspot_ && !hard)) return;

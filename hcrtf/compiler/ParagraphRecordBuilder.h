@@ -75,6 +75,7 @@ class ParagraphRecordBuilder {
   ByteWriter data1_;
   std::vector<std::uint8_t> data2_;
   bool inHotspot_ = false;
+  bool inTableRow_ = false;  // a table record is never split
 };
 
 }  // namespace hcrtf

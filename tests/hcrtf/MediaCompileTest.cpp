@@ -150,6 +150,24 @@ TEST_F(MediaCompileTest, TableRowsBecomeTableRecords) {
   EXPECT_NE(topics.find("Compass</hot>"), std::string::npos);
 }
 
+TEST_F(MediaCompileTest, OddAndHugeTableRowsStillCompile) {
+  std::string wide = "\\trowd";
+  for (int i = 1; i <= 300; ++i) wide += "\\cellx" + std::to_string(i * 30);
+  for (int i = 0; i < 300; ++i) wide += " c" + std::to_string(i) + "\\cell";
+  std::string noEdges = "\\trowd\\intbl";
+  for (int i = 0; i < 600; ++i) noEdges += " n" + std::to_string(i) + "\\cell";
+  const std::string rtf = rtfHeader() + "#{\\footnote odd}${\\footnote Odd}\r\n" + wide + "\\row\r\n" + noEdges +
+                          "\\row\r\nA\\cell B\\row\r\n\\row\\trowd\\cellx100 unfinished\\page}";
+  dir_.write("topics.rtf", rtf);
+  std::vector<std::string> messages;
+  compile("packed", &messages);
+  const std::string topics = dump("packed", true);
+  for (const char* word : {"c0", "c299", "n0", "n599", "unfinished"}) EXPECT_NE(topics.find(word), std::string::npos) << word;
+  EXPECT_TRUE(std::any_of(messages.begin(), messages.end(), [](const std::string& m) {
+    return m.find("table row too large for one table record") != std::string::npos;
+  }));
+}
+
 // ----- The viewer -----------------------------------------------------------
 
 std::string viewerTool() {
