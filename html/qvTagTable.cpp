@@ -142,9 +142,9 @@ qvTagTable::Layout qvTagTable::layout() const {
       result.rows.emplace_back();
       continue;
     }
-    if (qvHtmlTag* tag = beginTag(item, kCellCode)) {
+    if (auto* cell = dynamic_cast<qvTagTable*>(beginTag(item, kCellCode))) {
       if (result.rows.empty()) result.rows.emplace_back();
-      result.rows.back().push_back(Cell{static_cast<qvTagTable*>(tag), {}});
+      result.rows.back().push_back(Cell{cell, {}});
       last = &result.rows.back().back();
       continue;
     }
