@@ -13,7 +13,13 @@
 #include "ui/qvUserInterface.h"
 
 qvHtmlParser::qvHtmlParser(qvHtmlContext& context, qvPrototypeList& prototypes)
-    : context_(context), prototypes_(prototypes) {}
+    : context_(context), prototypes_(prototypes) {
+  for (std::size_t c = 0; c < candidates_.size(); ++c) {
+    for (const auto& prototype : prototypes_.tags()) {
+      if (prototype->mayStartWith(static_cast<unsigned char>(c))) candidates_[c].push_back(prototype.get());
+    }
+  }
+}
 
 bool qvHtmlParser::extendPreviousRun(std::size_t position, std::size_t count) {
   qvHtmlText* run = context_.lastTextRun;
@@ -56,8 +62,7 @@ std::size_t qvHtmlParser::parseTag(std::string_view page, std::size_t position, 
   }
   if (name >= page.size()) return 0;
   const auto first = static_cast<unsigned char>(page[name]);
-  for (const auto& prototype : prototypes_.tags()) {
-    if (!prototype->mayStartWith(first)) continue;
+  for (qvHtmlTag* prototype : candidates_[first]) {
     if (prototype->match(previous_, page, position) == 0) continue;
     std::size_t advance = 0;
     appendItem(*prototype, page, position, items, advance);

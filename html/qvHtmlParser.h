@@ -6,12 +6,15 @@
 // wins), then an entity at '&', else a text run. Comments nest: every "<!--"
 // needs its own "-->", and nothing inside one becomes an item.
 
+#include <array>
 #include <cstddef>
+#include <vector>
 #include <string_view>
 
 #include "html/qvItemList.h"
 
 class qvHtmlContext;
+class qvHtmlTag;
 class qvPrototypeList;
 
 class qvHtmlParser {
@@ -46,6 +49,9 @@ class qvHtmlParser {
 
   qvHtmlContext& context_;
   qvPrototypeList& prototypes_;
+  // Per first character of a tag name, the prototypes that can match it,
+  // in list order.
+  std::array<std::vector<qvHtmlTag*>, 256> candidates_;
   const qvHtmlInterface* previous_ = nullptr;
   std::size_t nextBracket_ = 0;
   bool zeroLength_ = false;
