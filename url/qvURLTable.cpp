@@ -199,13 +199,10 @@ std::string qvURLTable::canonicalURL(std::string_view text) {
       s += std::to_string(url->port());
     }
     // An empty path would make "http://host" a page whose base is "http://".
+    if (network && !url->file().starts_with("/")) s += '/';
     // Without an authority ("mailto:", "news:") the rest is opaque: no dot
     // segments to remove.
-    if (network && url->file().empty()) {
-      s += '/';
-    } else {
-      s += url->hasAuthority() ? normalisePath(url->file()) : url->file();
-    }
+    s += url->hasAuthority() ? normalisePath(url->file()) : url->file();
   }
   std::string out;
   out.reserve(s.size());

@@ -98,6 +98,7 @@ TEST(qvCanonicalURL, CaseDefaultPortAndDotSegmentsGiveOneForm) {
   EXPECT_EQ(qvURLTable::canonicalURL("http://h:8080/x"), "http://h:8080/x");
   EXPECT_EQ(qvURLTable::canonicalURL("http://h/x#part"), "http://h/x");
   EXPECT_EQ(qvURLTable::canonicalURL("http://h"), "http://h/");
+  EXPECT_EQ(qvURLTable::canonicalURL("http://h?q=1"), "http://h/?q=1");
   EXPECT_EQ(qvURLTable::canonicalURL("https://Secure.Example/x"), "https://secure.example/x");
   EXPECT_EQ(qvURLTable::canonicalURL("mailto:Someone@Example.com"), "mailto:Someone@Example.com");
   EXPECT_EQ(qvURLTable::canonicalURL("file://c|/Web/./A.htm"), "file://c|/Web/A.htm");
