@@ -1,0 +1,136 @@
+// The whole pipeline as a user runs it: `corvane -batch` converts a site,
+// starts our help compiler, and the help file it leaves is opened in a real
+// viewer (Wine's winhlp32 under Xvfb, driven by the shared hlp-view tool).
+// hlp-view calls any window that opens a success, so these tests also read
+// the titles it reports: a crashed viewer shows up as its debugger's window.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "CrawlTestSupport.h"
+
+using crawltest::slurp;
+using crawltest::TempDir;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CommandResult {
+  int status = -1;
+  std::string output;
+};
+
+// Runs a shell command with standard error folded into its output.
+CommandResult run(const std::string& command) {
+  CommandResult result;
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen((command + " 2>&1").c_str(), "r"), pclose);
+  if (!pipe) return result;
+  std::array<char, 4096> buffer{};
+  std::size_t got = 0;
+  while ((got = std::fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0) result.output.append(buffer.data(), got);
+  const int raw = pclose(pipe.release());
+  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  return result;
+}
+
+std::string viewerTool() {
+  if (const char* env = std::getenv("HLPVIEW")) return env;
+  const fs::path shared = fs::path(CORVANE_SOURCE_DIR) / ".." / "shared" / "tools" / "hlp-view";
+  return fs::exists(shared) ? shared.string() : std::string();
+}
+
+// Empty when the viewer can run here, else why not.
+std::string viewerMissing() {
+  const CommandResult tools = run("command -v wine && command -v Xvfb && command -v xdotool && command -v tesseract");
+  if (tools.status != 0) return "wine, Xvfb, xdotool or tesseract is not installed";
+  if (viewerTool().empty()) return "hlp-view not found (set HLPVIEW)";
+  return {};
+}
+
+// The titles of every window hlp-view saw: lines "window: ID ... "TITLE"" and
+// "main-window: ID "TITLE"".
+std::vector<std::string> windowTitles(const std::string& viewerOutput) {
+  std::vector<std::string> titles;
+  std::istringstream lines(viewerOutput);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("window:", 0) != 0 && line.rfind("main-window:", 0) != 0) continue;
+    const auto open = line.find('"');
+    const auto close = line.rfind('"');
+    if (open != std::string::npos && close > open) titles.push_back(line.substr(open + 1, close - open - 1));
+  }
+  return titles;
+}
+
+// Converts `site` in a fresh work directory; the help file's path, or a
+// failure naming what the engine printed.
+fs::path convert(const TempDir& work, const fs::path& site, const std::string& helpName) {
+  const fs::path help = work.path() / "HelpFiles" / helpName;
+  const CommandResult engine = run("cd '" + work.path().string() + "' && CORVANE_REGISTRY='" +
+                                   (work.path() / "registry.reg").string() + "' '" CORVANE_BINARY_DIR
+                                   "/corvane' -batch '" + site.string() + "' -out '" + help.string() + "'");
+  EXPECT_EQ(engine.status, 0) << engine.output;
+  EXPECT_TRUE(fs::is_regular_file(help)) << engine.output;
+  return help;
+}
+
+// Opens `help` in the viewer with `options` and checks that the help window
+// itself opened, titled `title`, and that nothing else did.
+void expectViewerShows(const fs::path& help, const std::string& title, const std::string& options) {
+  const fs::path shot = help.parent_path() / "shot.png";
+  const CommandResult viewer = run("'" + viewerTool() + "' '" + help.string() + "' '" + shot.string() +
+                                   "' --window-only --expect-title '" + title + "' " + options);
+  EXPECT_EQ(viewer.status, 0) << options << "\n" << viewer.output;
+  const std::vector<std::string> titles = windowTitles(viewer.output);
+  ASSERT_FALSE(titles.empty()) << viewer.output;
+  for (const std::string& seen : titles) {
+    EXPECT_EQ(seen.rfind(title, 0), 0u) << "unexpected window \"" << seen << "\" (" << options << ")\n"
+                                        << viewer.output;
+  }
+}
+
+}  // namespace
+
+TEST(ViewerEndToEndTest, SampleSiteOpensAtItsStartPageAndEveryPageByContext) {
+  if (const std::string why = viewerMissing(); !why.empty()) GTEST_SKIP() << why;
+  TempDir work;
+  const fs::path help = convert(work, fs::path(CORVANE_SOURCE_DIR) / "sample" / "site", "sample.hlp");
+  if (HasFailure()) return;
+  // The project the engine writes registers a routine for the topics'
+  // background macros; the viewer must cope with it.
+  ASSERT_NE(slurp(work.path() / "rtf" / "project.hpj").find("RegisterRoutine("), std::string::npos);
+
+  expectViewerShows(help, "Corvane sample site", "--expect-text 'This small site comes with Corvane'");
+  expectViewerShows(help, "Corvane sample site",
+                    "--topic documentID1 --expect-text 'Everything is written below the working directory'");
+}
+
+TEST(ViewerEndToEndTest, PagesWithBackgroundColoursOpenAtEachTopic) {
+  if (const std::string why = viewerMissing(); !why.empty()) GTEST_SKIP() << why;
+  TempDir work;
+  work.write("site/index.html",
+             "<html><head><title>Coloured start</title></head><body bgcolor=\"#ffffcc\">"
+             "<h1>Harbour lights</h1><p>Boats rest in the harbour.</p>"
+             "<p><a href=\"second.html\">Mountain page</a></p></body></html>");
+  work.write("site/second.html",
+             "<html><head><title>Mountain page</title></head><body bgcolor=\"#ccffcc\">"
+             "<h1>Mountain rivers</h1><p>Rivers flow down the valley.</p>"
+             "<p><a href=\"index.html\">Back to the harbour</a></p></body></html>");
+  const fs::path help = convert(work, work.path() / "site", "coloured.hlp");
+  if (HasFailure()) return;
+  // Both topics carry the background macro that calls the registered routine.
+  for (const char* topic : {"out0.rtf", "out1.rtf"}) {
+    EXPECT_NE(slurp(work.path() / "rtf" / topic).find("SetWindowLong(hwndContext"), std::string::npos) << topic;
+  }
+
+  expectViewerShows(help, "Coloured start", "--expect-text 'Boats rest in the harbour'");
+  expectViewerShows(help, "Coloured start", "--topic documentID1 --expect-text 'Rivers flow down the valley'");
+}
