@@ -122,19 +122,7 @@ bool ParagraphRecordBuilder::tableRowRecord(const std::vector<const Paragraph*>&
   const std::vector<std::uint8_t> columns = TableRecord::columnHeader(format);
   // The record's fixed part must fit into one topic block.
   if (data2_.size() > kHardTextLimit || columns.size() + data1_.size() > kHardCommandLimit) return false;
-  ByteWriter data1;
-  data1.compressedI32(static_cast<std::int32_t>(columns.size() + data1_.size()));
-  data1.compressedU16(static_cast<std::uint16_t>(data2_.size()));
-  data1.bytes(columns);
-  data1.bytes(data1_.data());
-  TopicRecord record;
-  record.type = TopicRecord::kTable;
-  record.data1 = data1.take();
-  record.data2 = std::move(data2_);
-  record.topic = topic_;
-  record.nonScrolling = row.front()->format.nonScrolling;
-  out_->push_back(std::move(record));
-  data2_.clear();
+  pushRecord(TopicRecord::kTable, columns, row.front()->format.nonScrolling);
   return true;
 }
 
@@ -224,16 +212,22 @@ void ParagraphRecordBuilder::splitIfLong() {
 void ParagraphRecordBuilder::endRecord(bool paragraphEnd) {
   if (paragraphEnd) command(0x82);
   command(0xFF);
+  pushRecord(TopicRecord::kText, {}, paragraph_->format.nonScrolling);
+}
+
+// The record's lengths, `prefix` (a table's columns), then the commands.
+void ParagraphRecordBuilder::pushRecord(std::uint8_t type, std::span<const std::uint8_t> prefix, bool nonScrolling) {
   ByteWriter data1;
-  data1.compressedI32(static_cast<std::int32_t>(data1_.size()));
+  data1.compressedI32(static_cast<std::int32_t>(prefix.size() + data1_.size()));
   data1.compressedU16(static_cast<std::uint16_t>(std::min<std::size_t>(data2_.size(), 0x7FFF)));
+  data1.bytes(prefix);
   data1.bytes(data1_.data());
   TopicRecord record;
-  record.type = TopicRecord::kText;
+  record.type = type;
   record.data1 = data1.take();
   record.data2 = std::move(data2_);
   record.topic = topic_;
-  record.nonScrolling = paragraph_->format.nonScrolling;
+  record.nonScrolling = nonScrolling;
   out_->push_back(std::move(record));
   data2_.clear();
 }

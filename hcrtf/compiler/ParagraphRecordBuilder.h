@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "hcrtf/common/ByteWriter.h"
@@ -55,6 +56,7 @@ class ParagraphRecordBuilder {
   void content(const Paragraph& paragraph, std::vector<AnchorAt>& anchors, bool maySplit);
   bool tableRowRecord(const std::vector<const Paragraph*>& row, std::vector<AnchorAt>& anchors);
   void endRecord(bool paragraphEnd);
+  void pushRecord(std::uint8_t type, std::span<const std::uint8_t> prefix, bool nonScrolling);
   void command(std::uint8_t code);
   void useFont(const FontSpec& font);
   void text(const std::string& text);
