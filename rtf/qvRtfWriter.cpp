@@ -104,6 +104,9 @@ void qvRtfWriter::writePendingLineBreaks(const qvTextAttributes& item) {
   for (int i = 1; i < pendingLineBreaks; ++i) write("\\line");
   write("\r\n");
   afterLine = true;
+  // The line end already ends the control words; a blank here would be
+  // text at the start of the new line.
+  delimiterOwed = false;
   if (paragraph) {
     flush();
     charsSinceParagraph = 0;
