@@ -67,11 +67,11 @@ TEST(Formatting, NestingAppliesEveryEnclosingChange) {
 TEST(Formatting, HeadingsAndCentreWriteTheirBreaks) {
   HtmlFixture f;
   EXPECT_EQ(f.render("x<h2 align=center>T</h2>y"),
-            "x\\qc\\fs28\\b\\line\\line\r\n T\\ql\\fs18\\b0\\line\r\n y");
+            "x\\qc\\fs28\\b\\line\\line\r\nT\\ql\\fs18\\b0\\line\r\ny");
   // At the start of a line the heading asks for one break less.
-  EXPECT_EQ(f.render("<h1>T</h1>"), "\\fs34\\b\\line\r\n T");
-  EXPECT_EQ(f.render("a<center>b</center>c"), "a\\qc\\line\r\n b\\ql\\line\r\n c");
-  EXPECT_EQ(f.render("a<blockquote>q</blockquote>b"), "a\\li360 q\\li0\\line\\line\r\n b");
+  EXPECT_EQ(f.render("<h1>T</h1>"), "\\fs34\\b\\line\r\nT");
+  EXPECT_EQ(f.render("a<center>b</center>c"), "a\\qc\\line\r\nb\\ql\\line\r\nc");
+  EXPECT_EQ(f.render("a<blockquote>q</blockquote>b"), "a\\li360 q\\li0\\line\\line\r\nb");
 }
 
 TEST(Formatting, EndTagsAndInstanceCodes) {
@@ -118,7 +118,7 @@ TEST(Paragraphs, AlignmentReachesTheNextParagraphTag) {
   EXPECT_EQ(f.render("a<p><p>b"), "a\\par\\pard\\line\\f0\\li0\\ql\\fs18\\i0\\b0\\ul0\r\nb");
   // In preformatted text the break is written at once.
   EXPECT_EQ(f.render("<pre>a<p>b</pre>"),
-            "\\keep\\f2\\line\r\n a\\line\\par\\pard\\keep\\f2\\li0\\ql\\fs18\\i0\\b0\\ul0\r\nb");
+            "\\keep\\f2\\line\r\na\\line\\par\\pard\\keep\\f2\\li0\\ql\\fs18\\i0\\b0\\ul0\r\nb");
 }
 
 TEST(Paragraphs, DivisionsBreakAndBr) {
@@ -157,7 +157,7 @@ TEST(Preformatted, KeepsLineBreaksUpToTheEndTag) {
   HtmlFixture f;
   // The line break right after <pre> is the markup's.
   EXPECT_EQ(f.render("<pre>\nx  y\nz</pre>w"),
-            "\\keep\\f2\\line\r\n x  y\\line\r\nz\\f0\\line\\line\r\n w");
+            "\\keep\\f2\\line\r\nx  y\\line\r\nz\\f0\\line\\line\r\nw");
   EXPECT_EQ(f.render("<xmp><b>x</b></xmp>"), "\\keep\\f2 <b>x</b>");
 }
 
