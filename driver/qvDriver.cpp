@@ -101,15 +101,16 @@ void qvDriver::readWorkingDirectory() {
   }
 }
 
-void qvDriver::createUserInterface() {
-  // The choice of interface is made before the options are read in full, as
-  // the interface must exist to report on them.
+void qvDriver::chooseUserInterface() {
+  // The choice is made before the options are read in earnest, since the
+  // interface must exist to report on them.
   qvDriverSettings scratch;
   qvCommandLine preview;
+  bool malformed = false;
   try {
     preview.parse(args_, scratch);
   } catch (const qvCommandLineError&) {
-    // Reported when the arguments are read in earnest.
+    malformed = true;  // reported when the arguments are read in earnest
   }
   if (preview.help) {
     std::cout << qvCommandLine::usage();
@@ -120,12 +121,16 @@ void qvDriver::createUserInterface() {
               << std::endl;
     preview.batch = true;
   }
-  if (preview.batch && preview.startPoints.empty()) {
+  if (preview.batch && preview.startPoints.empty() && !malformed) {
     std::cerr << qvCommandLine::usage();
     qvEndProcess(kStartFailed);
   }
   commandLine_.batch = preview.batch;
   kind_ = preview.batch ? qvUserInterfaceFactory::Kind::Plain : qvUserInterfaceFactory::Kind::Gui;
+}
+
+void qvDriver::createUserInterface() {
+  chooseUserInterface();
   debugLog_.checkpoint(90);
   ui_ = qvUserInterfaceFactory::create(kind_, settings_);
   context_ = std::make_unique<qvHtmlContext>(*ui_, settings_);

@@ -49,6 +49,8 @@ class qvDriver : public qvStartPoints {
  private:
   // Start-up steps.
   void readWorkingDirectory();
+  // Console or window: -help, -batch, the display and the start points decide.
+  void chooseUserInterface();
   void createUserInterface();
   void startThreads();
   void processArguments();

@@ -141,6 +141,9 @@ TEST_F(EngineStartupTest, CommandLineFailuresEndWithStatus1) {
   Result noNumber = run({"-batch", sampleSite(), "-MaxURL", "lots"});
   EXPECT_EQ(noNumber.status, 1);
   EXPECT_EQ(noNumber.out, "maxurl : invalid numeric value 'For input string: \"lots\"'\n");
+  Result early = run({"-maxurl", "x", "-batch", sampleSite()});  // before the start point is seen
+  EXPECT_EQ(early.status, 1);
+  EXPECT_EQ(early.out, "maxurl : invalid numeric value 'For input string: \"x\"'\n");
   Result noArgument = run({"-batch", sampleSite(), "-maxurl"});
   EXPECT_EQ(noArgument.status, 1);
   EXPECT_EQ(noArgument.out, "maxurl : argument expected\n");
