@@ -82,12 +82,25 @@ fs::path convert(const TempDir& work, const fs::path& site, const std::string& h
   return help;
 }
 
+// Wine prefix of these tests alone. Wine processes that outlive a viewer
+// session keep the X display of the session that started them; when that
+// display is gone they crash, and their debugger window lands on whichever
+// display reuses its number. So every session here runs alone (a lock) and
+// starts and ends with no Wine process of this prefix left.
+std::string viewerCommand(const std::string& arguments) {
+  const std::string prefix = CORVANE_BINARY_DIR "/viewer-e2e-wineprefix";
+  const std::string stopWine = "WINEPREFIX='" + prefix + "' wineserver -k >/dev/null 2>&1; ";
+  const std::string session = stopWine + "HLPVIEW_WINEPREFIX='" + prefix + "' '" + viewerTool() + "' " + arguments +
+                              "; status=\\$?; " + stopWine + "exit \\$status";
+  return "flock '" + prefix + ".session-lock' sh -c \"" + session + "\"";
+}
+
 // Opens `help` in the viewer with `options` and checks that the help window
 // itself opened, titled `title`, and that nothing else did.
 void expectViewerShows(const fs::path& help, const std::string& title, const std::string& options) {
   const fs::path shot = help.parent_path() / "shot.png";
-  const CommandResult viewer = run("'" + viewerTool() + "' '" + help.string() + "' '" + shot.string() +
-                                   "' --window-only --expect-title '" + title + "' " + options);
+  const CommandResult viewer = run(viewerCommand("'" + help.string() + "' '" + shot.string() +
+                                                 "' --window-only --expect-title '" + title + "' " + options));
   EXPECT_EQ(viewer.status, 0) << options << "\n" << viewer.output;
   const std::vector<std::string> titles = windowTitles(viewer.output);
   ASSERT_FALSE(titles.empty()) << viewer.output;
