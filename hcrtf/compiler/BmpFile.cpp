@@ -202,9 +202,25 @@ std::uint32_t DibImage::pixel(std::int32_t x, std::int32_t y) const {
   }
 }
 
+namespace {
+
+// 32-bit pictures with bit fields are read as blue, green, red bytes; any
+// other layout of the fields would come out in the wrong colours.
+void checkBitFields(std::span<const std::uint8_t> b, const Header& h) {
+  if (h.compression != kBiBitfields) return;
+  const std::size_t at = kFileHeaderSize + 40;
+  if (b.size() < at + 12) throw BmpError("bit field masks truncated");
+  if (u32At(b, at) != 0x00FF0000 || u32At(b, at + 4) != 0x0000FF00 || u32At(b, at + 8) != 0x000000FF) {
+    throw BmpError("32-bit bitmap with an unusual colour layout is not supported");
+  }
+}
+
+}  // namespace
+
 DibImage BmpFile::parse(std::span<const std::uint8_t> bytes) {
   const Header h = readHeader(bytes);
   checkFormat(h);
+  checkBitFields(bytes, h);
   DibImage img;
   img.width = h.width;
   img.height = h.height < 0 ? -h.height : h.height;

@@ -41,6 +41,25 @@ TEST(BmpFile, TurnsTopDownPicturesBottomUp) {
   EXPECT_EQ(img.pixel(1, 2), 21u);
 }
 
+TEST(BmpFile, ReadsBitFieldPicturesOnlyInTheUsualLayout) {
+  auto withMasks = [](std::uint32_t r, std::uint32_t g, std::uint32_t b) {
+    Bytes data;
+    putLe(data, r, 4);
+    putLe(data, g, 4);
+    putLe(data, b, 4);
+    const Bytes px = rows(2, 1, 32, [](int x, int) { return x ? 0x123456u : 0xABCDEFu; });
+    data.insert(data.end(), px.begin(), px.end());
+    Bytes file = bmpFile(2, 1, 32, 3, {}, data);
+    file[10] = static_cast<std::uint8_t>(file[10] + 12);  // pixels start after the masks
+    return file;
+  };
+  const DibImage img = BmpFile::parse(withMasks(0xFF0000, 0xFF00, 0xFF));
+  EXPECT_EQ(img.bitCount, 24);
+  EXPECT_EQ(img.pixel(0, 0), 0xABCDEFu);
+  EXPECT_EQ(img.pixel(1, 0), 0x123456u);
+  EXPECT_THROW(BmpFile::parse(withMasks(0xFF, 0xFF00, 0xFF0000)), BmpError);
+}
+
 TEST(BmpFile, DecodesRunLengthEncodedPictures) {
   // 8 bits, 6 x 3: a run, an odd-length literal (padded), end of line, a
   // delta that skips pixels (left 0), end of bitmap.
