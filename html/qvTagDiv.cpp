@@ -8,7 +8,8 @@
 void qvTagDiv::constructed() { alignment_ = qvTagValues::parseAlignment(getAttribute("align").value_or("")); }
 
 bool qvTagDiv::bind(qvItemCursor& following) {
-  if (isConsumed() || isEndTag()) return false;
+  if (isConsumed()) return false;
+  if (isEndTag()) return closesAlignment_;
   if (alignment_ == qvTagValues::kAlignNone) return true;
   setAlignment(alignment_);
   qvHtmlInterface* next = forEachFollowing(
@@ -18,12 +19,20 @@ bool qvTagDiv::bind(qvItemCursor& following) {
         return tag != nullptr && !item.isConsumed() && tag->typeCode() == kCode;
       },
       [this](qvHtmlInterface& item) { item.setAlignment(alignment_); });
-  if (next != nullptr && next->asTag()->isEndTag()) next->markConsumed();
+  // The end of an aligned division stays: it ends the division's
+  // paragraph, whose alignment the text after it must not take over.
+  auto* end = next != nullptr ? dynamic_cast<qvTagDiv*>(next->asTag()) : nullptr;
+  if (end != nullptr && end->isEndTag()) end->closesAlignment_ = true;
   return true;
 }
 
 void qvTagDiv::writeRtf(qvRtfWriter& out, qvItemCursor& /*following*/) {
-  if (isEndTag()) return;
+  if (isEndTag() || alignment_ != qvTagValues::kAlignNone) {
+    // An aligned division is a paragraph of its own (alignment holds for
+    // whole paragraphs); its end tag starts the paragraph after it.
+    startLine(out, *this);
+    return;
+  }
   const bool blankLines = out.noBlankLine;
   out.noBlankLine = true;
   const bool tookBreak = out.pendingLineBreaks > 0;

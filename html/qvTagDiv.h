@@ -12,12 +12,13 @@ class qvTagDiv : public qvNamedTag {
 
   using qvNamedTag::qvNamedTag;
 
-  // Begin tags stay, end tags are dropped. A begin tag's alignment goes to
-  // itself and to the unconsumed items before the next div tag; when that
-  // is an end tag it is consumed.
+  // Begin tags stay, end tags are dropped unless they end an aligned
+  // division. A begin tag's alignment goes to itself and to the unconsumed
+  // items before the next div tag.
   bool bind(qvItemCursor& following) override;
   // Starts a new line (one break, without the blank line a pending
-  // paragraph would add).
+  // paragraph would add); an aligned division and its end start a
+  // paragraph.
   void writeRtf(qvRtfWriter& out, qvItemCursor& following) override;
 
   std::uint8_t divisionAlignment() const { return alignment_; }
@@ -31,4 +32,6 @@ class qvTagDiv : public qvNamedTag {
 
  private:
   std::uint8_t alignment_ = 0;
+  // Set on the end tag of an aligned division by its begin tag's bind.
+  bool closesAlignment_ = false;
 };

@@ -79,13 +79,28 @@ bool qvTagFormatting::bind(qvItemCursor& following) {
 }
 
 void qvTagFormatting::writeRtf(qvRtfWriter& out, qvItemCursor& /*following*/) {
+  if (typeCode() == kBlockquote) {
+    if (isEndTag()) out.requestAtLeastLineBreaks(2);
+    return;
+  }
+  if (isHeadingTag() && isEndTag()) {
+    // The paragraph after a heading is set off by a blank line.
+    out.requestLineBreaks(1, true);
+    out.requestParagraph();
+    return;
+  }
   if (typeCode() == kCenter) {
     out.requestLineBreaks(1, true);
-  } else if (typeCode() == kBlockquote) {
-    if (isEndTag()) out.requestAtLeastLineBreaks(2);
   } else if (isHeadingTag()) {
-    out.requestLineBreaks(isEndTag() ? 1 : 2, true);
+    out.requestLineBreaks(2, true);
+  } else {
+    return;
   }
+  // Alignment and size hold for whole paragraphs: the block gets its own,
+  // or its lines would take the formatting of the text around them (the
+  // begin tag carries the block's record, center's end tag the one after
+  // it).
+  startLine(out, *this);
 }
 
 bool qvTagFormatting::save(qvItemWriter& out) const {

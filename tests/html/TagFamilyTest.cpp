@@ -67,10 +67,12 @@ TEST(Formatting, NestingAppliesEveryEnclosingChange) {
 TEST(Formatting, HeadingsAndCentreWriteTheirBreaks) {
   HtmlFixture f;
   EXPECT_EQ(f.render("x<h2 align=center>T</h2>y"),
-            "x\\qc\\fs28\\b\\line\\line\r\nT\\ql\\fs18\\b0\\line\r\ny");
-  // At the start of a line the heading asks for one break less.
-  EXPECT_EQ(f.render("<h1>T</h1>"), "\\fs34\\b\\line\r\nT");
-  EXPECT_EQ(f.render("a<center>b</center>c"), "a\\qc\\line\r\nb\\ql\\line\r\nc");
+            "x\\par\\pard\\line\\f0\\li0\\qc\\fs28\\i0\\b\\ul0\r\nT"
+            "\\par\\pard\\line\\f0\\li0\\ql\\fs18\\i0\\b0\\ul0\r\ny");
+  // Heading, centred and aligned blocks are paragraphs of their own, as
+  // their alignment holds for whole paragraphs; at the top nothing opens.
+  EXPECT_EQ(f.render("<h1>T</h1>"), "\\f0\\li0\\ql\\fs34\\i0\\b\\ul0\r\nT");
+  EXPECT_EQ(f.render("a<center>b</center>c"), "a\\par\\pard\\f0\\li0\\qc\\fs18\\i0\\b0\\ul0\r\nb\\par\\pard\\f0\\li0\\ql\\fs18\\i0\\b0\\ul0\r\nc");
   EXPECT_EQ(f.render("a<blockquote>q</blockquote>b"), "a\\li360 q\\li0\\line\\line\r\nb");
 }
 
@@ -124,7 +126,8 @@ TEST(Paragraphs, AlignmentReachesTheNextParagraphTag) {
 TEST(Paragraphs, DivisionsBreakAndBr) {
   HtmlFixture f;
   EXPECT_EQ(f.render("a<div>b</div>c"), "a\\line\r\nbc");
-  EXPECT_EQ(f.render("a<div align=right>b</div>c"), "a\\qr \\line\r\nb\\ql c");
+  EXPECT_EQ(f.render("a<div align=right>b</div>c"),
+            "a\\par\\pard\\f0\\li0\\qr\\fs18\\i0\\b0\\ul0\r\nb\\par\\pard\\f0\\li0\\ql\\fs18\\i0\\b0\\ul0\r\nc");
   EXPECT_EQ(f.render("a<br>b<br><br>c</br>d"), "a\\line\r\nb\\line\\line\r\ncd");
 }
 

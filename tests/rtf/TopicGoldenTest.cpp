@@ -132,7 +132,8 @@ bool hasLine(const std::string& text, const std::string& line) {
     if (end == std::string::npos) end = text.size();
     std::string current = text.substr(start, end - start);
     while (!current.empty() && (current.back() == ' ' || current.back() == '\r')) current.pop_back();
-    while (!current.empty() && current.front() == ' ') current.erase(0, 1);
+    // unrtf starts the line after a table with a tab.
+    while (!current.empty() && (current.front() == ' ' || current.front() == '\t')) current.erase(0, 1);
     if (current == line) return true;
     start = end + 1;
   }
