@@ -303,7 +303,10 @@ std::vector<std::uint8_t> Compiler::buildSystemFile(const HelpProject& project, 
 }
 
 std::optional<int> Compiler::resolvePicture(const PictureRef& picture) {
-  const PictureStore::Result stored = pictures_->add(picture.fileName, picture.transparent);
+  // Transparent pictures (bmct, bmlt, bmrt) are stored opaque: Wine's viewer
+  // leaves a transparent picture out altogether, which is worse than showing
+  // its white pixels.
+  const PictureStore::Result stored = pictures_->add(picture.fileName, false);
   if (!stored.number) diag_.warning(picture.where, "picture '" + picture.fileName + "' left out: " + stored.error);
   return stored.number;
 }

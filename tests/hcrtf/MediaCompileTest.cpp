@@ -59,7 +59,7 @@ std::string topicsRtf() {
   return rtfHeader() + rtfLines({
       "#{\\footnote pictures}${\\footnote Pictures}",
       "Pictures \\{bmc red24.bmp\\} \\{bmc green8.bmp\\} \\{bml blue4.bmp\\}\\par",
-      "\\{bmc orange1.bmp\\} \\{bmr magenta_rle8.bmp\\} \\{bmc cyan_rle4.bmp\\} \\{bmc RED24.BMP\\}\\par",
+      "\\{bmc orange1.bmp\\} \\{bmr magenta_rle8.bmp\\} \\{bmc cyan_rle4.bmp\\} \\{bmc RED24.BMP\\} \\{bmct red24.bmp\\}\\par",
       "Broken \\{bmc nothere.bmp\\} \\{bmct broken.bmp\\} end\\par",
       "\\trowd\\intbl\\trqc\\cellx2500 \\cellx5000 \\cellx7500 Walnut\\cell Harbour\\cell Lantern\\cell\\trqc",
       "Meadow\\cell Thunder\\par Orchard\\cell {\\uldb Compass}{\\v second}\\cell\\row\\par",
@@ -109,7 +109,8 @@ class MediaCompileTest : public ::testing::Test {
 TEST_F(MediaCompileTest, EveryPictureDecodesBackToItsPixelsAndIsStoredOnce) {
   std::vector<std::string> messages;
   const HelpFile file = compile("packed", &messages);
-  // Numbered in order of first use; RED24.BMP is red24.bmp again.
+  // Numbered in order of first use; RED24.BMP is red24.bmp again, and so is
+  // the transparent form, which is stored opaque.
   for (std::size_t i = 0; i < samples().size(); ++i) {
     const auto content = file.file("|bm" + std::to_string(i));
     ASSERT_TRUE(content.has_value()) << i;
