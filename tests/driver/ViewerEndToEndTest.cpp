@@ -82,13 +82,14 @@ fs::path convert(const TempDir& work, const fs::path& site, const std::string& h
   return help;
 }
 
-// Wine prefix of these tests alone. Wine processes that outlive a viewer
-// session keep the X display of the session that started them; when that
-// display is gone they crash, and their debugger window lands on whichever
-// display reuses its number. So every session here runs alone (a lock) and
-// starts and ends with no Wine process of this prefix left.
+// A Wine prefix of these tests alone (made once, kept between builds).
+// Wine processes that outlive a viewer session keep the X display of the
+// session that started them, and sessions overlapping in one prefix have
+// been seen to crash one of Wine's own processes, whose debugger window then
+// lands on a viewer's display. So every session here runs alone (a lock)
+// and starts and ends with no Wine process of this prefix left.
 std::string viewerCommand(const std::string& arguments) {
-  const std::string prefix = CORVANE_BINARY_DIR "/viewer-e2e-wineprefix";
+  const std::string prefix = (fs::temp_directory_path() / "corvane-viewer-e2e-wineprefix").string();
   const std::string stopWine = "WINEPREFIX='" + prefix + "' wineserver -k >/dev/null 2>&1; ";
   const std::string session = stopWine + "HLPVIEW_WINEPREFIX='" + prefix + "' '" + viewerTool() + "' " + arguments +
                               "; status=\\$?; " + stopWine + "exit \\$status";
