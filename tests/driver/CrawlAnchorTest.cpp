@@ -2,49 +2,26 @@
 // target's outcome, compared with RTF written out by hand.
 #include <gtest/gtest.h>
 
-#include "CrawlTestSupport.h"
-#include "driver/qvCrawler.h"
-#include "driver/qvLocalScanner.h"
-#include "driver/qvRunCounters.h"
-#include "html/qvHtmlContext.h"
-#include "html/qvHtmlParser.h"
+#include "CrawlRig.h"
 #include "html/qvHtmlTag.h"
 #include "html/qvHtmlText.h"
 #include "html/qvItemList.h"
 #include "html/qvItemReader.h"
 #include "html/qvItemWriter.h"
-#include "html/qvPrototypeList.h"
 #include "html/qvTagAnchor.h"
 #include "rtf/qvByteSink.h"
 #include "rtf/qvRtfWriter.h"
-#include "ui/qvDriverSettings.h"
-#include "url/qvMimeTypes.h"
-
-using crawltest::RecordingUi;
-using crawltest::TempDir;
 
 namespace {
 
-struct AnchorFixture : ::testing::Test {
-  qvDriverSettings settings;
-  RecordingUi ui;
-  qvHtmlContext context{ui, settings};
-  qvPrototypeList prototypes{context};
-  qvHtmlParser parser{context, prototypes};
-  qvItemList items;
-  qvMimeTypes mimeTypes;
-  qvRunCounters counters;
-  TempDir site;
-  TempDir work;
-  qvCrawler crawler{context, parser, items, mimeTypes, counters, work.path().string()};
+struct AnchorFixture : crawltest::CrawlRig {
   qvStringSink popups;
   std::string page;
 
   // Crawls the tree from index.html, then writes the body of index.html as
   // the final pass would.
   std::string writeIndex() {
-    qvLocalScanner(context, ui).scanLocal((site.path() / "index.html").string(), 0);
-    crawler.crawl();
+    crawlFrom("index.html");
     qvURLStatus* index = context.startURL();
     context.setCurrentPage(index);
     context.popupStream = &popups;
@@ -64,10 +41,6 @@ struct AnchorFixture : ::testing::Test {
     }
     return out.takeOutput();
   }
-  std::string name(const std::string& relative) {
-    return context.find(qvURLTable::urlForFile((site.path() / relative).string()))->documentName;
-  }
-  std::string url(const std::string& relative) { return qvURLTable::urlForFile((site.path() / relative).string()); }
 };
 
 }  // namespace

@@ -4,45 +4,14 @@
 
 #include <filesystem>
 
-#include "CrawlTestSupport.h"
-#include "driver/qvCrawler.h"
-#include "driver/qvLocalScanner.h"
-#include "driver/qvRunCounters.h"
-#include "html/qvHtmlContext.h"
-#include "html/qvHtmlParser.h"
-#include "html/qvItemList.h"
-#include "html/qvPrototypeList.h"
-#include "ui/qvDriverSettings.h"
-#include "url/qvMimeTypes.h"
+#include "CrawlRig.h"
 
-using crawltest::RecordingUi;
 using crawltest::slurp;
-using crawltest::TempDir;
 namespace fs = std::filesystem;
 
 namespace {
 
-struct CrawlFixture : ::testing::Test {
-  qvDriverSettings settings;
-  RecordingUi ui;
-  qvHtmlContext context{ui, settings};
-  qvPrototypeList prototypes{context};
-  qvHtmlParser parser{context, prototypes};
-  qvItemList items;
-  qvMimeTypes mimeTypes;
-  qvRunCounters counters;
-  TempDir site;
-  TempDir work;
-  qvCrawler crawler{context, parser, items, mimeTypes, counters, work.path().string()};
-
-  // Starts the run at `relative` in the site and crawls it.
-  void crawlFrom(const std::string& relative) {
-    qvLocalScanner(context, ui).scanLocal((site.path() / relative).string(), 0);
-    crawler.crawl();
-  }
-  qvURLStatus* status(const std::string& relative) {
-    return context.find(qvURLTable::urlForFile((site.path() / relative).string()));
-  }
+struct CrawlFixture : crawltest::CrawlRig {
   bool hasTmp(const qvURLStatus* s) { return s != nullptr && fs::exists(crawler.intermediateFile(*s)); }
 };
 
