@@ -17,8 +17,6 @@
 
 #include "html/qvHtmlContext.h"
 #include "html/qvHtmlParser.h"
-#include "html/qvHtmlTag.h"
-#include "html/qvHtmlText.h"
 #include "html/qvPrototypeList.h"
 #include "rtf/qvRtfWriter.h"
 #include "ui/qvDriverSettings.h"
@@ -48,18 +46,6 @@ std::int64_t corpusBytes() {
   return total;
 }
 
-void writeItems(const qvItemRefs& bound, qvRtfWriter& out) {
-  out.resetForTopic();
-  qvItemCursor walk(bound, 0);
-  while (qvHtmlInterface* item = walk.next()) {
-    if (qvHtmlText* text = item->asText()) {
-      text->writeText(out);
-    } else if (qvHtmlTag* tag = item->asTag()) {
-      tag->writeRtf(out, walk);
-    }
-  }
-}
-
 void BM_ParseBindWrite(benchmark::State& state) {
   if (corpus().empty()) {
     state.SkipWithError("no corpus (install python3.11-doc or set CORVANE_CORPUS)");
@@ -77,7 +63,8 @@ void BM_ParseBindWrite(benchmark::State& state) {
       qvItemList items;
       context.beginPage();
       parser.parsePage(page, items);
-      writeItems(parser.bindItems(items.refs()), out);
+      out.resetForTopic();
+      qvWriteItems(parser.bindItems(items.refs()), out);
       out.flush();
       benchmark::DoNotOptimize(sink.text().size());
       sink.clear();

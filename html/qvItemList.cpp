@@ -1,5 +1,8 @@
 #include "html/qvItemList.h"
 
+#include "html/qvHtmlTag.h"
+#include "html/qvHtmlText.h"
+
 void qvItemList::append(std::unique_ptr<qvHtmlInterface> item) { items_.push_back(std::move(item)); }
 
 qvItemRefs qvItemList::refs() const {
@@ -7,4 +10,17 @@ qvItemRefs qvItemList::refs() const {
   refs.reserve(items_.size());
   for (const auto& item : items_) refs.push_back(item.get());
   return refs;
+}
+
+void qvWriteItem(qvHtmlInterface& item, qvRtfWriter& out, qvItemCursor& following) {
+  if (qvHtmlText* text = item.asText()) {
+    text->writeText(out);
+  } else if (qvHtmlTag* tag = item.asTag()) {
+    tag->writeRtf(out, following);
+  }
+}
+
+void qvWriteItems(const qvItemRefs& items, qvRtfWriter& out) {
+  qvItemCursor walk(items, 0);
+  while (qvHtmlInterface* item = walk.next()) qvWriteItem(*item, out, walk);
 }

@@ -10,6 +10,8 @@
 
 #include "html/qvHtmlInterface.h"
 
+class qvRtfWriter;
+
 using qvItemRefs = std::vector<qvHtmlInterface*>;
 
 class qvItemList {
@@ -47,3 +49,10 @@ class qvItemCursor {
   const qvItemRefs* items_;
   std::size_t position_;
 };
+
+// Writes one item of a bound list: a text item through its text writer, a
+// tag through writeRtf with `following` positioned after it (a tag may take
+// the items it owns from there).
+void qvWriteItem(qvHtmlInterface& item, qvRtfWriter& out, qvItemCursor& following);
+// Writes every item of a bound list in order.
+void qvWriteItems(const qvItemRefs& items, qvRtfWriter& out);

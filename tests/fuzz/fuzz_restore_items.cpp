@@ -10,8 +10,6 @@
 #include "driver/qvItemFile.h"
 #include "html/qvHtmlContext.h"
 #include "html/qvHtmlParser.h"
-#include "html/qvHtmlTag.h"
-#include "html/qvHtmlText.h"
 #include "html/qvPrototypeList.h"
 #include "rtf/qvRtfWriter.h"
 #include "ui/qvDriverSettings.h"
@@ -39,14 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const qvItemRefs bound = r->parser.bindItems(page->items.refs());
   qvRtfWriter out;
   out.resetForTopic();
-  qvItemCursor walk(bound, 0);
-  while (qvHtmlInterface* item = walk.next()) {
-    if (qvHtmlText* text = item->asText()) {
-      text->writeText(out);
-    } else if (qvHtmlTag* tag = item->asTag()) {
-      tag->writeRtf(out, walk);
-    }
-  }
+  qvWriteItems(bound, out);
   out.flush();
   return 0;
 }

@@ -59,14 +59,7 @@ class HtmlFixture {
   static std::string write(const qvItemRefs& bound) {
     qvRtfWriter out;
     out.resetForTopic();
-    qvItemCursor walk(bound, 0);
-    while (qvHtmlInterface* item = walk.next()) {
-      if (qvHtmlText* text = item->asText()) {
-        text->writeText(out);
-      } else if (qvHtmlTag* tag = item->asTag()) {
-        tag->writeRtf(out, walk);
-      }
-    }
+    qvWriteItems(bound, out);
     return out.takeOutput();
   }
 
