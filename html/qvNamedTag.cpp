@@ -107,16 +107,27 @@ void qvNamedTag::startLine(qvRtfWriter& out, const qvTextAttributes& line) {
   // one, as it does before text.
   int blankLines = std::max(out.pendingLineBreaks - 1, 0);
   if (out.pendingParagraph && !out.afterLine && !out.noBlankLine) blankLines = std::max(blankLines, 1);
-  if (!out.afterParagraph) out.writeParagraphBreak();
+  if (out.afterParagraph) {
+    for (int i = 0; i < blankLines; ++i) out.write("\\line");
+    line.writeFullAttributes(out);
+    out.write("\r\n");
+    out.delimiterOwed = false;
+  } else {
+    breakParagraph(out, line, blankLines);
+  }
+  out.pendingParagraph = false;
+  out.pendingLineBreaks = 0;
+  out.pendingSpace = false;
+}
+
+void qvNamedTag::breakParagraph(qvRtfWriter& out, const qvTextAttributes& next, int blankLines) {
+  out.writeParagraphBreak();
   for (int i = 0; i < blankLines; ++i) out.write("\\line");
-  line.writeFullAttributes(out);
+  next.writeFullAttributes(out);
   out.write("\r\n");
   out.flush();
   out.charsSinceParagraph = 0;
   out.afterParagraph = true;
   out.afterLine = false;
-  out.pendingParagraph = false;
-  out.pendingLineBreaks = 0;
-  out.pendingSpace = false;
   out.delimiterOwed = false;
 }

@@ -66,4 +66,7 @@ class qvNamedTag : public qvHtmlTag {
   // already: indent and alignment belong to whole paragraphs, so an entry
   // must not share one with the text before it.
   static void startLine(qvRtfWriter& out, const qvTextAttributes& line);
+  // Ends the paragraph at once: the break, `blankLines` empty lines, and
+  // the full formatting of `next` (which \pard dropped) on a line of its own.
+  static void breakParagraph(qvRtfWriter& out, const qvTextAttributes& next, int blankLines = 0);
 };

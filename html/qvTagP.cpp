@@ -30,16 +30,9 @@ void qvTagP::writeRtf(qvRtfWriter& out, qvItemCursor& /*following*/) {
     return;
   }
   if (!out.suppressNextBreak) out.write("\\line");
-  out.writeParagraphBreak();
-  // \pard dropped the paragraph formatting (the preformatted \keep among
+  // \pard drops the paragraph formatting (the preformatted \keep among
   // it), so the record is written out in full, not only made current.
-  writeFullAttributes(out);
-  out.write("\r\n");
-  out.flush();
-  out.charsSinceParagraph = 0;
-  out.afterParagraph = true;
-  out.afterLine = false;
-  out.delimiterOwed = false;
+  breakParagraph(out, *this);
   if (out.pendingLineBreaks > 0) --out.pendingLineBreaks;
 }
 

@@ -166,15 +166,7 @@ void qvTagTable::endParagraph(qvRtfWriter& out) const {
   out.pendingParagraph = false;
   out.pendingLineBreaks = 0;
   out.pendingSpace = false;
-  if (out.afterParagraph) return;
-  out.write("\\par\\pard");
-  writeFullAttributes(out);
-  out.write("\r\n");
-  out.flush();
-  out.charsSinceParagraph = 0;
-  out.afterParagraph = true;
-  out.afterLine = false;
-  out.delimiterOwed = false;
+  if (!out.afterParagraph) breakParagraph(out, *this);
 }
 
 void qvTagTable::writeRowStart(qvRtfWriter& out, const std::vector<Cell>& row) {
