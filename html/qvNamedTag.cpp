@@ -84,19 +84,6 @@ qvHtmlInterface* qvNamedTag::takeFollowing(qvItemCursor& following, qvItemRefs& 
   return nullptr;
 }
 
-void qvNamedTag::writeItems(qvRtfWriter& out, const qvItemRefs& items) {
-  qvItemCursor rest(items, 0);
-  while (qvHtmlInterface* item = rest.next()) writeItem(out, *item, rest);
-}
-
-void qvNamedTag::writeItem(qvRtfWriter& out, qvHtmlInterface& item, qvItemCursor& rest) {
-  if (qvHtmlText* text = item.asText()) {
-    text->writeText(out);
-    return;
-  }
-  if (qvHtmlTag* tag = item.asTag()) tag->writeRtf(out, rest);
-}
-
 void qvNamedTag::startLine(qvRtfWriter& out, const qvTextAttributes& line) {
   if (out.afterParagraph && !out.pendingParagraph && out.pendingLineBreaks == 0) {
     line.writeAttributeChanges(out);

@@ -56,11 +56,6 @@ class qvNamedTag : public qvHtmlTag {
   // stays out of the list and leaves its items to the one around it.
   bool canOwnMore() const;
 
-  // Items written by a container tag: text writes its characters, tags
-  // write themselves with the rest of `items` as what follows them.
-  static void writeItems(qvRtfWriter& out, const qvItemRefs& items);
-  static void writeItem(qvRtfWriter& out, qvHtmlInterface& item, qvItemCursor& rest);
-
   // Starts a paragraph of its own for `line` (an entry of a list) with the
   // blank lines asked for, unless the writer stands at the start of one
   // already: indent and alignment belong to whole paragraphs, so an entry

@@ -87,7 +87,7 @@ void qvTagAnchor::writeRtf(qvRtfWriter& out, qvItemCursor& /*following*/) {
   bool popup = false;
   const std::optional<std::string> target = chooseTarget(popup);
   if (!target) {
-    writeItems(out, owned_);
+    qvWriteItems(owned_, out);
     return;
   }
   writeHotspot(out, *target, popup);
@@ -184,7 +184,7 @@ void qvTagAnchor::writeHotspot(qvRtfWriter& out, const std::string& target, bool
     out.write(escapeRtf(value_));
     out.afterParagraph = out.afterLine = false;
   } else {
-    writeItems(out, owned_);
+    qvWriteItems(owned_, out);
   }
   out.inHotspot = false;
   writeAttributeChanges(out);

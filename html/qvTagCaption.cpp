@@ -31,6 +31,6 @@ bool qvTagCaption::bind(qvItemCursor& following) {
 void qvTagCaption::writeRtf(qvRtfWriter& out, qvItemCursor& /*following*/) {
   if (isEndTag() || items_.empty()) return;
   if (!out.afterParagraph) out.requestParagraph();
-  writeItems(out, items_);
+  qvWriteItems(items_, out);
   out.requestParagraph();
 }

@@ -48,7 +48,7 @@ void qvTagDL::writeList(qvRtfWriter& out) {
   const bool outermost = depth == 0;
   ++depth;
   out.requestLineBreaks(outermost ? 2 : 1, true);
-  writeItems(out, items_);
+  qvWriteItems(items_, out);
   out.requestAtLeastLineBreaks(outermost ? 2 : 1);
   // The text after the list must not restyle its last entry's paragraph.
   if (outermost) out.requestParagraph();
@@ -64,5 +64,5 @@ void qvTagDL::writeRtf(qvRtfWriter& out, qvItemCursor& /*following*/) {
   // The entry's line takes the formatting of its first item (a definition's
   // indent), not the tag's own.
   startLine(out, items_.empty() ? static_cast<const qvTextAttributes&>(*this) : *items_.front());
-  writeItems(out, items_);
+  qvWriteItems(items_, out);
 }

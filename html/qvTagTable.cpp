@@ -195,7 +195,7 @@ bool qvTagTable::writeCell(qvRtfWriter& out, const Cell& cell) {
     // Paragraph breaks inside a cell must not \pard out of the table: the
     // writer's hotspot mode writes them as plain \par.
     out.inHotspot = true;
-    writeItem(out, *item, rest);
+    qvWriteItem(*item, out, rest);
     out.flush();
     if (out.overCellLimit()) break;
   }
@@ -209,7 +209,7 @@ bool qvTagTable::writeCell(qvRtfWriter& out, const Cell& cell) {
 void qvTagTable::writeGrid(qvRtfWriter& out) {
   const Layout table = layout();
   endParagraph(out);
-  writeItems(out, table.before);
+  qvWriteItems(table.before, out);
   endParagraph(out);
   if (table.rows.empty()) return;
   out.write("\r\n");
@@ -254,7 +254,7 @@ void qvTagTable::writeFlattened(qvRtfWriter& out) {
     } else if (beginTag(item, kCellCode) != nullptr) {
       if (!out.afterParagraph && !out.afterLine) out.pendingSpace = true;
     } else {
-      writeItem(out, *item, rest);
+      qvWriteItem(*item, out, rest);
     }
   }
 }

@@ -60,7 +60,7 @@ void qvTagUL::writeRtf(qvRtfWriter& out, qvItemCursor& /*following*/) {
   while (qvHtmlInterface* item = rest.next()) {
     const qvHtmlTag* tag = item->asTag();
     if (tag == nullptr || tag->typeCode() != kItemCode) {
-      writeItem(out, *item, rest);
+      qvWriteItem(*item, out, rest);
       continue;
     }
     startLine(out, *item);
