@@ -1,8 +1,8 @@
 #include "rtf/qvTopicFrame.h"
 
 #include <algorithm>
-#include <cctype>
 
+#include "html/qvTextUtil.h"
 #include "rtf/qvTopicText.h"
 
 namespace qvTopicFrame {
@@ -17,11 +17,7 @@ constexpr std::array<std::string_view, 13> kFixedColours = {
 
 int component(int colour, int shift) { return std::min((colour >> shift) & 0xFF, 253); }
 
-bool isLocalFile(std::string_view url) {
-  std::string prefix(url.substr(0, 7));
-  for (char& c : prefix) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return prefix == "file://";
-}
+bool isLocalFile(std::string_view url) { return qvStartsWithNoCase(url, "file://"); }
 
 }  // namespace
 

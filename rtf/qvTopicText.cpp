@@ -1,26 +1,13 @@
 #include "rtf/qvTopicText.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 
+#include "html/qvTextUtil.h"
+
 namespace qvTopicText {
 namespace {
-
-// Trimming treats every control character and the blank as white space, the
-// way titles arrive from pages written on any platform.
-bool isTrimmable(char c) { return static_cast<unsigned char>(c) <= ' '; }
-
-std::string_view trim(std::string_view text) {
-  while (!text.empty() && isTrimmable(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isTrimmable(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-std::string lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
 
 bool startsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
@@ -44,7 +31,7 @@ constexpr std::string_view kQualifiedSeparators = " \r\n\t;";
 // Every word of at least four characters, each followed by ';'.
 void appendLongWords(std::string& out, std::string_view text) {
   forEachToken(text, kWordSeparators, [&](std::string_view token) {
-    const std::string_view word = trim(token);
+    const std::string_view word = qvTrim(token);
     if (word.size() < 4) return;
     out.append(word);
     out.push_back(';');
@@ -72,7 +59,7 @@ void appendQualifiedName(std::string& out, std::string_view name) {
 // Titles generated for class documentation: "class a.b.C", "interface ...",
 // "package ...". Returns false when the title is not of that form.
 bool appendClassKeywords(std::string& out, std::string_view title) {
-  const std::string lowered = lower(title);
+  const std::string lowered = qvLowerCase(title);
   static constexpr std::array<std::string_view, 3> kKinds = {"class ", "interface ", "package "};
   for (std::string_view kind : kKinds) {
     if (!startsWith(lowered, kind)) continue;
@@ -92,7 +79,7 @@ bool appendClassKeywords(std::string& out, std::string_view title) {
 }
 
 std::string_view withoutScheme(std::string_view title) {
-  const std::string lowered = lower(title.substr(0, 7));
+  const std::string lowered = qvLowerCase(title.substr(0, 7));
   static constexpr std::array<std::string_view, 6> kSchemes = {"http://", "file://", "ftp://",
                                                                "http:",   "file:",   "ftp:"};
   for (std::string_view scheme : kSchemes) {
@@ -122,7 +109,7 @@ std::string escapeFootnoteText(std::string_view text) {
 }
 
 std::string titleFootnoteText(std::string_view title) {
-  const std::string_view trimmed = trim(title);
+  const std::string_view trimmed = qvTrim(title);
   std::string text;
   const bool quote = !trimmed.empty() && std::isdigit(static_cast<unsigned char>(trimmed.front()));
   if (quote) text.push_back('"');
@@ -131,7 +118,7 @@ std::string titleFootnoteText(std::string_view title) {
   for (char& c : text) {
     if (std::string_view("#=+>@*%!{}\r\n").find(c) != std::string_view::npos) c = ' ';
   }
-  return std::string(trim(escapeFootnoteText(text)));
+  return std::string(qvTrim(escapeFootnoteText(text)));
 }
 
 std::string titleRegionText(std::string_view title) {
@@ -148,7 +135,7 @@ std::string titleRegionText(std::string_view title) {
 }
 
 std::string keywordText(std::string_view title) {
-  const std::string_view trimmed = trim(title);
+  const std::string_view trimmed = qvTrim(title);
   std::string out;
   if (!appendClassKeywords(out, trimmed)) {
     const std::string_view rest = withoutScheme(trimmed);
