@@ -7,7 +7,9 @@
 
 #include <benchmark/benchmark.h>
 #include <libxml/HTMLparser.h>
+#include <malloc.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -82,15 +84,25 @@ void BM_ParseOnly(benchmark::State& state) {
   qvHtmlContext context(ui, settings);
   qvPrototypeList prototypes(context);
   qvHtmlParser parser(context, prototypes);
+  double itemBytes = 0;
+  double worst = 0;
   for (auto _ : state) {
+    itemBytes = 0;
     for (const std::string& page : corpus()) {
       qvItemList items;
       context.beginPage();
+      const std::size_t before = mallinfo2().uordblks;
       parser.parsePage(page, items);
+      const double used = static_cast<double>(mallinfo2().uordblks - before);
+      itemBytes += used;
+      if (!page.empty()) worst = std::max(worst, used / static_cast<double>(page.size()));
       benchmark::DoNotOptimize(items.size());
     }
   }
   state.SetBytesProcessed(state.iterations() * corpusBytes());
+  // Memory the items of a page take, per byte of its HTML.
+  state.counters["item_bytes_per_byte"] = itemBytes / static_cast<double>(corpusBytes());
+  state.counters["worst_page"] = worst;
 }
 BENCHMARK(BM_ParseOnly)->Unit(benchmark::kMillisecond);
 

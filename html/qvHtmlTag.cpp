@@ -118,7 +118,12 @@ std::unique_ptr<qvHtmlInterface> qvHtmlTag::create(const qvHtmlInterface* /*prev
 
 void qvHtmlTag::constructFrom(std::string_view chars) {
   text_.assign(chars);
-  const std::string normalized = normalizeTagText(chars);
+  // Most tags sit on one line, and their normalized text is the text itself.
+  bool hasBreak = false;
+  for (const char c : text_) hasBreak |= (c == '\r' || c == '\n');
+  std::string normalizedCopy;
+  if (hasBreak) normalizedCopy = normalizeTagText(chars);
+  const std::string_view normalized = hasBreak ? std::string_view(normalizedCopy) : std::string_view(text_);
   endTag_ = normalized.size() > 1 && normalized[1] == '/';
   context_->lastTextRun = nullptr;
   context_->dropNextLeadingBreak = false;

@@ -62,7 +62,7 @@ class qvHtmlTag : public qvHtmlInterface {
   // ---- Construction ----
   // `chars` without CR and LF; one outside quotes, once the name started, is
   // one blank.
-  virtual std::string normalizeTagText(std::string_view chars) const;
+  std::string normalizeTagText(std::string_view chars) const;
   // The text after '<' or "</" and before '>', leading blanks trimmed;
   // classes also skip their name. nullopt: no attributes to parse.
   virtual std::optional<std::string> attributeText(std::string_view normalized) const;

@@ -76,11 +76,10 @@ qvTagFactory qvRestoreFactory(std::uint8_t recordCode) {
 }
 
 std::uint8_t qvInstanceTypeCode(std::uint8_t typeCode, std::string_view name) {
-  const std::string lower = qvLowerCase(name);
   for (const qvPrototypeEntry& entry : qvPrototypeEntries()) {
     if (entry.typeCode != typeCode) continue;
     for (const auto& [entryName, code] : entry.instanceCodes) {
-      if (entryName == lower) return code;
+      if (entryName.size() == name.size() && qvStartsWithNoCase(name, entryName)) return code;
     }
   }
   return typeCode;
