@@ -22,18 +22,3 @@ class qvGenericTag : public qvHtmlTag {
   }
   std::string className() const override { return "GenericTag"; }
 };
-
-// Stands in for a tag class that is not written yet: it has the class's
-// pattern and type codes (by name where the class has several), reads its
-// attributes, and otherwise behaves like the generic tag, so pages still
-// parse, save and restore while the class is missing.
-class qvPlaceholderTag : public qvHtmlTag {
- public:
-  explicit qvPlaceholderTag(qvHtmlContext& context) : qvHtmlTag(context) {}
-
-  std::optional<std::string> attributeText(std::string_view normalized) const override;
-  std::string className() const override { return "PlaceholderTag"; }
-
- protected:
-  void constructed() override;
-};

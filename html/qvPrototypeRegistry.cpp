@@ -23,8 +23,6 @@
 #include "html/qvTagUL.h"
 #include "html/qvTextUtil.h"
 
-// Entries whose factory is qvMakeTag<qvPlaceholderTag> wait for their class;
-// replace the factory (and nothing else) when the class lands.
 const std::vector<qvPrototypeEntry>& qvPrototypeEntries() {
   static const std::vector<qvPrototypeEntry> entries{
       {"qvTagFormatting",
