@@ -70,6 +70,7 @@ CompileResult Compiler::compile(const HelpProject& project) {
     diag_.error(projectPos(project), "the project has no topics; no help file written");
     return result;
   }
+  normaliseTopicMacros(MacroNormaliser(project.helpFile.filename().string()));
   Built built;
   try {
     buildRecords(project, built);
@@ -136,6 +137,22 @@ void Compiler::readTopics(const HelpProject& project) {
       continue;
     }
     reader.read(text.str(), path.filename().string());
+  }
+}
+
+void Compiler::normaliseTopicMacros(const MacroNormaliser& macros) {
+  for (Topic& topic : topics_) {
+    for (std::size_t i = 0; i < topic.entryMacros.size(); ++i) {
+      const SourcePos& where = i < topic.entryMacroLines.size() ? topic.entryMacroLines[i] : topic.where;
+      topic.entryMacros[i] = macros.apply(topic.entryMacros[i], where, diag_);
+    }
+    for (Paragraph& paragraph : topic.paragraphs) {
+      for (Inline& item : paragraph.content) {
+        auto* start = std::get_if<HotspotStart>(&item);
+        if (!start || start->hotspot.kind != Hotspot::Kind::Macro) continue;
+        start->hotspot.target = macros.apply(start->hotspot.target, start->hotspot.where, diag_);
+      }
+    }
   }
 }
 
@@ -290,7 +307,11 @@ std::vector<std::uint8_t> Compiler::buildSystemFile(const HelpProject& project, 
   ByteWriter contentsBytes;
   contentsBytes.u32(contents);
   systemRecord(out, 3, contentsBytes.data());
-  for (const auto& macro : project.configMacros) systemRecord(out, 4, zString(macro));
+  const MacroNormaliser macros(project.helpFile.filename().string());
+  for (std::size_t i = 0; i < project.configMacros.size(); ++i) {
+    const SourcePos where = i < project.configMacroLines.size() ? project.configMacroLines[i] : projectPos(project);
+    systemRecord(out, 4, zString(macros.apply(project.configMacros[i], where, diag_)));
+  }
   for (const auto& window : project.windows) systemRecord(out, 6, windowRecord(window));
   ByteWriter lcid;
   lcid.zeros(8);

@@ -13,6 +13,7 @@
 #include "hcrtf/compiler/HelpFileWriter.h"
 #include "hcrtf/compiler/HelpModel.h"
 #include "hcrtf/compiler/HelpProject.h"
+#include "hcrtf/compiler/MacroNormaliser.h"
 #include "hcrtf/compiler/PictureStore.h"
 #include "hcrtf/compiler/TopicLayout.h"
 #include "hcrtf/compiler/TopicRecord.h"
@@ -42,6 +43,8 @@ class Compiler {
   struct Built;  // the records and positions of one compilation
 
   void readTopics(const HelpProject& project);
+  // Puts entry macros and macro hotspots into the form the viewer reads.
+  void normaliseTopicMacros(const MacroNormaliser& macros);
   void checkContexts(Built& built);
   void checkJumpTargets(const Built& built);
   void buildRecords(const HelpProject& project, Built& built);

@@ -126,6 +126,7 @@ struct Topic {
   std::string browse;                     // "+" footnote
   bool inBrowse = false;
   std::vector<std::string> entryMacros;   // "!" footnotes
+  std::vector<SourcePos> entryMacroLines; // where each was written
   std::string window;                     // ">" footnote
   std::vector<Paragraph> paragraphs;
 };

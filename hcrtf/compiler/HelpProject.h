@@ -43,6 +43,7 @@ struct HelpProject {
   std::vector<SourcePos> topicFileLines;            // where each was named
   std::vector<WindowDef> windows;
   std::vector<std::string> configMacros;
+  std::vector<SourcePos> configMacroLines;          // where each was written
   std::vector<MapEntry> map;
   std::uint16_t lcid = 0x0409;
 };

@@ -75,7 +75,10 @@ class ProjectParser {
       case Section::Options: return option(text);
       case Section::Files: return file(text);
       case Section::Windows: return window(text);
-      case Section::Config: return project_.configMacros.emplace_back(text), void();
+      case Section::Config:
+        project_.configMacros.emplace_back(text);
+        project_.configMacroLines.push_back(where_);
+        return;
       case Section::Map: return mapEntry(text);
       case Section::Ignored: return;
       case Section::None:

@@ -110,7 +110,9 @@ void TopicCollector::footnote(char mark, std::string_view text, int line) {
       topic_.inBrowse = true;
       return;
     case '!':
-      if (!value.empty()) topic_.entryMacros.push_back(value);
+      if (value.empty()) return;
+      topic_.entryMacros.push_back(value);
+      topic_.entryMacroLines.push_back(at(line));
       return;
     case '>':
       topic_.window = value;

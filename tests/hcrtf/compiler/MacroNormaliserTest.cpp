@@ -1,0 +1,83 @@
+#include "hcrtf/compiler/MacroNormaliser.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace hcrtf {
+namespace {
+
+std::string strict(std::string_view macro, std::string file = "s.hlp") {
+  return MacroNormaliser(std::move(file)).normalise(macro).value_or("<refused>");
+}
+
+TEST(MacroNormaliserTest, ConverterStartButtonBecomesStrict) {
+  EXPECT_EQ(strict("CreateButton(topFile, \"Start\", JumpID (documentID0))"),
+            "CreateButton(\"topFile\", \"Start\", \"JumpID(`s.hlp', `documentID0')\")");
+}
+
+TEST(MacroNormaliserTest, StrictMacrosPassThrough) {
+  EXPECT_EQ(strict("CreateButton(\"b\", \"&Go\", \"JumpID(`a.hlp', `x')\")"),
+            "CreateButton(\"b\", \"&Go\", \"JumpID(`a.hlp', `x')\")");
+  EXPECT_EQ(strict("BrowseButtons()"), "BrowseButtons()");
+  EXPECT_EQ(strict("SetPopupColor(255, 0x10, -1)"), "SetPopupColor(255, 0x10, -1)");
+  EXPECT_EQ(strict("CB('id', `n', \"x\")"), "CB('id', `n', \"x\")");
+}
+
+TEST(MacroNormaliserTest, LooseFormsOfHelpCompilers) {
+  // No parentheses, ":" between macros, names in any case.
+  EXPECT_EQ(strict("BrowseButtons: contents"), "BrowseButtons();contents()");
+  // Bare words and numbers where strings are meant; numbers stay numbers.
+  EXPECT_EQ(strict("ExecProgram(notepad.exe, 1)"), "ExecProgram(\"notepad.exe\", 1)");
+  EXPECT_EQ(strict("CloseWindow(42)"), "CloseWindow(\"42\")");
+  // Backslashes in a word survive the viewer's unescaping.
+  EXPECT_EQ(strict("SetHelpOnFile(c:\\help\\x.hlp)"), "SetHelpOnFile(\"c:\\\\help\\\\x.hlp\")");
+  // An empty argument where a string is expected.
+  EXPECT_EQ(strict("ExecFile(a, , 1, b)"), "ExecFile(\"a\", \"\", 1, \"b\")");
+}
+
+TEST(MacroNormaliserTest, MissingHelpFileIsThisFile) {
+  EXPECT_EQ(strict("JumpID(ctx)"), "JumpID(\"s.hlp\", \"ctx\")");
+  EXPECT_EQ(strict("JI(, ctx)"), "JI(\"s.hlp\", \"ctx\")");
+  EXPECT_EQ(strict("PopupId(\"\", \"ctx\")"), "PopupId(\"\", \"ctx\")");  // written out: kept
+  EXPECT_EQ(strict("JumpID(other.hlp, ctx)"), "JumpID(\"other.hlp\", \"ctx\")");
+  EXPECT_EQ(strict("JumpContext(, , 7)"), "JumpContext(\"s.hlp\", \"\", 7)");
+  // Without a known file name the argument stays missing.
+  EXPECT_EQ(strict("JumpID(ctx)", ""), "JumpID(\"ctx\")");
+}
+
+TEST(MacroNormaliserTest, NestedMacrosBecomeStringsTheViewerCanReadAgain) {
+  // Two levels: `...' nests inside `...', and the macro an argument of
+  // IfThen answers with stays a call.
+  EXPECT_EQ(strict("IfThen(IsMark(m), CreateButton(b, B, JumpID(x)))"),
+            "IfThen(IsMark(\"m\"), \"CreateButton(`b', `B', `JumpID(`s.hlp', `x')')\")");
+  // An escape inside a nested string gains a level.
+  EXPECT_EQ(strict("CB(b, B, SetHelpOnFile(a\\b))"),
+            "CB(\"b\", \"B\", \"SetHelpOnFile(`a\\\\\\\\b')\")");
+}
+
+TEST(MacroNormaliserTest, UnknownMacrosKeepTheirArguments) {
+  EXPECT_EQ(strict("MyDllRoutine(word, 3, \"s\")"), "MyDllRoutine(word, 3, \"s\")");
+}
+
+TEST(MacroNormaliserTest, WhatIsNoMacroIsRefused) {
+  for (const char* bad : {"", "   ", "CB(\"a\", \"b\"", "CB(\"open", "CB(a b(c))", "(x)", "CB(a) junk",
+                          "CB(\"a\\", "CB(a, \"b\" c)", "CB(a;b)"}) {
+    EXPECT_FALSE(MacroNormaliser("s.hlp").normalise(bad)) << bad;
+  }
+  std::string deep;
+  for (int i = 0; i < 40; ++i) deep += "IfThen(IsBook(), ";
+  EXPECT_FALSE(MacroNormaliser("s.hlp").normalise(deep + "Back()" + std::string(40, ')')));
+  EXPECT_FALSE(MacroNormaliser("s.hlp").normalise("CB(\"" + std::string(40, '`') + "\")"));
+}
+
+TEST(MacroNormaliserTest, RefusedMacroIsKeptWithAWarningNamingItsLine) {
+  Diagnostics diagnostics(nullptr);
+  const std::string kept = MacroNormaliser("s.hlp").apply("CB(\"open", SourcePos{"project.hpj", 12}, diagnostics);
+  EXPECT_EQ(kept, "CB(\"open");
+  ASSERT_EQ(diagnostics.warningCount(), 1u);
+  EXPECT_NE(diagnostics.messages().front().find("project.hpj:12"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace hcrtf
