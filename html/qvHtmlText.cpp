@@ -25,14 +25,6 @@ void writeEscaped(qvRtfWriter& out, char c) {
   }
 }
 
-// A pending paragraph goes out before the item's attribute changes: \pard
-// and the full attributes after it set the new paragraph up, while changes
-// written before the \par would restyle the paragraph it ends (its
-// alignment and indent are those in force at the \par).
-void writePendingParagraph(qvRtfWriter& out, const qvTextAttributes& item) {
-  if (out.pendingParagraph && !out.afterParagraph) out.writeSeparators(item);
-}
-
 bool separatorsPending(const qvRtfWriter& out) {
   return out.pendingParagraph || out.delimiterOwed || out.pendingSpace ||
          (out.pendingLineBreaks > 0 && !out.noBlankLine);
@@ -84,7 +76,7 @@ void qvHtmlText::writePreformatted(qvRtfWriter& out, std::string_view text) cons
     if (c == '\r' || (u < 32 && c != '\n')) continue;
     if (out.buffered() >= qvRtfWriter::kFlushSize) out.flush();
     if (first) {
-      writePendingParagraph(out, *this);
+      out.writePendingParagraphFirst(*this);
       writeAttributeChanges(out);
       if (c == '\n' && out.pendingLineBreaks > 0) --out.pendingLineBreaks;
       out.writeSeparators(*this);
@@ -95,6 +87,7 @@ void qvHtmlText::writePreformatted(qvRtfWriter& out, std::string_view text) cons
       out.afterLine = false;
       out.suppressNextBreak = false;
       writeEscaped(out, c);
+      out.countCellText(1);
       continue;
     }
     if (out.suppressNextBreak) continue;
@@ -120,7 +113,7 @@ void qvHtmlText::writeFlowing(qvRtfWriter& out, std::string_view text) const {
     }
     if (static_cast<unsigned char>(c) < 32) continue;
     if (first) {
-      writePendingParagraph(out, *this);
+      out.writePendingParagraphFirst(*this);
       writeAttributeChanges(out);
       first = false;
     }
@@ -129,6 +122,7 @@ void qvHtmlText::writeFlowing(qvRtfWriter& out, std::string_view text) const {
     out.afterLine = false;
     if (out.buffered() >= qvRtfWriter::kFlushSize) out.flush();
     writeEscaped(out, c);
+    out.countCellText(1);
   }
 }
 

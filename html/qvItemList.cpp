@@ -2,6 +2,7 @@
 
 #include "html/qvHtmlTag.h"
 #include "html/qvHtmlText.h"
+#include "rtf/qvRtfWriter.h"
 
 void qvItemList::append(std::unique_ptr<qvHtmlInterface> item) { items_.push_back(std::move(item)); }
 
@@ -13,6 +14,10 @@ qvItemRefs qvItemList::refs() const {
 }
 
 void qvWriteItem(qvHtmlInterface& item, qvRtfWriter& out, qvItemCursor& following) {
+  // Past a table cell's limit nothing more of the table is written, at any
+  // depth of lists or links inside the cell: a link started now would be a
+  // hotspot without text.
+  if (out.overCellLimit()) return;
   if (qvHtmlText* text = item.asText()) {
     text->writeText(out);
   } else if (qvHtmlTag* tag = item.asTag()) {

@@ -77,6 +77,7 @@ bool qvTagAnchor::bind(qvItemCursor& following) {
 void qvTagAnchor::writeRtf(qvRtfWriter& out, qvItemCursor& /*following*/) {
   if (isEndTag()) return;
   if (frame_) {
+    out.writePendingParagraphFirst(*this);
     writeAttributeChanges(out);
     out.writeSeparators(*this);
     out.write("Frame ");
@@ -173,6 +174,7 @@ std::string qvTagAnchor::writePopup(const std::optional<std::string>& url, const
 }
 
 void qvTagAnchor::writeHotspot(qvRtfWriter& out, const std::string& target, bool popup) {
+  out.writePendingParagraphFirst(*this);
   writeAttributeChanges(out);
   out.writeSeparators(*this);
   out.write(popup ? "{\\ul" : "{\\uldb");

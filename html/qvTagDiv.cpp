@@ -37,6 +37,7 @@ void qvTagDiv::writeRtf(qvRtfWriter& out, qvItemCursor& /*following*/) {
   out.noBlankLine = true;
   const bool tookBreak = out.pendingLineBreaks > 0;
   if (tookBreak) --out.pendingLineBreaks;
+  out.writePendingParagraphFirst(*this);
   writeAttributeChanges(out);
   out.writeSeparators(*this);
   out.noBlankLine = blankLines;

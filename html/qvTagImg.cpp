@@ -55,6 +55,7 @@ void qvTagImg::writeRtf(qvRtfWriter& out, qvItemCursor& /*following*/) {
     error.writeText(out);
   } else {
     if (alignment_ == qvTagValues::kAlignCentre) setAlignment(qvTagValues::kAlignCentre);
+    out.writePendingParagraphFirst(*this);
     writeAttributeChanges(out);
     out.writeSeparators(*this);
     const char kind = alignment_ == qvTagValues::kAlignLeft ? 'l' : alignment_ == qvTagValues::kAlignRight ? 'r' : 'c';

@@ -23,7 +23,6 @@ void qvRtfWriter::flush() {
   }
   const auto n = static_cast<long>(buffer_.size());
   charsSinceParagraph += n;
-  charsInCell += n;
   buffer_.clear();
 }
 
@@ -62,6 +61,10 @@ void qvRtfWriter::requestLineBreaks(int n, bool lessAfterBreak) {
 void qvRtfWriter::requestAtLeastLineBreaks(int n) { pendingLineBreaks = std::max(pendingLineBreaks, n); }
 
 void qvRtfWriter::writeParagraphBreak() { write(inHotspot ? "\\par" : "\\par\\pard"); }
+
+void qvRtfWriter::writePendingParagraphFirst(const qvTextAttributes& item) {
+  if (pendingParagraph && !afterParagraph) writeSeparators(item);
+}
 
 void qvRtfWriter::writeSeparators(const qvTextAttributes& item) {
   if (pendingParagraph) {

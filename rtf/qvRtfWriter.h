@@ -19,7 +19,8 @@ class qvRtfWriter {
   // After this many characters in one paragraph a break becomes \par, which
   // keeps paragraphs inside what the help compiler accepts.
   static constexpr long kParagraphLimit = 23000;
-  // Text in one table cell stops after this many characters.
+  // Text in one table cell stops after this many characters of text;
+  // control words, hidden link targets and bullets do not count.
   static constexpr long kCellLimit = 29000;
 
   // Without a sink the output collects in memory (see output()).
@@ -27,11 +28,14 @@ class qvRtfWriter {
 
   // Sends later output to `sink` (null: back to memory). Flushes first.
   void setSink(qvByteSink* sink);
-  // Appends bytes to the buffer; they count towards the paragraph and cell
-  // counters when flushed.
+  // Appends bytes to the buffer; they count towards the paragraph counter
+  // when flushed.
   void write(std::string_view bytes);
   void write(char c);
-  // Writes the buffer to the sink and adds its length to the counters.
+  // Counts `n` characters of text towards the cell limit.
+  void countCellText(long n) { charsInCell += n; }
+  // Writes the buffer to the sink and adds its length to the paragraph
+  // counter.
   void flush();
   std::size_t buffered() const { return buffer_.size(); }
   // The output collected in memory when no sink is set (flushes first).
@@ -52,6 +56,11 @@ class qvRtfWriter {
   void writeSeparators(const qvTextAttributes& item);
   // "\par\pard", or "\par" inside a hotspot, where \pard would end the link.
   void writeParagraphBreak();
+  // Writes a pending paragraph break, if one is owed, before `item` writes
+  // its attribute changes: words written before the \par would restyle the
+  // paragraph it ends, whose indent and alignment are those in force at
+  // the \par.
+  void writePendingParagraphFirst(const qvTextAttributes& item);
 
   bool overParagraphLimit() const { return charsSinceParagraph > kParagraphLimit; }
   bool overCellLimit() const { return cellLimitActive && charsInCell > kCellLimit; }

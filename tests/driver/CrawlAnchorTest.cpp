@@ -121,3 +121,33 @@ TEST_F(AnchorFixture, SurvivesTheIntermediateFile) {
   qvItemReader cut(std::string_view(saved.text()).substr(0, saved.text().size() - 3));
   EXPECT_THROW(qvTagAnchor(context).restore(cut), qvItemReadError);
 }
+
+TEST_F(AnchorFixture, HotspotsInAFullTableCellKeepTheirText) {
+  std::string html = "<table><tr><td><ul>";
+  for (int i = 0; i < 2000; ++i) html += "<li><a href=\"a.html\">index entry " + std::to_string(10000 + i) + "</a>\n";
+  site.write("index.html", html + "</ul></table>after");
+  site.write("a.html", "a");
+  const std::string rtf = writeIndex();
+  std::size_t hotspots = 0;
+  for (std::size_t at = rtf.find("{\\uldb\\cf2"); at != std::string::npos; at = rtf.find("{\\uldb\\cf2", at + 1)) {
+    ++hotspots;
+    // The last hotspot's text may be cut where the limit fell, never emptied.
+    EXPECT_EQ(rtf.compare(at, 12, "{\\uldb\\cf2 i"), 0) << rtf.substr(at, 60);
+  }
+  // Some 29000 characters of text fit; the rest of the table is dropped
+  // with one note, and the page goes on after it.
+  EXPECT_GT(hotspots, 1400u);
+  EXPECT_LT(hotspots, 2000u);
+  EXPECT_EQ(rtf.find("entry 11999"), std::string::npos);
+  EXPECT_NE(rtf.find("input truncated"), std::string::npos);
+  EXPECT_EQ(rtf.find("input truncated"), rtf.rfind("input truncated"));
+  EXPECT_TRUE(rtf.ends_with("after")) << rtf.substr(rtf.size() - 200);
+}
+
+TEST_F(AnchorFixture, ALinkAfterAListLeavesTheLastEntryIndented) {
+  site.write("index.html", "<ul><li>a<ul><li>b</ul></ul><a href=\"a.html\">next</a>");
+  site.write("a.html", "a");
+  const std::string rtf = writeIndex();
+  EXPECT_NE(rtf.find("{\\f0\\'95} b\\par\\pard"), std::string::npos) << rtf;
+  EXPECT_NE(rtf.find("{\\uldb\\cf2 next}{\\v documentID1}"), std::string::npos) << rtf;
+}

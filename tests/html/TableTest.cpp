@@ -104,3 +104,39 @@ TEST(Tables, OversizedCellIsTruncatedOnceAndEndsTheTable) {
 }
 
 }  // namespace
+
+namespace {
+
+// A cell holding a list of `entries` items of about 40 characters of text.
+std::string listInCell(int entries) {
+  std::string html = "<table><tr><td><ul>";
+  for (int i = 0; i < entries; ++i) html += "<li>entry " + std::to_string(100000 + i) + " of a long index list\n";
+  return html + "</ul><td>second</table>tail";
+}
+
+}  // namespace
+
+TEST(Tables, CellLimitCountsTextNotControlWords) {
+  HtmlFixture f;
+  // 600 entries are some 22000 characters of text, with bullets and
+  // paragraph words on top: all of it is written.
+  const std::string rtf = f.render(listInCell(600));
+  EXPECT_EQ(count(rtf, qvTagTable::kTruncationNote), 0u);
+  EXPECT_NE(rtf.find("entry 100599 of a long index list"), std::string::npos);
+  EXPECT_NE(rtf.find("second"), std::string::npos);
+  EXPECT_EQ(count(rtf, "{\\f0\\'95}"), 600u);
+}
+
+TEST(Tables, OverflowInsideANestedContainerEndsTheTable) {
+  HtmlFixture f;
+  const std::string rtf = f.render(listInCell(1200));
+  EXPECT_EQ(count(rtf, qvTagTable::kTruncationNote), 1u);
+  EXPECT_EQ(rtf.find("second"), std::string::npos);
+  EXPECT_EQ(rtf.find("entry 101199"), std::string::npos);
+  EXPECT_TRUE(rtf.ends_with(kAfterTable + "tail")) << rtf.substr(rtf.size() - 300);
+  // Every bullet written is followed by its entry's text, the last one
+  // cut where the limit fell.
+  const std::size_t bullets = count(rtf, "{\\f0\\'95}");
+  EXPECT_EQ(count(rtf, "{\\f0\\'95} e"), bullets) << rtf.substr(rtf.size() - 400);
+  EXPECT_GT(bullets, 600u);
+}

@@ -351,8 +351,9 @@ TEST(HostilePages, EndlessNestingKeepsItsText) {
     EXPECT_EQ(f.context.definitionListDepth, 0);
     EXPECT_FALSE(f.context.bindingInsideTable);
   }
-  // Flattened tables share one cell, which the cell limit ends.
-  const std::string tables = f.render(repeat("<table><tr><td>Q", kLevels) + "end");
+  // Flattened tables share one cell, which the cell limit ends once their
+  // text (eight characters each, 40000 in all) passes it.
+  const std::string tables = f.render(repeat("<table><tr><td>Qqqqqqqq", kLevels) + "end");
   EXPECT_NE(tables.find(qvTagTable::kTruncationNote), std::string::npos);
   EXPECT_EQ(tables.rfind("\\trowd"), tables.find("\\trowd"));
   EXPECT_TRUE(f.context.nestedTables);
@@ -361,3 +362,35 @@ TEST(HostilePages, EndlessNestingKeepsItsText) {
 }
 
 }  // namespace
+
+TEST(Lists, OuterEntryAfterANestedListKeepsItsIndent) {
+  HtmlFixture f;
+  // The shape of a generated table of contents: white space and end tags
+  // between a nested list's end and the outer list's next entry.
+  const std::string rtf = f.render(
+      "<ul>\n<li>A<ul>\n<li>B<ul>\n<li>C</li>\n</ul>\n</li>\n<li>D</li>\n</ul>\n</li>\n<li>E</li>\n</ul>\n");
+  EXPECT_EQ(rtf.find("\\li0"), rtf.rfind("\\li0")) << rtf;
+  EXPECT_NE(rtf.find("\\li720\\ql\\fs18\\i0\\b0\\ul0\r\n{\\f0\\'95} D"), std::string::npos) << rtf;
+  EXPECT_NE(rtf.find("\\li360\\ql\\fs18\\i0\\b0\\ul0\r\n{\\f0\\'95} E"), std::string::npos) << rtf;
+  // No indent change is written inside the paragraph an entry ends.
+  for (const char* entry : {"A\\par", "B\\par", "C\\par", "D\\par"}) {
+    EXPECT_NE(rtf.find(entry), std::string::npos) << entry << "\n" << rtf;
+  }
+}
+
+TEST(Lists, TheParagraphAfterAListKeepsTheLastEntryIndented) {
+  HtmlFixture f;
+  // Whatever follows the list, the \par that ends its last entry comes
+  // before the next paragraph's indent and alignment.
+  for (const std::string& after : {std::string("<div>next</div>"), std::string("<div align=center>next</div>"),
+                                   std::string("next")}) {
+    const std::string rtf = f.render("<ul><li>a<ul><li>b</ul></ul>" + after);
+    EXPECT_NE(rtf.find("{\\f0\\'95} b\\par\\pard"), std::string::npos) << after << "\n" << rtf;
+  }
+}
+
+TEST(Title, EntitiesAreDecodedAndUnknownOnesKeptAsWritten) {
+  PageFixture f;
+  f.render("<title>AT&amp;T &copy;&nbsp;2 &lt;x&gt; &#8212; &ndash;</title>");
+  EXPECT_EQ(f.page->title, "AT&T \xa9\xa0" "2 <x> &#8212; &ndash;");
+}
