@@ -308,6 +308,13 @@ std::vector<std::uint8_t> Compiler::buildSystemFile(const HelpProject& project, 
   contentsBytes.u32(contents);
   systemRecord(out, 3, contentsBytes.data());
   const MacroNormaliser macros(project.helpFile.filename().string());
+  // The viewer runs these macros again at every jump, and when the jump comes
+  // from a macro (a button, a macro hotspot) its lexer drops the first macro
+  // of that nested run: an empty lead macro takes the loss, so a button that
+  // jumps does not lose the buttons the project defines.
+  const bool anyEntryMacro = std::any_of(topics_.begin(), topics_.end(),
+                                         [](const Topic& topic) { return !topic.entryMacros.empty(); });
+  if (!project.configMacros.empty() || anyEntryMacro) systemRecord(out, 4, zString(""));
   for (std::size_t i = 0; i < project.configMacros.size(); ++i) {
     const SourcePos where = i < project.configMacroLines.size() ? project.configMacroLines[i] : projectPos(project);
     systemRecord(out, 4, zString(macros.apply(project.configMacros[i], where, diag_)));

@@ -207,9 +207,10 @@ class MacroParser {
       if (!out.empty()) out += ';';
       out += *macro;
       skipSpace();
-    } while (consume(';') || consume(':'));
+    } while (consume(';') || (consume(':') && (changed_ = true)));
     if (!atEnd() || out.empty()) return std::nullopt;
-    return out;
+    // A list that needed nothing keeps its own spacing.
+    return changed_ ? out : std::string(text_);
   }
 
  private:
@@ -242,7 +243,11 @@ class MacroParser {
     if (macro.empty()) return std::nullopt;
     skipSpace();
     std::vector<Arg> args;
-    if (consume('(') && !arguments(args, nesting)) return std::nullopt;
+    if (!consume('(')) {
+      changed_ = true;
+    } else if (!arguments(args, nesting)) {
+      return std::nullopt;
+    }
     return render(macro, std::move(args));
   }
 
@@ -312,13 +317,14 @@ class MacroParser {
     return Arg{isInteger(text) ? Arg::Kind::Number : Arg::Kind::Word, text};
   }
 
-  std::string render(const std::string& macro, std::vector<Arg> args) const {
+  std::string render(const std::string& macro, std::vector<Arg> args) {
     const MacroSpec* spec = findMacro(macro);
     if (spec) fillHelpFile(*spec, args);
     std::string out = macro + '(';
     for (std::size_t i = 0; i < args.size(); ++i) {
       if (i) out += ", ";
       const bool wantsString = spec && i < spec->args.size() && spec->args[i] == 'S';
+      if (wantsString && args[i].kind != Arg::Kind::String) changed_ = true;
       out += wantsString ? asString(args[i]) : args[i].text;
     }
     return out + ')';
@@ -326,9 +332,12 @@ class MacroParser {
 
   // An empty or missing file argument means this help file to help
   // compilers; the viewer needs the file named.
-  void fillHelpFile(const MacroSpec& spec, std::vector<Arg>& args) const {
+  void fillHelpFile(const MacroSpec& spec, std::vector<Arg>& args) {
     if (!spec.fileFirst || file_.empty()) return;
-    if (args.size() + 1 == spec.args.size()) args.insert(args.begin(), Arg{});
+    if (args.size() + 1 == spec.args.size()) {
+      args.insert(args.begin(), Arg{});
+      changed_ = true;
+    }
     if (!args.empty() && args.front().kind == Arg::Kind::Empty) args.front() = Arg{Arg::Kind::Word, file_};
   }
 
@@ -346,6 +355,7 @@ class MacroParser {
   std::string_view text_;
   const std::string& file_;
   std::size_t pos_ = 0;
+  bool changed_ = false;  // something was rewritten
 };
 
 }  // namespace

@@ -14,8 +14,9 @@ namespace hcrtf {
 // an argument, JumpID with only a context string, no parentheses after a
 // macro without arguments, ":" between macros. The viewer wants every string
 // argument quoted, nested macros as strings with their inner strings in the
-// `...' form, an explicit file name and "(" after every macro name. Strict
-// macros pass through unchanged; macros of unknown names keep their arguments.
+// `...' form, an explicit file name and "(" after every macro name. A list
+// that is strict already is kept byte for byte; macros of unknown names keep
+// their arguments.
 class MacroNormaliser {
  public:
   // `thisHelpFile` is the name the viewer resolves to the help file being

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
+
+#include "hcrtf/compiler/Compiler.h"
+#include "tests/hcrtf/compiler/CompilerTestSupport.h"
 
 namespace hcrtf {
 namespace {
@@ -22,6 +26,9 @@ TEST(MacroNormaliserTest, StrictMacrosPassThrough) {
   EXPECT_EQ(strict("BrowseButtons()"), "BrowseButtons()");
   EXPECT_EQ(strict("SetPopupColor(255, 0x10, -1)"), "SetPopupColor(255, 0x10, -1)");
   EXPECT_EQ(strict("CB('id', `n', \"x\")"), "CB('id', `n', \"x\")");
+  // Spacing of a list that needs nothing is the author's.
+  EXPECT_EQ(strict("RR(\"user.exe\",\"SetWindowLong\",\"Uii\") ; Back( )"),
+            "RR(\"user.exe\",\"SetWindowLong\",\"Uii\") ; Back( )");
 }
 
 TEST(MacroNormaliserTest, LooseFormsOfHelpCompilers) {
@@ -78,6 +85,31 @@ TEST(MacroNormaliserTest, RefusedMacroIsKeptWithAWarningNamingItsLine) {
   ASSERT_EQ(diagnostics.warningCount(), 1u);
   EXPECT_NE(diagnostics.messages().front().find("project.hpj:12"), std::string::npos);
 }
+
+#ifdef HLPDUMP_PATH
+// The converter's project as the viewer gets it: its button strict, after an
+// empty lead macro that the viewer may drop when a macro jumps.
+TEST(MacroNormaliserTest, CompiledProjectStoresStrictMacrosAfterAnEmptyLead) {
+  ScratchDir dir;
+  dir.write("t.rtf", rtfHeader() + "#{\\footnote documentID0}\r\n${\\footnote Home}\r\n"
+                                  "!{\\footnote JumpID(other)}\r\nText {\\uldb Go}{\\v !JI(x)}\\par\r\n\\page\r\n}");
+  const auto project = dir.write("p.hpj", "[OPTIONS]\r\nHLP=out.hlp\r\n[FILES]\r\nt.rtf\r\n[CONFIG]\r\n"
+                                          "CreateButton(topFile, \"Start\", JumpID (documentID0))\r\n");
+  std::ostringstream log;
+  Diagnostics diagnostics(&log);
+  ASSERT_TRUE(Compiler(diagnostics).compile(project).written) << log.str();
+  int status = 0;
+  const std::string out = runCommand(std::string(HLPDUMP_PATH) + " " + (dir.path() / "out.hlp").string(), status);
+  ASSERT_EQ(status, 0) << out;
+  const auto lead = out.find("macro: \"\"\n");
+  const auto button = out.find("macro: \"CreateButton(\"topFile\", \"Start\", \"JumpID(`out.hlp', `documentID0')\")\"");
+  ASSERT_NE(lead, std::string::npos) << out;
+  ASSERT_NE(button, std::string::npos) << out;
+  EXPECT_LT(lead, button);
+  EXPECT_NE(out.find("JumpID(\"out.hlp\", \"other\")"), std::string::npos) << out;  // entry macro
+  EXPECT_NE(out.find("JI(\"out.hlp\", \"x\")"), std::string::npos) << out;          // macro hotspot
+}
+#endif
 
 }  // namespace
 }  // namespace hcrtf
