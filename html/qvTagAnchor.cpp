@@ -180,6 +180,10 @@ void qvTagAnchor::writeHotspot(qvRtfWriter& out, const std::string& target, bool
   out.write(popup ? "{\\ul" : "{\\uldb");
   out.write(target.starts_with("*!ExecFile(") ? "\\cf3" : "\\cf2");
   out.delimiterOwed = true;
+  // A link inside a table cell is written in the cell's hotspot mode
+  // already; leaving it must not end that mode, or the cell's next
+  // paragraph break would \pard out of the table.
+  const bool enclosing = out.inHotspot;
   out.inHotspot = true;
   if (frame_) {
     out.writeSeparators(*this);
@@ -188,7 +192,7 @@ void qvTagAnchor::writeHotspot(qvRtfWriter& out, const std::string& target, bool
   } else {
     qvWriteItems(owned_, out);
   }
-  out.inHotspot = false;
+  out.inHotspot = enclosing;
   writeAttributeChanges(out);
   out.write("}{\\v " + escapeRtf(target) + "}");
   out.delimiterOwed = false;

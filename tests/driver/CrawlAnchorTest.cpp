@@ -142,6 +142,10 @@ TEST_F(AnchorFixture, HotspotsInAFullTableCellKeepTheirText) {
   EXPECT_NE(rtf.find("input truncated"), std::string::npos);
   EXPECT_EQ(rtf.find("input truncated"), rtf.rfind("input truncated"));
   EXPECT_TRUE(rtf.ends_with("after")) << rtf.substr(rtf.size() - 200);
+  // A link ends its own hotspot, not the cell's: entries after it stay in
+  // the table (\pard would end it).
+  const std::size_t row = rtf.find("\\trowd");
+  EXPECT_EQ(rtf.substr(row, rtf.find("\\cell\\row") - row).find("\\pard"), std::string::npos);
 }
 
 TEST_F(AnchorFixture, ALinkAfterAListLeavesTheLastEntryIndented) {
