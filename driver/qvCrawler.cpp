@@ -11,7 +11,7 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "driver/qvCharsetConverter.h"
+#include "html/qvCharsetConverter.h"
 #include "driver/qvFileSink.h"
 #include "driver/qvItemFile.h"
 #include "driver/qvRunCounters.h"

@@ -22,8 +22,21 @@ constexpr std::array<std::string_view, 96> kLatin1Names{
 
 using Entry = std::pair<std::string_view, int>;
 
-std::array<Entry, 101> sortedEntries() {
-  std::array<Entry, 101> entries{};
+// The punctuation and letters that Windows-1252 keeps at 0x80..0x9F, by their
+// HTML names, at their code-page positions: today's pages write dashes and
+// quotation marks this way, and a topic should show the character rather than
+// the reference.
+constexpr std::array<Entry, 26> kWindowsNames{{
+    {"euro", 128},  {"sbquo", 130}, {"fnof", 131},   {"bdquo", 132},  {"hellip", 133}, {"dagger", 134},
+    {"Dagger", 135}, {"circ", 136},  {"permil", 137}, {"Scaron", 138}, {"lsaquo", 139}, {"OElig", 140},
+    {"lsquo", 145}, {"rsquo", 146}, {"ldquo", 147},  {"rdquo", 148},  {"bull", 149},   {"ndash", 150},
+    {"mdash", 151}, {"tilde", 152}, {"scaron", 154}, {"rsaquo", 155}, {"oelig", 156},  {"Yuml", 159},
+    {"Zcaron", 142}, {"zcaron", 158}}};
+
+constexpr std::size_t kEntryCount = 5 + kWindowsNames.size() + 96;
+
+std::array<Entry, kEntryCount> sortedEntries() {
+  std::array<Entry, kEntryCount> entries{};
   std::size_t n = 0;
   // The trade-mark sign is where the Windows code page keeps it, not its
   // Unicode value, because pages are written in that code page.
@@ -31,6 +44,7 @@ std::array<Entry, 101> sortedEntries() {
                          Entry{"trade", 153}}) {
     entries[n++] = e;
   }
+  for (const Entry& e : kWindowsNames) entries[n++] = e;
   for (std::size_t i = 0; i < kLatin1Names.size(); ++i) {
     entries[n++] = Entry{kLatin1Names[i], static_cast<int>(160 + i)};
   }
@@ -38,8 +52,8 @@ std::array<Entry, 101> sortedEntries() {
   return entries;
 }
 
-const std::array<Entry, 101>& entries() {
-  static const std::array<Entry, 101> table = sortedEntries();
+const std::array<Entry, kEntryCount>& entries() {
+  static const std::array<Entry, kEntryCount> table = sortedEntries();
   return table;
 }
 

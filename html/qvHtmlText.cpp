@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "html/qvCharsetConverter.h"
 #include "html/qvEntityTable.h"
 #include "html/qvHtmlContext.h"
 #include "html/qvItemReader.h"
@@ -10,6 +11,12 @@
 #include "rtf/qvRtfWriter.h"
 
 namespace {
+
+// The Windows-1252 position of a code point above 255, or -1 without one.
+int windows1252Code(int codePoint) {
+  const char byte = qvCharsetConverter::windows1252For(static_cast<char32_t>(codePoint));
+  return byte == '?' ? -1 : static_cast<unsigned char>(byte);
+}
 
 constexpr char kHex[] = "0123456789abcdef";
 
@@ -213,7 +220,11 @@ std::size_t qvHtmlEscape::match(const qvHtmlInterface* /*previous*/, std::string
   if (!name.empty() && name.front() == '#') {
     const char* end = name.data() + name.size();
     const auto [last, error] = std::from_chars(name.data() + 1, end, code);
-    if (error != std::errc() || last != end || code < 0 || code > 255) return 0;
+    if (error != std::errc() || last != end || code < 0) return 0;
+    // A code beyond Latin-1 is taken when Windows-1252 has the character
+    // (dashes, quotation marks, the euro sign); any other stays as written.
+    if (code > 255) code = windows1252Code(code);
+    if (code < 0) return 0;
   } else {
     const std::optional<int> found = qvEntityTable::instance().lookup(name);
     if (!found || *found > 255) return 0;

@@ -1,7 +1,7 @@
 // Recognising UTF-8 pages and turning them into Windows-1252.
 #include <gtest/gtest.h>
 
-#include "driver/qvCharsetConverter.h"
+#include "html/qvCharsetConverter.h"
 
 using D = qvCharsetConverter::Declared;
 

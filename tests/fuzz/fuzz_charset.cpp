@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "driver/qvCharsetConverter.h"
+#include "html/qvCharsetConverter.h"
 
 namespace {
 

@@ -20,6 +20,15 @@ TEST(Entities, NamesAreExactAndCodesStayInOneByte) {
   EXPECT_EQ(f.render("&foo; &"), "&foo; &");
 }
 
+TEST(Entities, CharactersOfTheWindowsCodePageAboveLatin1AreDecoded) {
+  HtmlFixture f;
+  EXPECT_EQ(f.render("a&#8212;b&mdash;c&ndash;d"), "a\\'97b\\'97c\\'96d");
+  EXPECT_EQ(f.render("&ldquo;q&rdquo; &lsquo;s&rsquo; &hellip;&bull;"), "\\'93q\\'94 \\'91s\\'92 \\'85\\'95");
+  EXPECT_EQ(f.render("&#8364;&euro;&#8482;"), "\\'80\\'80\\'99");
+  // Code points the code page lacks stay as written, like unknown names.
+  EXPECT_EQ(f.render("&#937;&#x2014;&Mdash;"), "&#937;&#x2014;&Mdash;");
+}
+
 TEST(TextWriter, EscapesRtfSpecials) {
   HtmlFixture f;
   EXPECT_EQ(f.render("{braces}"), "\\'7bbraces\\'7d");

@@ -1,4 +1,4 @@
-#include "driver/qvCharsetConverter.h"
+#include "html/qvCharsetConverter.h"
 
 #include <algorithm>
 #include <array>
