@@ -1,5 +1,7 @@
 #include "ui/qvPlainUserInterface.h"
 
+#include <unistd.h>
+
 #include <chrono>
 #include <iostream>
 
@@ -7,7 +9,9 @@
 #include "ui/qvDriverSettings.h"
 
 qvPlainUserInterface::qvPlainUserInterface(qvDriverSettings& settings, const std::string& logPath)
-    : qvPlainUserInterface(settings, logPath, std::cout, std::cerr) {}
+    : qvPlainUserInterface(settings, logPath, std::cout, std::cerr) {
+  showStatusText_ = isatty(STDOUT_FILENO) != 0;
+}
 
 qvPlainUserInterface::qvPlainUserInterface(qvDriverSettings& settings, const std::string& logPath,
                                            std::ostream& out, std::ostream& err)
@@ -26,6 +30,7 @@ void qvPlainUserInterface::setInfo(const char*, const char*, const char* current
 }
 
 void qvPlainUserInterface::updateCounts(int processed, int skipped, long bytes) {
+  if (!showStatusText_) return;
   out_ << '[' << processed << '/' << skipped << '/' << bytes << "] " << std::flush;
 }
 
@@ -43,7 +48,10 @@ void qvPlainUserInterface::showProgress(int found, int processed, int skipped, l
   err_ << '\r' << line << "\x1b[K" << std::flush;
 }
 
-void qvPlainUserInterface::setStatusText(const std::string& text) { out_ << text << '\r' << std::flush; }
+void qvPlainUserInterface::setStatusText(const std::string& text) {
+  if (!showStatusText_) return;
+  out_ << text << '\r' << std::flush;
+}
 
 void qvPlainUserInterface::showMessage(const std::string& text) { printLine(text); }
 

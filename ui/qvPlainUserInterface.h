@@ -23,6 +23,10 @@ class qvPlainUserInterface : public qvLoggingUserInterface {
   void setConsoleSettings(const qvConsoleSettings& values) { values_ = values; }
   // Whether progress lines go to standard error (a terminal, normally).
   void setShowProgress(bool show) { showProgress_ = show; }
+  // Whether the status line, which rewrites itself with carriage returns, is
+  // printed; only a terminal shows it as intended, so on standard output it is
+  // printed when that is a terminal. Finished lines are printed either way.
+  void setShowStatusText(bool show) { showStatusText_ = show; }
 
   using qvUserInterface::showError;
   void showError(const std::string& text, bool toStatusLine) override;
@@ -54,6 +58,7 @@ class qvPlainUserInterface : public qvLoggingUserInterface {
   std::ostream& err_;
   qvConsoleSettings values_;
   bool showProgress_ = false;
+  bool showStatusText_ = true;
   std::string currentUrl_;
   int found_ = 0;
 };

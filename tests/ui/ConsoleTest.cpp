@@ -45,6 +45,19 @@ TEST(ConsoleUserInterface, PrintsAndLogsMessagesAsTheWindowWould) {
   EXPECT_EQ(c.log(), "Corvane version 1.1\r\nOptions are [x]\r\nReading HTML ... done ok\r\n");
 }
 
+TEST(ConsoleUserInterface, OutputThatIsNoTerminalGetsOnlyFinishedLines) {
+  Console c;
+  c.ui.setShowStatusText(false);
+  c.ui.statusMessage("Corvane version 1.1");
+  c.ui.beginStatusLine("Reading HTML ... ");
+  c.ui.appendStatusLine("done", true);
+  c.ui.endStatusLine(" ok", true, true);
+  c.ui.endStatusLine("not logged", false, false);
+  c.ui.updateCounts(3, 1, 2048);
+  EXPECT_EQ(c.out.str(), "Corvane version 1.1\nReading HTML ... done ok\n");
+  EXPECT_EQ(c.log(), "Corvane version 1.1\r\nReading HTML ... done ok\r\n");
+}
+
 TEST(ConsoleUserInterface, NeverBlocksNorReportsButtons) {
   Console c;
   NoStarts starts;
