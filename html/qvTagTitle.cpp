@@ -1,5 +1,7 @@
 #include "html/qvTagTitle.h"
 
+#include <vector>
+
 #include "html/qvHtmlContext.h"
 #include "html/qvHtmlText.h"
 #include "html/qvTextUtil.h"
@@ -18,12 +20,18 @@ bool qvTagTitle::bind(qvItemCursor& following) {
   std::string collected;
   qvItemCursor walk = following;
   qvHtmlInterface* item = walk.next();
+  std::vector<qvHtmlText*> texts;
   for (; item != nullptr && !isEndOf(item, kCode); item = walk.next()) {
     qvHtmlText* text = item->asText();
-    if (text != nullptr && !text->isConsumed()) collected.append(text->chars());
+    if (text == nullptr || text->isConsumed()) continue;
+    collected.append(text->chars());
+    texts.push_back(text);
   }
   if (item == nullptr) return false;
   item->markConsumed();
+  // The title is shown in the topic's title region; its text is head
+  // content, which a browser never shows in the page itself.
+  for (qvHtmlText* text : texts) text->markConsumed();
 
   std::string title = cleanTitle(collected);
   if (title.size() > kMaxLength) {
