@@ -21,16 +21,16 @@ std::string keyOf(const FontSpec& s) {
 }
 }  // namespace
 
-std::uint16_t FontTable::intern(const FontSpec& spec) {
-  const std::string key = keyOf(spec);
+std::uint16_t FontTable::intern(const FontSpec& style) {
+  const std::string key = keyOf(style);
   if (auto found = specIndex_.find(key); found != specIndex_.end()) return found->second;
   if (specs_.size() >= 0xFFFF) return 0;
   const auto index = static_cast<std::uint16_t>(specs_.size());
-  specs_.push_back(spec);
+  specs_.push_back(style);
   specIndex_.emplace(key, index);
-  if (!faceIndex_.count(spec.face)) {
-    faceIndex_.emplace(spec.face, static_cast<std::uint16_t>(faces_.size()));
-    faces_.push_back(spec.face);
+  if (!faceIndex_.count(style.face)) {
+    faceIndex_.emplace(style.face, static_cast<std::uint16_t>(faces_.size()));
+    faces_.push_back(style.face);
   }
   return index;
 }

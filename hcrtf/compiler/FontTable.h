@@ -14,9 +14,9 @@ namespace hcrtf {
 // then 11-byte descriptors with sizes in half-points).
 class FontTable {
  public:
-  // The descriptor number of `spec`, adding it on first use. The table is
+  // The descriptor number of `style`, adding it on first use. The table is
   // capped at 65535 descriptors; later new fonts map to descriptor 0.
-  std::uint16_t intern(const FontSpec& spec);
+  std::uint16_t intern(const FontSpec& style);
   std::size_t size() const { return specs_.size(); }
   std::vector<std::uint8_t> serialize() const;
 

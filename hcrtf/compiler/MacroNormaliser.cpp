@@ -114,8 +114,8 @@ constexpr MacroSpec kMacros[] = {
 };
 
 const MacroSpec* findMacro(std::string_view name) {
-  for (const auto& spec : kMacros) {
-    if (equalsIgnoreCase(spec.name, name) || (!spec.alias.empty() && equalsIgnoreCase(spec.alias, name))) return &spec;
+  for (const auto& entry : kMacros) {
+    if (equalsIgnoreCase(entry.name, name) || (!entry.alias.empty() && equalsIgnoreCase(entry.alias, name))) return &entry;
   }
   return nullptr;
 }
@@ -318,12 +318,12 @@ class MacroParser {
   }
 
   std::string render(const std::string& macro, std::vector<Arg> args) {
-    const MacroSpec* spec = findMacro(macro);
-    if (spec) fillHelpFile(*spec, args);
+    const MacroSpec* known = findMacro(macro);
+    if (known) fillHelpFile(*known, args);
     std::string out = macro + '(';
     for (std::size_t i = 0; i < args.size(); ++i) {
       if (i) out += ", ";
-      const bool wantsString = spec && i < spec->args.size() && spec->args[i] == 'S';
+      const bool wantsString = known && i < known->args.size() && known->args[i] == 'S';
       if (wantsString && args[i].kind != Arg::Kind::String) changed_ = true;
       out += wantsString ? asString(args[i]) : args[i].text;
     }
@@ -332,9 +332,9 @@ class MacroParser {
 
   // An empty or missing file argument means this help file to help
   // compilers; the viewer needs the file named.
-  void fillHelpFile(const MacroSpec& spec, std::vector<Arg>& args) {
-    if (!spec.fileFirst || file_.empty()) return;
-    if (args.size() + 1 == spec.args.size()) {
+  void fillHelpFile(const MacroSpec& macro, std::vector<Arg>& args) {
+    if (!macro.fileFirst || file_.empty()) return;
+    if (args.size() + 1 == macro.args.size()) {
       args.insert(args.begin(), Arg{});
       changed_ = true;
     }

@@ -468,7 +468,7 @@ HotspotStyle RtfReader::currentStyle() const {
 
 FontSpec RtfReader::currentFont() {
   const CharState& c = top().chars;
-  FontSpec spec;
+  FontSpec style;
   const int number = c.font < 0 ? defaultFont_ : c.font;
   auto found = fonts_.find(number);
   if (found == fonts_.end()) {
@@ -478,16 +478,16 @@ FontSpec RtfReader::currentFont() {
     found = fonts_.find(defaultFont_);
   }
   if (found != fonts_.end()) {
-    spec.face = found->second.face;
-    spec.family = found->second.family;
+    style.face = found->second.face;
+    style.family = found->second.family;
   }
-  spec.halfPoints = c.halfPoints;
-  spec.bold = c.bold;
-  spec.italic = c.italic;
-  spec.smallCaps = c.smallCaps;
-  if (currentStyle() == HotspotStyle::None) spec.underline = c.underline;
-  if (c.colour > 0 && static_cast<std::size_t>(c.colour) < colours_.size()) spec.rgb = colours_[c.colour];
-  return spec;
+  style.halfPoints = c.halfPoints;
+  style.bold = c.bold;
+  style.italic = c.italic;
+  style.smallCaps = c.smallCaps;
+  if (currentStyle() == HotspotStyle::None) style.underline = c.underline;
+  if (c.colour > 0 && static_cast<std::size_t>(c.colour) < colours_.size()) style.rgb = colours_[c.colour];
+  return style;
 }
 
 }  // namespace hcrtf
