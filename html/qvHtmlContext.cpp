@@ -7,7 +7,6 @@ qvHtmlContext::qvHtmlContext(qvUserInterface& ui, qvDriverSettings& settings)
       ui_(ui),
       settings_(settings),
       scratch_(kScratchSize),
-      textRunPattern_("([\\r\\n]|.)[^<>&]*"),
       entityPattern_("&(([a-z]+)|(#[0-9]+));?"),
       valuedAttributePattern_("([^ \\t=]+)[ \\t]*=[ \\t]*((\"[^\"]*\")|([^ \\t]*))"),
       bareAttributePattern_("([^ \\t]+)") {}

@@ -78,7 +78,6 @@ class qvHtmlContext : public qvURLTable {
   const std::vector<std::pair<std::string, std::string>>& attributes() const { return attributes_; }
 
   // ---- Expressions compiled once per run ----
-  qvPattern& textRunPattern() { return textRunPattern_; }
   qvPattern& entityPattern() { return entityPattern_; }
 
  private:
@@ -86,7 +85,6 @@ class qvHtmlContext : public qvURLTable {
   qvDriverSettings& settings_;
   std::vector<char> scratch_;
   std::vector<std::pair<std::string, std::string>> attributes_;
-  qvPattern textRunPattern_;
   qvPattern entityPattern_;
   qvPattern valuedAttributePattern_;
   qvPattern bareAttributePattern_;

@@ -25,8 +25,10 @@ void qvHtmlTag::init(std::string_view namePattern, std::uint8_t typeCode, qvTagF
   prototype_->factory = factory;
   const std::string name(namePattern);
   prototype_->firstChars = qvPattern::firstCharacters(name);
-  prototype_->pattern = std::make_unique<qvPattern>("(</?[ \\r\\n\\t]*" + name + "[ \\r\\n\\t]*>)|(</?[ \\r\\n\\t]*" + name +
-                                         "[ \\t\\r\\n]+[^>]*>)");
+  // Only the length of a tag match is used, never its groups.
+  prototype_->pattern = std::make_unique<qvPattern>(
+      "(</?[ \\r\\n\\t]*" + name + "[ \\r\\n\\t]*>)|(</?[ \\r\\n\\t]*" + name + "[ \\t\\r\\n]+[^>]*>)",
+      qvPattern::Groups::kUnused);
 }
 
 bool qvHtmlTag::bind(qvItemCursor& /*following*/) { return false; }

@@ -69,8 +69,8 @@ class qvHtmlText : public qvHtmlInterface {
   bool consumed_ = false;
 };
 
-// A text run of the page. The prototype matches "([\r\n]|.)[^<>&]*": one
-// character of any kind and everything up to the next '<', '>' or '&'.
+// A text run of the page: one character of any kind and everything up to
+// the next '<', '>' or '&'.
 class qvHtmlTextString : public qvHtmlText {
  public:
   // The prototype.

@@ -5,11 +5,13 @@
 
 #include <cstdio>
 
-qvPattern::qvPattern(std::string_view pattern) : source_(pattern) {
+qvPattern::qvPattern(std::string_view pattern, Groups groups) : source_(pattern) {
   int error = 0;
   PCRE2_SIZE offset = 0;
-  code_ = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(source_.data()), source_.size(),
-                        PCRE2_CASELESS | PCRE2_ANCHORED, &error, &offset, nullptr);
+  const uint32_t options =
+      PCRE2_CASELESS | PCRE2_ANCHORED | (groups == Groups::kUnused ? PCRE2_NO_AUTO_CAPTURE : 0u);
+  code_ = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(source_.data()), source_.size(), options, &error, &offset,
+                        nullptr);
   if (code_ == nullptr) {
     PCRE2_UCHAR message[256];
     pcre2_get_error_message(error, message, sizeof message);
@@ -19,7 +21,7 @@ qvPattern::qvPattern(std::string_view pattern) : source_(pattern) {
   }
   // Without the JIT the interpreter still gives the same answers, only
   // slower, so a refusal here is not an error.
-  pcre2_jit_compile(code_, PCRE2_JIT_COMPLETE);
+  jitted_ = pcre2_jit_compile(code_, PCRE2_JIT_COMPLETE) == 0;
   matchData_ = pcre2_match_data_create_from_pattern(code_, nullptr);
 }
 
@@ -31,8 +33,11 @@ qvPattern::~qvPattern() {
 long qvPattern::matchAt(std::string_view text, std::size_t position) {
   groups_ = 0;
   if (code_ == nullptr || position > text.size()) return -1;
-  const int rc = pcre2_match(code_, reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(), position,
-                             0, matchData_, nullptr);
+  // The tokenizer tries several tag patterns at every '<', so the JIT's
+  // direct entry, which skips the interpreter's option checks, pays.
+  const auto subject = reinterpret_cast<PCRE2_SPTR>(text.data());
+  const int rc = jitted_ ? pcre2_jit_match(code_, subject, text.size(), position, 0, matchData_, nullptr)
+                         : pcre2_match(code_, subject, text.size(), position, 0, matchData_, nullptr);
   if (rc <= 0) return -1;
   subject_ = text;
   groups_ = rc;

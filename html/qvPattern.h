@@ -15,10 +15,15 @@ struct pcre2_real_match_data_8;
 
 class qvPattern {
  public:
+  // Whether group() is wanted after a match. A caller that needs only the
+  // match length says so: parentheses then only group, and the matcher
+  // keeps no captures, which makes long alternations several times faster.
+  enum class Groups { kCaptured, kUnused };
+
   // Compiles `pattern`; on failure reports "Error parsing regular
   // expression." and "Error: " + the compiler's message to standard error and
   // leaves a pattern that never matches.
-  explicit qvPattern(std::string_view pattern);
+  explicit qvPattern(std::string_view pattern, Groups groups = Groups::kCaptured);
   ~qvPattern();
   qvPattern(const qvPattern&) = delete;
   qvPattern& operator=(const qvPattern&) = delete;
@@ -41,6 +46,7 @@ class qvPattern {
   std::string source_;
   pcre2_real_code_8* code_ = nullptr;
   pcre2_real_match_data_8* matchData_ = nullptr;
+  bool jitted_ = false;
   std::string_view subject_;
   int groups_ = 0;
 };

@@ -10,10 +10,6 @@ void qvRtfWriter::setSink(qvByteSink* sink) {
   sink_ = sink;
 }
 
-void qvRtfWriter::write(std::string_view bytes) { buffer_.append(bytes); }
-
-void qvRtfWriter::write(char c) { buffer_.push_back(c); }
-
 void qvRtfWriter::flush() {
   if (buffer_.empty()) return;
   if (sink_ != nullptr) {

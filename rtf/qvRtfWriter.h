@@ -30,8 +30,8 @@ class qvRtfWriter {
   void setSink(qvByteSink* sink);
   // Appends bytes to the buffer; they count towards the paragraph counter
   // when flushed.
-  void write(std::string_view bytes);
-  void write(char c);
+  void write(std::string_view bytes) { buffer_.append(bytes); }
+  void write(char c) { buffer_.push_back(c); }
   // Counts `n` characters of text towards the cell limit.
   void countCellText(long n) { charsInCell += n; }
   // Writes the buffer to the sink and adds its length to the paragraph
