@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "CrawlTestSupport.h"
+#include "../support/ViewerTool.h"
 
 using crawltest::slurp;
 using crawltest::TempDir;
@@ -40,12 +41,6 @@ CommandResult run(const std::string& command) {
   const int raw = pclose(pipe.release());
   result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
   return result;
-}
-
-std::string viewerTool() {
-  if (const char* env = std::getenv("HLPVIEW")) return env;
-  const fs::path shared = fs::path(CORVANE_SOURCE_DIR) / ".." / "shared" / "tools" / "hlp-view";
-  return fs::exists(shared) ? shared.string() : std::string();
 }
 
 // Empty when the viewer can run here, else why not.

@@ -13,6 +13,7 @@
 #include "hcrtf/compiler/Compiler.h"
 #include "hcrtf/dump/HelpFile.h"
 #include "hcrtf/dump/Picture.h"
+#include "../support/ViewerTool.h"
 
 namespace hcrtf {
 namespace {
@@ -170,12 +171,6 @@ TEST_F(MediaCompileTest, OddAndHugeTableRowsStillCompile) {
 }
 
 // ----- The viewer -----------------------------------------------------------
-
-std::string viewerTool() {
-  if (const char* env = std::getenv("HLPVIEW")) return env;
-  const auto shared = std::filesystem::path(CORVANE_SOURCE_DIR) / ".." / "shared" / "tools" / "hlp-view";
-  return std::filesystem::exists(shared) ? shared.string() : std::string();
-}
 
 // Pixels of each colour in a screenshot, read through ImageMagick as PPM.
 std::map<std::uint32_t, int> colourCounts(const std::filesystem::path& png) {

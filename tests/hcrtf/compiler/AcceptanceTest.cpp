@@ -6,14 +6,9 @@
 #include <cstdlib>
 
 #include "CompilerTestSupport.h"
+#include "../../support/ViewerTool.h"
 
 namespace {
-
-std::string viewerTool() {
-  if (const char* env = std::getenv("HLPVIEW")) return env;
-  const std::filesystem::path shared = std::filesystem::path(CORVANE_SOURCE_DIR) / ".." / "shared" / "tools" / "hlp-view";
-  return std::filesystem::exists(shared) ? shared.string() : std::string();
-}
 
 bool haveViewer(std::string& why) {
   int status = 0;
