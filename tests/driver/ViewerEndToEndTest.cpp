@@ -5,13 +5,8 @@
 // the titles it reports: a crashed viewer shows up as its debugger's window.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <array>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -25,27 +20,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct CommandResult {
-  int status = -1;
-  std::string output;
-};
-
-// Runs a shell command with standard error folded into its output.
-CommandResult run(const std::string& command) {
-  CommandResult result;
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen((command + " 2>&1").c_str(), "r"), pclose);
-  if (!pipe) return result;
-  std::array<char, 4096> buffer{};
-  std::size_t got = 0;
-  while ((got = std::fread(buffer.data(), 1, buffer.size(), pipe.get())) > 0) result.output.append(buffer.data(), got);
-  const int raw = pclose(pipe.release());
-  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return result;
-}
-
 // Empty when the viewer can run here, else why not.
 std::string viewerMissing() {
-  const CommandResult tools = run("command -v wine && command -v Xvfb && command -v xdotool && command -v tesseract");
+  const ViewerRun tools = runShellCommand("command -v wine && command -v Xvfb && command -v xdotool && command -v tesseract");
   if (tools.status != 0) return "wine, Xvfb, xdotool or tesseract is not installed";
   if (viewerTool().empty()) return "hlp-view not found (set HLPVIEW)";
   return {};
@@ -69,7 +46,7 @@ std::vector<std::string> windowTitles(const std::string& viewerOutput) {
 // failure naming what the engine printed.
 fs::path convert(const TempDir& work, const fs::path& site, const std::string& helpName) {
   const fs::path help = work.path() / "HelpFiles" / helpName;
-  const CommandResult engine = run("cd '" + work.path().string() + "' && CORVANE_REGISTRY='" +
+  const ViewerRun engine = runShellCommand("cd '" + work.path().string() + "' && CORVANE_REGISTRY='" +
                                    (work.path() / "registry.reg").string() + "' '" CORVANE_BINARY_DIR
                                    "/corvane' -batch '" + site.string() + "' -out '" + help.string() + "'");
   EXPECT_EQ(engine.status, 0) << engine.output;
@@ -95,8 +72,8 @@ std::string viewerCommand(const std::string& arguments) {
 // itself opened, titled `title`, and that nothing else did.
 void expectViewerShows(const fs::path& help, const std::string& title, const std::string& options) {
   const fs::path shot = help.parent_path() / "shot.png";
-  const CommandResult viewer = run(viewerCommand("'" + help.string() + "' '" + shot.string() +
-                                                 "' --window-only --expect-title '" + title + "' " + options));
+  const ViewerRun viewer = runViewer(viewerCommand("'" + help.string() + "' '" + shot.string() + "' --window-only" +
+                                                   viewerTimeoutOption() + "--expect-title '" + title + "' " + options));
   EXPECT_EQ(viewer.status, 0) << options << "\n" << viewer.output;
   const std::vector<std::string> titles = windowTitles(viewer.output);
   ASSERT_FALSE(titles.empty()) << viewer.output;

@@ -198,11 +198,11 @@ TEST_F(MediaCompileTest, ViewerShowsEveryPictureAndTheTable) {
   if (status != 0 || viewerTool().empty()) GTEST_SKIP() << "wine, Xvfb, xdotool, tesseract, ImageMagick or hlp-view missing";
   compile("packed");
   const auto shot = dir_.path() / "shot.png";
-  const std::string out = runCommand(viewerTool() + " '" + (dir_.path() / "packed.hlp").string() + "' '" + shot.string() +
-                                         "' --window-only --timeout 180 --expect-text Harbour --expect-text Lantern"
-                                         " --expect-text Meadow --expect-text Orchard --expect-text Compass",
-                                     status);
-  ASSERT_EQ(status, 0) << out;
+  const ViewerRun run = runViewer(viewerTool() + " '" + (dir_.path() / "packed.hlp").string() + "' '" + shot.string() +
+                                  "' --window-only" + viewerTimeoutOption() +
+                                  "--expect-text Harbour --expect-text Lantern --expect-text Meadow"
+                                  " --expect-text Orchard --expect-text Compass");
+  ASSERT_EQ(run.status, 0) << run.output;
   const auto counts = colourCounts(shot);
   for (const Sample& s : samples()) {
     const auto found = counts.find(s.rgb);

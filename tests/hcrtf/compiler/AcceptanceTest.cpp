@@ -49,17 +49,17 @@ TEST(AcceptanceTest, WineViewerOpensFollowsJumpsAndFindsEveryTopic) {
   std::string out = runCommand("cd '" + dir.path().string() + "' && " + HCRTF_PATH + " /nc /xh accept.hpj", status);
   ASSERT_EQ(status, 0) << out;
   const std::string hlp = (dir.path() / "accept.hlp").string();
-  const std::string view = viewerTool() + " '" + hlp + "' '" + (dir.path() / "shot.png").string() + "' --window-only --strict ";
+  const std::string view = viewerTool() + " '" + hlp + "' '" + (dir.path() / "shot.png").string() + "' --window-only --strict" + viewerTimeoutOption();
 
-  out = runCommand(view + "--expect-title 'Acceptance' --expect-text Harbour --expect-text Mountain", status);
-  EXPECT_EQ(status, 0) << out;
+  ViewerRun run = runViewer(view + "--expect-title 'Acceptance' --expect-text Harbour --expect-text Mountain");
+  EXPECT_EQ(run.status, 0) << run.output;
   // The jump "Mountain page" is on the line below the heading; the
   // window opens at (100, 50) and its client area starts below the caption.
-  out = runCommand(view + "--click 380,148 --wait 2 --expect-text rivers", status);
-  EXPECT_EQ(status, 0) << out;
+  run = runViewer(view + "--click 380,148 --wait 2 --expect-text rivers");
+  EXPECT_EQ(run.status, 0) << run.output;
   for (const auto& [context, word] : {std::pair{"first_topic", "Harbour"}, std::pair{"second_topic", "rivers"},
                                       std::pair{"third_topic", "Forest"}, std::pair{"note_popup", "Popup"}}) {
-    out = runCommand(view + "--topic " + context + " --expect-text " + word, status);
-    EXPECT_EQ(status, 0) << context << "\n" << out;
+    run = runViewer(view + "--topic " + context + " --expect-text " + word);
+    EXPECT_EQ(run.status, 0) << context << "\n" << run.output;
   }
 }
