@@ -1,6 +1,7 @@
 #include "hcrtf/compiler/ParagraphRecordBuilder.h"
 
 #include <algorithm>
+#include <map>
 
 #include "hcrtf/common/HelpHash.h"
 #include "hcrtf/compiler/TextUtil.h"
@@ -71,15 +72,8 @@ void ParagraphRecordBuilder::buildTableRow(const std::vector<const Paragraph*>& 
   if (row.empty()) return;
   topic_ = topic;
   out_ = &out;
-  const std::size_t anchorsBefore = anchors.size();
-  const std::optional<FontSpec> fontBefore = lastFont_;
-  inTableRow_ = true;
-  const bool fitted = tableRowRecord(row, anchors);
-  inTableRow_ = false;
-  if (!fitted) {
+  if (!buildRowRecords(row, anchors)) {
     diag_.warning(where, "table row too large for one table record; its cells are written as plain paragraphs");
-    anchors.resize(anchorsBefore);
-    lastFont_ = fontBefore;
     for (const Paragraph* p : row) {
       Paragraph plain = *p;
       plain.table.reset();
@@ -88,6 +82,53 @@ void ParagraphRecordBuilder::buildTableRow(const std::vector<const Paragraph*>& 
   }
   paragraph_ = nullptr;
   out_ = nullptr;
+}
+
+namespace {
+
+// The row's paragraphs in two parts: each cell's first half (rounded up) in
+// the first, the rest in the second, in their order. Nothing when no cell has
+// more than one paragraph, since then no split makes the row smaller.
+std::optional<std::pair<std::vector<const Paragraph*>, std::vector<const Paragraph*>>> splitRow(
+    const std::vector<const Paragraph*>& row) {
+  std::map<int, std::size_t> perCell;
+  for (const Paragraph* p : row) ++perCell[p->table->cell];
+  if (std::all_of(perCell.begin(), perCell.end(), [](const auto& cell) { return cell.second < 2; })) return {};
+  std::map<int, std::size_t> seen;
+  std::pair<std::vector<const Paragraph*>, std::vector<const Paragraph*>> parts;
+  for (const Paragraph* p : row) {
+    const int cell = p->table->cell;
+    const bool first = seen[cell]++ < (perCell[cell] + 1) / 2;
+    (first ? parts.first : parts.second).push_back(p);
+  }
+  return parts;
+}
+
+}  // namespace
+
+// A row whose cells hold more than one record can carry (an index page's
+// columns of hundreds of links) becomes consecutive rows of the same columns,
+// each cell's paragraphs continuing in the next row, so the columns still
+// read top to bottom. False, with nothing kept, when even a row of one
+// paragraph per cell is too large.
+bool ParagraphRecordBuilder::buildRowRecords(const std::vector<const Paragraph*>& row, std::vector<AnchorAt>& anchors) {
+  const std::size_t recordsBefore = out_->size();
+  const std::size_t anchorsBefore = anchors.size();
+  const std::optional<FontSpec> fontBefore = lastFont_;
+  const auto undo = [&] {
+    out_->resize(recordsBefore);
+    anchors.resize(anchorsBefore);
+    lastFont_ = fontBefore;
+  };
+  inTableRow_ = true;
+  const bool fitted = tableRowRecord(row, anchors);
+  inTableRow_ = false;
+  if (fitted) return true;
+  undo();
+  const auto parts = splitRow(row);
+  if (parts && buildRowRecords(parts->first, anchors) && buildRowRecords(parts->second, anchors)) return true;
+  undo();
+  return false;
 }
 
 // One table record: the row's columns, then each cell paragraph with its own

@@ -37,8 +37,9 @@ class ParagraphRecordBuilder {
              std::vector<AnchorAt>& anchors);
 
   // Appends one table record (type 0x23) holding the paragraphs of one table
-  // row, in cell order. A row too large for one record is written as plain
-  // paragraphs instead, with a warning.
+  // row, in cell order. A row too large for one record is split into several
+  // rows of the same columns; one that cannot be split small enough is
+  // written as plain paragraphs instead, with a warning.
   void buildTableRow(const std::vector<const Paragraph*>& row, std::size_t topic, std::vector<TopicRecord>& out,
                      std::vector<AnchorAt>& anchors, const SourcePos& where);
 
@@ -54,6 +55,7 @@ class ParagraphRecordBuilder {
  private:
   void beginRecord(const Paragraph& paragraph);
   void content(const Paragraph& paragraph, std::vector<AnchorAt>& anchors, bool maySplit);
+  bool buildRowRecords(const std::vector<const Paragraph*>& row, std::vector<AnchorAt>& anchors);
   bool tableRowRecord(const std::vector<const Paragraph*>& row, std::vector<AnchorAt>& anchors);
   void endRecord(bool paragraphEnd);
   void pushRecord(std::uint8_t type, std::span<const std::uint8_t> prefix, bool nonScrolling);

@@ -170,6 +170,41 @@ TEST_F(MediaCompileTest, OddAndHugeTableRowsStillCompile) {
   }));
 }
 
+TEST_F(MediaCompileTest, TallRowBecomesRowsOfTheSameColumnsReadingInOrder) {
+  // Two columns of 800 linked entries each, like a site's index page: far
+  // more than one table record holds.
+  std::string row = "\\trowd\\cellx3000\\cellx6000\\intbl";
+  for (const char* column : {"L", "R"}) {
+    for (int i = 0; i < 800; ++i) {
+      row += " {\\uldb " + std::string(column) + std::to_string(i) + "x}{\\v tall}\\par\r\n";
+    }
+    row += "\\cell";
+  }
+  dir_.write("topics.rtf", rtfHeader() + "#{\\footnote tall}${\\footnote Tall}\r\n" + row + "\\row\r\n\\pard After\\page}");
+  std::vector<std::string> messages;
+  compile("packed", &messages);
+  for (const std::string& m : messages) EXPECT_EQ(m.find("too large"), std::string::npos) << m;
+  const std::string topics = dump("packed", true);
+  std::size_t rows = 0;
+  for (std::size_t at = topics.find("table: 2 columns"); at != std::string::npos; at = topics.find("table: 2 columns", at + 1)) {
+    ++rows;
+  }
+  EXPECT_GT(rows, 1u);
+  // Each column keeps every entry, in order; the left column's part of a
+  // row comes before the right column's.
+  for (const char* column : {"L", "R"}) {
+    std::size_t last = 0;
+    for (int i = 0; i < 800; ++i) {
+      const std::size_t at = topics.find(std::string(column) + std::to_string(i) + "x");
+      ASSERT_NE(at, std::string::npos) << column << i;
+      EXPECT_GT(at, last) << column << i;
+      last = at;
+    }
+  }
+  EXPECT_LT(topics.find("L0x"), topics.find("R0x"));
+  EXPECT_LT(topics.find("R799x"), topics.find("After"));
+}
+
 // ----- The viewer -----------------------------------------------------------
 
 // Pixels of each colour in a screenshot, read through ImageMagick as PPM.
