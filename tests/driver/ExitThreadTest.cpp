@@ -22,7 +22,7 @@ class ClosingUi : public qvUserInterface {
 };
 
 void waitFor(const std::atomic<int>& counter, int value) {
-  for (int i = 0; i < 500 && counter.load() < value; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  for (int i = 0; i < 5000 && counter.load() < value; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
 }
 
 TEST(ExitThread, ClosesTheLogAndCleansOnlyWhenSettingsWereLoaded) {

@@ -123,7 +123,7 @@ TEST(MemoryTrace, StartsEmptyAndRecordsANewLow) {
     // Taking heap memory lowers the free figure; the trace writes a line
     // within 300 ticks at the latest.
     std::vector<std::unique_ptr<char[]>> hold;
-    for (int i = 0; i < 400 && !std::filesystem::exists(dir / "CorvaneMem.log"); ++i) {
+    for (int i = 0; i < 5000 && !std::filesystem::exists(dir / "CorvaneMem.log"); ++i) {
       hold.push_back(std::make_unique<char[]>(200));
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
@@ -152,7 +152,7 @@ TEST(GarbageThread, ReportsOnceAMinuteOnlyUnderDebug) {
   settings.debug = true;
   {
     qvGarbageThread reporting(settings, dir / "MemDebug.txt", std::chrono::milliseconds(1));
-    for (int i = 0; i < 500 && !std::filesystem::exists(dir / "MemDebug.txt"); ++i) {
+    for (int i = 0; i < 5000 && !std::filesystem::exists(dir / "MemDebug.txt"); ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
   }
