@@ -113,6 +113,20 @@ constexpr MacroSpec kMacros[] = {
     {"UpdateWindow", "UW", "SS"},
 };
 
+// Trailing arguments that help compilers let authors leave out, with the
+// values they stand for; the viewer checks the count and refuses a call
+// with fewer. `required` arguments must be given.
+struct TrailingDefaults {
+  std::string_view name;
+  std::size_t required;
+  std::string_view values[3];
+};
+
+constexpr TrailingDefaults kTrailingDefaults[] = {
+    {"ExecFile", 1, {"\"\"", "1", "\"\""}},  // no arguments, shown normally, no fallback topic
+    {"ExecProgram", 1, {"0"}},                  // shown normally
+};
+
 const MacroSpec* findMacro(std::string_view name) {
   for (const auto& entry : kMacros) {
     if (equalsIgnoreCase(entry.name, name) || (!entry.alias.empty() && equalsIgnoreCase(entry.alias, name))) return &entry;
@@ -319,7 +333,10 @@ class MacroParser {
 
   std::string render(const std::string& macro, std::vector<Arg> args) {
     const MacroSpec* known = findMacro(macro);
-    if (known) fillHelpFile(*known, args);
+    if (known) {
+      fillHelpFile(*known, args);
+      fillTrailingDefaults(*known, args);
+    }
     std::string out = macro + '(';
     for (std::size_t i = 0; i < args.size(); ++i) {
       if (i) out += ", ";
@@ -339,6 +356,17 @@ class MacroParser {
       changed_ = true;
     }
     if (!args.empty() && args.front().kind == Arg::Kind::Empty) args.front() = Arg{Arg::Kind::Word, file_};
+  }
+
+  void fillTrailingDefaults(const MacroSpec& macro, std::vector<Arg>& args) {
+    for (const TrailingDefaults& entry : kTrailingDefaults) {
+      if (entry.name != macro.name || args.size() < entry.required) continue;
+      while (args.size() < macro.args.size()) {
+        const std::string_view value = entry.values[args.size() - entry.required];
+        args.push_back(Arg{value.front() == '"' ? Arg::Kind::String : Arg::Kind::Number, std::string(value)});
+        changed_ = true;
+      }
+    }
   }
 
   static std::string asString(const Arg& arg) {

@@ -43,6 +43,17 @@ TEST(MacroNormaliserTest, LooseFormsOfHelpCompilers) {
   EXPECT_EQ(strict("ExecFile(a, , 1, b)"), "ExecFile(\"a\", \"\", 1, \"b\")");
 }
 
+TEST(MacroNormaliserTest, LeftOutTrailingArgumentsGetTheirUsualValues) {
+  // The converter's links to outside pages name only the address.
+  EXPECT_EQ(strict("ExecFile(\"http://example.org/a b\")"), "ExecFile(\"http://example.org/a b\", \"\", 1, \"\")");
+  EXPECT_EQ(strict("EF(doc.txt, -n)"), "EF(\"doc.txt\", \"-n\", 1, \"\")");
+  EXPECT_EQ(strict("ExecFile(a, b, 3)"), "ExecFile(\"a\", \"b\", 3, \"\")");
+  EXPECT_EQ(strict("ExecProgram(notepad.exe)"), "ExecProgram(\"notepad.exe\", 0)");
+  // Nothing to stand in for the program itself; other macros stay as given.
+  EXPECT_EQ(strict("ExecFile()"), "ExecFile()");
+  EXPECT_EQ(strict("CreateButton(\"b\", \"B\")"), "CreateButton(\"b\", \"B\")");
+}
+
 TEST(MacroNormaliserTest, MissingHelpFileIsThisFile) {
   EXPECT_EQ(strict("JumpID(ctx)"), "JumpID(\"s.hlp\", \"ctx\")");
   EXPECT_EQ(strict("JI(, ctx)"), "JI(\"s.hlp\", \"ctx\")");
