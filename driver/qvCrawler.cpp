@@ -322,10 +322,15 @@ std::string qvCrawler::readInput(const qvFetchedPage& page) {
   return bytes;
 }
 
+bool qvCrawler::arrivedShort(const qvFetchedPage& page, std::size_t received) {
+  return page.expectedLength > 0 && received < static_cast<std::size_t>(page.expectedLength);
+}
+
 void qvCrawler::readHtml(qvURLStatus& status, const qvFetchedPage& page) {
   status.isHTML = true;
   beginReading("Reading HTML ...", page.expectedLength);
   pageChars_ = readInput(page);
+  status.notFullyRetrieved = arrivedShort(page, pageChars_.size());
   ui_.appendStatusLine(" ... Parsing ... ", true);
   ui_.setProgressPosition(0, true);
   if (qvCharsetConverter::htmlNeedsTranscoding(pageChars_)) {
@@ -333,6 +338,8 @@ void qvCrawler::readHtml(qvURLStatus& status, const qvFetchedPage& page) {
   }
   const bool parsedWell = parser_.parsePage(pageChars_, items_);
   status.stoppedByEnough = settings_.enough;
+  // "Just stop" ends the tokenizer where it stands; what was parsed is kept.
+  if (settings_.abortCrawl) status.notFullyRetrieved = true;
   ui_.setProgressPosition(100, true);
   if (!parsedWell) {
     ui_.endStatusLine("failed", true, true);
@@ -354,6 +361,7 @@ void qvCrawler::readPlainText(qvURLStatus& status, const qvFetchedPage& page) {
   beginReading("Reading plaintext ...", page.expectedLength);
   ui_.checkCancel();
   std::string text = readInput(page);
+  status.notFullyRetrieved = arrivedShort(page, text.size());
   if (qvCharsetConverter::textNeedsTranscoding(text)) text = qvCharsetConverter::utf8ToWindows1252(text);
   if (looksBinary(text)) {
     ui_.showError("Reported type of text/plain suspected to be wrong ; skipping URL");

@@ -105,6 +105,9 @@ class qvCrawler {
   void readPlainText(qvURLStatus& status, const qvFetchedPage& page);
   void readImage(qvURLStatus& status, const qvURL& parsed);
   // Reads the page's input in blocks, polling and showing progress.
+  // Whether fewer bytes arrived than the page announced (a file that shrank
+  // while read, a connection that closed early).
+  static bool arrivedShort(const qvFetchedPage& page, std::size_t received);
   std::string readInput(const qvFetchedPage& page);
   // Writes N, the text and (for HTML) the item records; false on failure.
   bool savePage(qvURLStatus& status, std::string_view text, bool withItems);

@@ -77,6 +77,8 @@ qvTopicPage qvHtmlConverter::topicPage(const qvURLStatus& status) const {
   // background macro); otherwise the run's colour.
   page.background = static_cast<int>(status.mainColour);
   page.nestedTables = context_.nestedTables;
+  page.notFullyRetrieved = status.notFullyRetrieved;
+  page.elementsSkipped = status.elementsSkipped;
   page.browse = context_.ui().getValue(16) != 0;
   return page;
 }

@@ -73,6 +73,12 @@ class qvURLStatus {
   bool stoppedByEnough = false;
   bool cancelledBySkip = false;
   bool imageNotFetched = false;
+  // The topic holds less than the source: fewer bytes arrived than were
+  // announced, or the run was stopped while the page was being parsed.
+  bool notFullyRetrieved = false;
+  // Parts of the page were left out of its topic. No rule of this version
+  // sets it; the topic's title region reports it when set.
+  bool elementsSkipped = false;
 
   // Next number for anchor names in this page ("nameID" + n).
   int nameCounter = 0;

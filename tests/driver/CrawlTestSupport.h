@@ -36,6 +36,7 @@ class RecordingUi : public qvUserInterface {
     if (log) lines.push_back(line);
   }
   bool checkCancel() override {
+    if (onCheck) onCheck();
     if (++checks >= cancelAfter) throw qvCancelException();
     return false;
   }
@@ -69,6 +70,7 @@ class RecordingUi : public qvUserInterface {
   }
 
   std::function<void(const std::string&)> onMessage;
+  std::function<void()> onCheck;  // called at every check for cancel
   long checks = 0;
   bool clearCancel = false;
   long cancelAfter = 1L << 40;

@@ -132,6 +132,33 @@ TEST_F(FinalPassFixture, NestedTablesWarnedOncePerPage) {
   EXPECT_EQ(topic(1).find("featured nested tables"), std::string::npos);
 }
 
+TEST_F(FinalPassFixture, JustStopWhileParsingKeepsWhatWasParsedAndSaysSo) {
+  std::string page = "<title>Long</title><a href=\"b.html\">b</a>";
+  for (int i = 0; i < 2000; ++i) page += "<p>paragraph " + std::to_string(i) + "\n";
+  site.write("index.html", page);
+  site.write("b.html", "<p>second page");
+  int parsingChecks = 0;
+  ui.onCheck = [&] {
+    if (ui.line.find("Parsing") != std::string::npos && ++parsingChecks == 300) settings.abortCrawl = true;
+  };
+  convert("index.html");
+  const std::string start = topic(0);
+  EXPECT_NE(start.find("Note : This URL was not fully retrieved."), std::string::npos);
+  EXPECT_NE(start.find("paragraph 10"), std::string::npos);
+  EXPECT_EQ(start.find("paragraph 1999"), std::string::npos);
+  EXPECT_EQ(start.find("had some elements skipped"), std::string::npos);
+}
+
+TEST_F(FinalPassFixture, CompletePagesCarryNoNotes) {
+  site.write("index.html", "<title>Whole</title><p>all of it<a href=\"b.txt\">b</a>");
+  site.write("b.txt", "plain");
+  convert("index.html");
+  for (int n : {0, 1}) {
+    EXPECT_EQ(topic(n).find("Note : This URL"), std::string::npos) << n;
+    EXPECT_NE(topic(n).find("{\\keepn"), std::string::npos) << n;
+  }
+}
+
 TEST_F(FinalPassFixture, DamagedIntermediateFileLosesOnlyItsTopic) {
   site.write("index.html", "<a href=\"a.html\">a</a> <a href=\"b.html\">b</a>");
   site.write("a.html", "<p>a");
