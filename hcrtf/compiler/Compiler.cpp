@@ -11,6 +11,7 @@
 #include "hcrtf/common/ByteWriter.h"
 #include "hcrtf/compiler/IndexFiles.h"
 #include "hcrtf/compiler/ParagraphRecordBuilder.h"
+#include "hcrtf/compiler/PhraseSelector.h"
 #include "hcrtf/compiler/ProjectReader.h"
 #include "hcrtf/compiler/RtfReader.h"
 #include "hcrtf/compiler/TextUtil.h"
@@ -45,6 +46,7 @@ struct Compiler::Built {
   TopicLayout layout;
   std::vector<ContextEntry> contexts;
   std::map<std::int32_t, std::uint32_t> contextOffsets;
+  std::optional<PhraseEncoder> phrases;  // when some record's text is phrase-compressed
 
   std::uint32_t topicOffset(std::size_t topic) const { return layout.offset(headerRecord.at(topic)); }
 };
@@ -74,6 +76,7 @@ CompileResult Compiler::compile(const HelpProject& project) {
   Built built;
   try {
     buildRecords(project, built);
+    if (project.phrasesRequested) compressPhrases(built);
     if (project.compressRequested) {
       built.layout.layoutPacked(built.records);
     } else {
@@ -97,6 +100,10 @@ CompileResult Compiler::compile(const HelpProject& project) {
     if (fonts_.size() == 0) fonts_.intern(FontSpec{});
     file.add("|FONT", fonts_.serialize());
     addIndexFiles(project, built, file);
+    if (built.phrases) {
+      file.add("|PhrIndex", built.phrases->indexFile());
+      file.add("|PhrImage", built.phrases->imageFile());
+    }
     for (const auto& [name, content] : pictures_->files()) file.add(name, content);
     const std::vector<std::uint8_t> bytes = file.assemble();
     std::error_code ec;
@@ -196,6 +203,28 @@ void Compiler::buildRecords(const HelpProject& project, Built& built) {
   closing.topic = topics_.size();
   built.headerRecord.push_back(built.records.size());
   built.records.push_back(std::move(closing));
+}
+
+void Compiler::compressPhrases(Built& built) {
+  PhraseSelector selector;
+  for (const TopicRecord& record : built.records) selector.add(record.data2);
+  PhraseEncoder encoder(selector.select(PhraseEncoder::kMaxPhrases));
+  if (encoder.phrases().empty()) return;
+  std::size_t saved = 0;
+  for (TopicRecord& record : built.records) {
+    if (record.data2.empty()) continue;
+    std::vector<std::uint8_t> coded = encoder.encode(record.data2);
+    if (coded.size() >= record.data2.size()) continue;
+    saved += record.data2.size() - coded.size();
+    record.phrased2 = std::move(coded);
+  }
+  // Two more internal files, each with a header and a directory entry.
+  constexpr std::size_t kFileOverhead = 2 * (9 + 16);
+  if (saved <= encoder.indexFile().size() + encoder.imageFile().size() + kFileOverhead) {
+    for (TopicRecord& record : built.records) record.phrased2.clear();
+    return;
+  }
+  built.phrases.emplace(std::move(encoder));
 }
 
 void Compiler::checkContexts(Built& built) {

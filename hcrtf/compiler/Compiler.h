@@ -14,6 +14,7 @@
 #include "hcrtf/compiler/HelpModel.h"
 #include "hcrtf/compiler/HelpProject.h"
 #include "hcrtf/compiler/MacroNormaliser.h"
+#include "hcrtf/compiler/PhraseEncoder.h"
 #include "hcrtf/compiler/PictureStore.h"
 #include "hcrtf/compiler/TopicLayout.h"
 #include "hcrtf/compiler/TopicRecord.h"
@@ -48,6 +49,10 @@ class Compiler {
   void checkContexts(Built& built);
   void checkJumpTargets(const Built& built);
   void buildRecords(const HelpProject& project, Built& built);
+  // Phrase-compresses the text of every record where that makes it shorter,
+  // with a dictionary picked from the whole project; leaves all text plain
+  // when the dictionary would cost more than it saves.
+  void compressPhrases(Built& built);
   void linkTopicHeaders(Built& built);
   std::vector<std::uint8_t> buildSystemFile(const HelpProject& project, const Built& built);
   std::optional<int> resolvePicture(const PictureRef& picture);

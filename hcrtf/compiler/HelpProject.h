@@ -36,7 +36,8 @@ struct HelpProject {
   std::string title;
   std::string copyright;
   std::string contents;                  // context string of the contents topic
-  bool compressRequested = true;                    // COMPRESS=, on unless turned off
+  bool compressRequested = true;                    // COMPRESS=: LZ77-packed topic blocks
+  bool phrasesRequested = true;                     // COMPRESS=: phrase-compressed topic text
   std::vector<std::filesystem::path> bitmapRoots;   // BMROOT=, else the project folder
   std::vector<std::filesystem::path> rtfRoots;      // ROOT=, else the project folder
   std::vector<std::filesystem::path> topicFiles;    // [FILES], resolved

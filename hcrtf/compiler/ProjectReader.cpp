@@ -35,10 +35,29 @@ fs::path matchComponent(const fs::path& dir, const fs::path& component) {
   return dir / component;
 }
 
-bool parseBool(std::string_view value) {
+// COMPRESS= as help compilers read it. Words: HIGH, MAXIMUM, YES, TRUE, ON
+// (and the option left out) ask for all we do, phrase compression of the
+// text and LZ77 packing of the blocks; MEDIUM for LZ77 alone; LOW, NO, FALSE,
+// OFF, NONE for neither. A number is a set of flags: 2 (phrases) or 4 (the
+// newer phrase form, which is the one we write) for phrases, 8 for LZ77; 1
+// for both; 0 for neither. Words after the number ("12 Hall Zeck") are
+// comments. Anything else keeps both on.
+void readCompress(std::string_view value, HelpProject& project) {
   const std::string lower = toLower(trim(value));
-  return !(lower.empty() || lower == "0" || lower == "no" || lower == "false" || lower == "off" ||
-           lower == "none");
+  std::size_t digits = 0;
+  while (digits < lower.size() && digits < 4 && lower[digits] >= '0' && lower[digits] <= '9') ++digits;
+  bool phrases = true, lz77 = true;
+  if (digits > 0) {
+    const int flags = std::stoi(lower.substr(0, digits));
+    phrases = flags == 1 || (flags & 0x06) != 0;
+    lz77 = flags == 1 || (flags & 0x08) != 0;
+  } else if (lower == "medium") {
+    phrases = false;
+  } else if (lower.empty() || lower == "low" || lower == "no" || lower == "false" || lower == "off" || lower == "none") {
+    phrases = lz77 = false;
+  }
+  project.compressRequested = lz77;
+  project.phrasesRequested = phrases;
 }
 
 // "(r16777215)", "(255,255,255)" or "()" to 0x00BBGGRR.
@@ -112,9 +131,7 @@ class ProjectParser {
     else if (key == "title") project_.title = std::string(value);
     else if (key == "copyright") project_.copyright = std::string(value);
     else if (key == "contents" || key == "index") project_.contents = std::string(value);
-    // Off for 0, NO, FALSE; any other value (YES, HIGH, MEDIUM, 4, 8, 12, ...
-    // which pick among phrase and LZ77 packing) gets LZ77, the one we do.
-    else if (key == "compress") project_.compressRequested = parseBool(value);
+    else if (key == "compress") readCompress(value, project_);
     else if (key == "bmroot") project_.bitmapRoots = folders(value);
     else if (key == "root") project_.rtfRoots = folders(value);
     else if (key == "lcid") lcid(value);

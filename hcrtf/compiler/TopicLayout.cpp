@@ -68,7 +68,7 @@ std::vector<TopicBlock> TopicLayout::blocks(const std::vector<TopicRecord>& reco
     link.u32(static_cast<std::uint32_t>(21 + record.data1.size()));
     link.u8(record.type);
     link.bytes(record.data1);
-    link.bytes(record.data2);
+    link.bytes(record.stored2());
     const auto& bytes = link.data();
     result[block].data.resize(placeOf(pos));
     std::size_t done = 0;

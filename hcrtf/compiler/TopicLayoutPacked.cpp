@@ -34,7 +34,7 @@ void TopicLayout::layoutPacked(const std::vector<TopicRecord>& records) {
     appendU32(stream, static_cast<std::uint32_t>(kLinkHeader + record.data1.size()));
     stream.push_back(record.type);
     stream.insert(stream.end(), record.data1.begin(), record.data1.end());
-    stream.insert(stream.end(), record.data2.begin(), record.data2.end());
+    stream.insert(stream.end(), record.stored2().begin(), record.stored2().end());
     pinned.emplace_back(start + kPrevField, start + kPrevField + 8);
     // A topic header's fields (sizes, browse and region addresses) come last.
     if (record.type == TopicRecord::kTopicHeader && !record.data1.empty()) {

@@ -18,11 +18,16 @@ struct TopicRecord {
 
   std::uint8_t type = kText;
   std::vector<std::uint8_t> data1;  // LinkData1
-  std::vector<std::uint8_t> data2;  // LinkData2
+  std::vector<std::uint8_t> data2;  // LinkData2 as the viewer reads it
+  // LinkData2 phrase-compressed, when that is shorter; empty otherwise. The
+  // viewer tells the two apart by the stored length being less than DataLen2.
+  std::vector<std::uint8_t> phrased2;
   std::size_t topic = 0;            // index of the topic it belongs to
   bool nonScrolling = false;        // text of the topic's non-scrolling region
 
-  std::size_t size() const { return 21 + data1.size() + data2.size(); }
+  // The LinkData2 bytes written to the file.
+  const std::vector<std::uint8_t>& stored2() const { return phrased2.empty() ? data2 : phrased2; }
+  std::size_t size() const { return 21 + data1.size() + stored2().size(); }
 };
 
 // A context string that points into a text record: the help file maps it to

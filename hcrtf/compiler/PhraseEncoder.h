@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+namespace hcrtf {
+
+// Phrase compression of topic text in the WinHelp 4 form: a dictionary of
+// phrases kept in |PhrIndex (their lengths, bit-packed) and |PhrImage (their
+// text, LZ77-packed when that is smaller), and a byte code for the text
+// itself in which every byte is a command:
+//   xxxxxxx0            phrase 0..127
+//   xxxxxx01 yyyyyyyy   phrase 128 + 256 * (x >> 2) + y (up to 16511)
+//   xxxxx011            the next x/8 + 1 bytes (1..32) as they are
+//   xxxx0111            x/16 + 1 spaces
+//   xxxx1111            x/16 + 1 NULs
+// Since every byte is coded, text of any byte values round-trips. A viewer
+// takes a record's text as coded only when its stored length is less than
+// the length it expands to, so text that does not get shorter stays plain.
+//
+// Phrases are matched at the start of a word: one to kMaxWords words joined
+// by single spaces, with or without the space that follows.
+class PhraseEncoder {
+ public:
+  static constexpr std::size_t kMaxPhrases = 128 + 64 * 256;
+  static constexpr std::size_t kMaxWords = 3;
+  static constexpr std::size_t kMaxPhraseLength = 64;
+
+  // `phrases` in the order of their numbers; the first 128 get one-byte
+  // codes. Empty, too long and repeated phrases, and any past kMaxPhrases,
+  // are dropped.
+  explicit PhraseEncoder(std::vector<std::string> phrases);
+  // Copies would view the original's strings; moves keep them in place.
+  PhraseEncoder(const PhraseEncoder&) = delete;
+  PhraseEncoder& operator=(const PhraseEncoder&) = delete;
+  PhraseEncoder(PhraseEncoder&&) = default;
+  PhraseEncoder& operator=(PhraseEncoder&&) = default;
+
+  const std::vector<std::string>& phrases() const { return phrases_; }
+
+  // `text` in the byte code. With `uses` (one counter per phrase) each
+  // phrase used is counted.
+  std::vector<std::uint8_t> encode(std::span<const std::uint8_t> text,
+                                   std::vector<std::uint32_t>* uses = nullptr) const;
+
+  // The contents of the two internal files.
+  std::vector<std::uint8_t> indexFile() const;
+  std::vector<std::uint8_t> imageFile() const;
+
+  // The bytes a word is made of: letters, digits, '_' and every byte of the
+  // upper half (the code page's letters).
+  static bool isWordByte(std::uint8_t c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c >= 0x80;
+  }
+
+ private:
+  // The number of the longest phrase starting at `at` (a word start), with
+  // its end in *end, or -1.
+  long longestAt(std::span<const std::uint8_t> text, std::size_t at, std::size_t* end) const;
+  void buildImage();
+
+  std::vector<std::string> phrases_;
+  std::unordered_map<std::string_view, std::uint32_t> numbers_;
+  std::unordered_set<std::string_view> firstWords_;
+  std::vector<std::uint8_t> image_;        // the phrases, one after the other
+  std::vector<std::uint8_t> packedImage_;  // the same LZ77-packed, or empty when that is not smaller
+};
+
+}  // namespace hcrtf
