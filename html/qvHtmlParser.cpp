@@ -8,6 +8,7 @@
 #include "html/qvHtmlContext.h"
 #include "html/qvHtmlTag.h"
 #include "html/qvHtmlText.h"
+#include "html/qvTagAnchor.h"
 #include "html/qvPrototypeList.h"
 #include "ui/qvDriverSettings.h"
 #include "ui/qvUserInterface.h"
@@ -51,6 +52,32 @@ bool qvHtmlParser::appendItem(qvHtmlInterface& prototype, std::string_view page,
   return true;
 }
 
+namespace {
+
+// Whether a tag's characters can hold an id attribute at all: most tags
+// have none, and this spares them a second reading of their attributes.
+bool mayHaveId(const std::string& chars) {
+  for (std::size_t i = 1; i + 1 < chars.size(); ++i) {
+    if ((chars[i] == 'i' || chars[i] == 'I') && (chars[i + 1] == 'd' || chars[i + 1] == 'D')) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void qvHtmlParser::appendElementAnchor(const qvHtmlTag& tag, qvItemList& items) {
+  if (const auto* link = dynamic_cast<const qvTagAnchor*>(&tag)) {
+    if (link->isEndTag()) insideLink_ = false;
+    if (!link->isEndTag() && link->hasTarget()) insideLink_ = true;
+    return;
+  }
+  if (insideLink_ || tag.isEndTag() || !qvTagAnchor::takesElementId(tag.typeCode()) || !mayHaveId(tag.text())) return;
+  std::unique_ptr<qvTagAnchor> anchor = qvTagAnchor::forElementId(context_, tag.text());
+  if (anchor == nullptr) return;
+  previous_ = anchor.get();
+  items.append(std::move(anchor));
+}
+
 std::size_t qvHtmlParser::parseTag(std::string_view page, std::size_t position, qvItemList& items) {
   if (!closingBracketAfter(page, position)) return 0;
   // Every tag expression is "<", an optional "/", optional white space and
@@ -65,7 +92,9 @@ std::size_t qvHtmlParser::parseTag(std::string_view page, std::size_t position, 
   for (qvHtmlTag* prototype : candidates_[first]) {
     if (prototype->match(previous_, page, position) == 0) continue;
     std::size_t advance = 0;
-    appendItem(*prototype, page, position, items, advance);
+    if (appendItem(*prototype, page, position, items, advance)) {
+      if (const auto* tag = dynamic_cast<const qvHtmlTag*>(previous_)) appendElementAnchor(*tag, items);
+    }
     return advance;
   }
   return 0;
@@ -81,6 +110,7 @@ bool qvHtmlParser::parsePage(std::string_view page, qvItemList& items) {
   context_.lastTextRun = nullptr;
   nextBracket_ = 0;
   zeroLength_ = false;
+  insideLink_ = false;
   std::size_t position = 0;
   long commentDepth = 0;
   const std::size_t length = page.size();

@@ -46,6 +46,9 @@ class qvHtmlParser {
   // Whether a '>' follows `position`; without one no tag can match, which
   // keeps a page full of unterminated '<' linear.
   bool closingBracketAfter(std::string_view page, std::size_t position);
+  // After a begin tag with an id, a named anchor for it; none inside a
+  // link, whose hotspot text would end at it.
+  void appendElementAnchor(const qvHtmlTag& tag, qvItemList& items);
 
   qvHtmlContext& context_;
   qvPrototypeList& prototypes_;
@@ -55,4 +58,5 @@ class qvHtmlParser {
   const qvHtmlInterface* previous_ = nullptr;
   std::size_t nextBracket_ = 0;
   bool zeroLength_ = false;
+  bool insideLink_ = false;  // an <a> with a target is open
 };

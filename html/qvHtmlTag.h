@@ -109,6 +109,9 @@ class qvHtmlTag : public qvHtmlInterface {
   static bool opensEndTag(std::string_view page, std::size_t position);
 
   qvHtmlContext& context() const { return *context_; }
+  // Runs the common construction of `tag` over `chars`, as if its own
+  // prototype had matched them.
+  static void construct(qvHtmlTag& tag, std::string_view chars) { tag.constructFrom(chars); }
 
  private:
   void constructFrom(std::string_view chars);

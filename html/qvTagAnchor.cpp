@@ -34,18 +34,43 @@ std::optional<std::string> readOptional(qvItemReader& in) {
 
 }  // namespace
 
+std::unique_ptr<qvTagAnchor> qvTagAnchor::forElementId(qvHtmlContext& context, std::string_view tagChars) {
+  auto anchor = std::make_unique<qvTagAnchor>(context);
+  anchor->elementId_ = true;
+  anchor->setTypeCode(kCode);
+  // The element's own construction decided how the text after it starts.
+  const bool dropBreak = context.dropNextLeadingBreak;
+  construct(*anchor, tagChars);
+  context.dropNextLeadingBreak = dropBreak;
+  if (anchor->isEndTag() || !anchor->name_) return nullptr;
+  return anchor;
+}
+
+bool qvTagAnchor::takesElementId(std::uint8_t code) {
+  switch (code) {
+    case kCode: case kFrameCode:            // anchors
+    case 9: case 13: case 14: case 15:      // title, html, head, body
+    case 27: case 28:                       // base, basefont
+    case 46: case 48: case 51:              // plaintext family, script, style
+      return false;
+    default:
+      return true;
+  }
+}
+
 void qvTagAnchor::constructed() {
-  frame_ = tagName() == "frame";
+  frame_ = !elementId_ && tagName() == "frame";
   if (isEndTag()) return;
   qvHtmlContext& run = context();
   qvURLStatus* page = run.currentPage();
-  std::optional<std::string> name = getAttribute("name");
+  std::optional<std::string> name = elementId_ ? std::nullopt : getAttribute("name");
   if ((!name || name->empty()) && !frame_) name = getAttribute("id");
   if (name && !name->empty()) {
     name_ = name;
     if (page != nullptr) run.anchorName(*page, *name);
     if (startsWithIdh(*name)) run.helpIds().emplace(*name, static_cast<int>(run.helpIds().size()) + 1);
   }
+  if (elementId_) return;
   const std::optional<std::string> value = getAttribute(frame_ ? "src" : "href");
   if (!value) return;
   hasTarget_ = true;
@@ -96,7 +121,9 @@ void qvTagAnchor::writeRtf(qvRtfWriter& out, qvItemCursor& /*following*/) {
 
 void qvTagAnchor::writeFootnote(qvRtfWriter& out, const std::string& contextString) {
   out.writeSeparators(*this);
-  out.write("{#{\\footnote " + contextString + "}} ");
+  // An element's id marks where the element starts; a blank there would
+  // show, at the start of a heading or between two words.
+  out.write("{#{\\footnote " + contextString + (elementId_ ? "}}" : "}} "));
 }
 
 void qvTagAnchor::writeNamedAnchor(qvRtfWriter& out) {
@@ -224,6 +251,7 @@ std::string qvTagAnchor::describe() const { return isEndTag() ? "TagAnchor ( end
 bool qvTagAnchor::save(qvItemWriter& out) const {
   qvHtmlTag::save(out);
   out.writeBool(frame_);
+  out.writeBool(elementId_);
   out.writeBool(hasTarget_);
   out.writeU8(static_cast<std::uint8_t>(classification_));
   out.writeI32(targetId_);
@@ -237,6 +265,7 @@ bool qvTagAnchor::save(qvItemWriter& out) const {
 void qvTagAnchor::restore(qvItemReader& in) {
   qvHtmlTag::restore(in);
   frame_ = in.readBool();
+  elementId_ = in.readBool();
   hasTarget_ = in.readBool();
   const std::uint8_t kind = in.readU8();
   if (kind > static_cast<std::uint8_t>(qvLinkClass::UnknownProtocol)) throw qvItemReadError("bad link class");

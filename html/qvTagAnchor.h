@@ -8,8 +8,10 @@
 // explaining why the target was not fetched.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "html/qvNamedTag.h"
 #include "url/qvLinkResolution.h"
@@ -42,6 +44,15 @@ class qvTagAnchor : public qvNamedTag {
   qvLinkClass classification() const { return classification_; }
   const std::optional<std::string>& name() const { return name_; }
 
+  // A named anchor for the `id` of another element's begin tag `tagChars`,
+  // so that links to "page#id" land where the element starts; null when the
+  // tag has no id. It writes its context strings only.
+  static std::unique_ptr<qvTagAnchor> forElementId(qvHtmlContext& context, std::string_view tagChars);
+  // Whether the begin tag of `code` may get such an anchor after it: not
+  // the head, title, base and script tags, whose following items are not
+  // page content, nor anchors, which read their id themselves.
+  static bool takesElementId(std::uint8_t code);
+
   // The hidden target text of a hotspot that opens `url` in the browser.
   static std::string execFileTarget(const std::string& url);
   // `text` safe inside RTF: backslash and braces escaped, bytes of 128 and
@@ -65,6 +76,7 @@ class qvTagAnchor : public qvNamedTag {
   std::optional<std::string> linkURL(const qvURLStatus* target) const;
 
   bool frame_ = false;
+  bool elementId_ = false;  // stands for another element's id
   bool hasTarget_ = false;
   qvLinkClass classification_ = qvLinkClass::Followed;
   int targetId_ = -1;

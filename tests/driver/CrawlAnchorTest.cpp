@@ -155,3 +155,59 @@ TEST_F(AnchorFixture, ALinkAfterAListLeavesTheLastEntryIndented) {
   EXPECT_NE(rtf.find("{\\f0\\'95} b\\par\\pard"), std::string::npos) << rtf;
   EXPECT_NE(rtf.find("{\\uldb\\cf2 next}{\\v documentID1}"), std::string::npos) << rtf;
 }
+
+TEST_F(AnchorFixture, ElementIdsAreAnchorsLinksLandOn) {
+  site.write("index.html",
+             "<a href=\"a.html#abs\">abs</a> <a href=\"a.html#intro\">intro</a> <a href=\"a.html#nothing\">none</a>"
+             "<h2 id=\"top\">Heading</h2>one <span ID=mid>two</span> three");
+  site.write("a.html", "<section id=intro><p>Intro</p></section><dl><dt id=\"abs\">abs()</dt><dd>x</dd></dl>");
+  const std::string rtf = writeIndex();
+  // The other page's ids were registered while it was crawled, in order.
+  EXPECT_NE(rtf.find("{\\uldb\\cf2 abs}{\\v documentID1_nameID1}"), std::string::npos) << rtf;
+  EXPECT_NE(rtf.find("{\\uldb\\cf2 intro}{\\v documentID1_nameID0}"), std::string::npos) << rtf;
+  EXPECT_NE(rtf.find("{\\uldb\\cf2 none}{\\v documentID1}"), std::string::npos) << rtf;
+  // Inside the text the footnote adds no blank.
+  EXPECT_NE(rtf.find("{#{\\footnote documentID0_nameID0}}Heading"), std::string::npos) << rtf;
+  EXPECT_NE(rtf.find("one {#{\\footnote documentID0_nameID1}}two three"), std::string::npos) << rtf;
+}
+
+TEST_F(AnchorFixture, ElementIdsLeaveLinksTitlesAndPreformattedTextAlone) {
+  site.write("index.html",
+             "<title id=t>Title</title><a href=\"a.html\">go <b id=in>bold</b> on</a> <a id=own name=n>x</a>"
+             "<pre id=code>\nline</pre><p id=\"\">empty</p><p data-id=q>q</p>");
+  site.write("a.html", "a");
+  const std::string rtf = writeIndex();
+  // The whole link text stays one hotspot.
+  EXPECT_NE(rtf.find("{\\uldb\\cf2 go \\b bold \\b0 on}{\\v documentID1}"), std::string::npos) << rtf;
+  // An <a> with name and id is one anchor, named by its name.
+  EXPECT_NE(rtf.find("{#{\\footnote documentID0_nameID0}} x"), std::string::npos) << rtf;
+  // <pre> still drops the line break that opens it.
+  EXPECT_NE(rtf.find("{#{\\footnote documentID0_nameID1}}line"), std::string::npos) << rtf;
+  // No anchor for the title, an empty id, or an attribute that only ends in "id".
+  EXPECT_EQ(rtf.find("nameID2"), std::string::npos) << rtf;
+  EXPECT_FALSE(context.findAnchorName(*context.startURL(), "t"));
+  EXPECT_FALSE(context.findAnchorName(*context.startURL(), "in"));
+}
+
+TEST_F(AnchorFixture, ElementIdAnchorsSurviveTheIntermediateFile) {
+  site.write("index.html", "<h3 id=sec>Section</h3>");
+  writeIndex();
+  ASSERT_EQ(items.size(), 4u);  // <h3>, its anchor, the text, </h3>
+  auto* anchor = dynamic_cast<qvTagAnchor*>(items[1].asTag());
+  ASSERT_NE(anchor, nullptr);
+  qvStringSink saved;
+  qvItemWriter out(saved);
+  ASSERT_TRUE(anchor->save(out));
+  qvTagAnchor copy(context);
+  qvItemReader in(saved.text());
+  copy.restore(in);
+  EXPECT_TRUE(in.atEnd());
+  EXPECT_EQ(copy.name(), "sec");
+  EXPECT_FALSE(copy.hasTarget());
+  qvRtfWriter rtf;
+  rtf.resetForTopic();
+  qvItemRefs none;
+  qvItemCursor rest(none, 0);
+  copy.writeRtf(rtf, rest);
+  EXPECT_EQ(rtf.takeOutput(), "{#{\\footnote documentID0_nameID0}}");
+}
