@@ -63,11 +63,10 @@ void qvRtfWriter::writePendingParagraphFirst(const qvTextAttributes& item) {
 }
 
 void qvRtfWriter::writeSeparators(const qvTextAttributes& item) {
-  if (pendingParagraph) {
-    writePendingParagraph(item);
-  } else if (pendingLineBreaks > 0 && !noBlankLine) {
-    writePendingLineBreaks(item);
-  }
+  if (pendingParagraph) writePendingParagraph(item);
+  // Breaks the paragraph did not take are written here, before the text:
+  // left pending, the next character's check would put them inside a word.
+  if (pendingLineBreaks > 0 && !noBlankLine) writePendingLineBreaks(item);
   if (delimiterOwed) write(' ');
   if (pendingSpace && !afterParagraph && !afterLine) write(' ');
   delimiterOwed = false;
@@ -89,11 +88,16 @@ void qvRtfWriter::writePendingParagraph(const qvTextAttributes& item) {
     afterParagraph = true;
     flush();
     charsSinceParagraph = 0;
+    // The line end closed the control words before it.
+    delimiterOwed = false;
+  } else if (pendingLineBreaks > 0) {
+    // The paragraph that already stands here is the break asked for; a
+    // control word written since still needs its delimiter.
+    --pendingLineBreaks;
   }
   pendingParagraph = false;
   afterLine = false;
   pendingSpace = false;
-  delimiterOwed = false;
 }
 
 void qvRtfWriter::writePendingLineBreaks(const qvTextAttributes& item) {

@@ -389,6 +389,19 @@ TEST(Lists, TheParagraphAfterAListKeepsTheLastEntryIndented) {
   }
 }
 
+TEST(Lists, AnEmptyLastDefinitionLeavesTheNextWordWhole) {
+  HtmlFixture f;
+  // The empty definition's paragraph is the break the list's end asks for:
+  // the bold word after it keeps its first letter (no "\\bW" control
+  // word) and gets its blank line before it, not inside it.
+  for (const std::string& after : {std::string("<p><strong>Warn</strong>"), std::string("<p>Warn")}) {
+    const std::string rtf = f.render("<dl><dt>x</dt><dd></dd></dl>" + after);
+    EXPECT_EQ(rtf.find("\\bW"), std::string::npos) << rtf;
+    EXPECT_NE(rtf.find("\\line\r\nWarn"), std::string::npos) << rtf;
+    EXPECT_EQ(rtf.find("W\\line"), std::string::npos) << rtf;
+  }
+}
+
 TEST(Title, EntitiesAreDecodedAndUnknownOnesKeptAsWritten) {
   PageFixture f;
   f.render("<title>AT&amp;T &copy;&nbsp;2 &lt;x&gt; &#8212; &ndash; &#256; &madeup;</title>");
