@@ -49,8 +49,9 @@ std::vector<std::string> PhraseSelector::countCandidates(
   std::unordered_map<std::string_view, std::uint32_t> ids;
   std::vector<std::string_view> words{std::string_view()};
   std::unordered_map<std::uint64_t, std::uint32_t> counts;
-  ids.reserve(1u << 16);
-  counts.reserve(1u << 20);
+  std::size_t sampled = 0;
+  for (const auto text : sample) sampled += text.size();
+  counts.reserve(std::min<std::size_t>(1u << 20, sampled / 4));
   for (const auto text : sample) {
     const char* chars = reinterpret_cast<const char*>(text.data());
     std::uint32_t before1 = 0, before2 = 0;  // the words joined to this one by a single space
@@ -95,11 +96,12 @@ std::vector<std::string> PhraseSelector::countCandidates(
     const double worth = count * (static_cast<double>(length) - kCodeCost) - kImageCost * static_cast<double>(length);
     if (worth > 0) ranked.emplace_back(worth, key);
   }
-  if (ranked.size() > keep) {
-    std::nth_element(ranked.begin(), ranked.begin() + static_cast<std::ptrdiff_t>(keep), ranked.end(),
-                     [](const auto& a, const auto& b) { return a.first > b.first; });
-    ranked.resize(keep);
-  }
+  // Ties go to the smaller key, so that the choice never depends on the
+  // order in which the counts were stored.
+  std::sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) {
+    return a.first != b.first ? a.first > b.first : a.second < b.second;
+  });
+  if (ranked.size() > keep) ranked.resize(keep);
   std::vector<std::string> candidates;
   candidates.reserve(ranked.size());
   for (const auto& entry : ranked) {
@@ -121,7 +123,7 @@ std::vector<std::string> PhraseSelector::select(std::size_t limit) const {
   limit = std::min(limit, PhraseEncoder::kMaxPhrases);
   if (limit == 0 || total_ == 0) return {};
   const auto picked = sample();
-  std::vector<std::string> candidates = countCandidates(picked, 2 * limit);
+  std::vector<std::string> candidates = countCandidates(picked, std::min(2 * limit, PhraseEncoder::kMaxPhrases));
   if (candidates.empty()) return {};
 
   // Counting each run on its own overstates phrases that overlap; coding the
