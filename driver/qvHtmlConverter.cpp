@@ -128,6 +128,7 @@ void qvHtmlConverter::writeHtmlTopic(qvByteSink& topic, qvByteSink& popups, qvUR
   writeOpening(topic, &popups, page);
   context_.popupStream = &popups;
   context_.setCurrentPage(&status);
+  context_.contextStringsWritten.clear();
   try {
     writeBody(topic, items);
   } catch (...) {

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -66,6 +67,9 @@ class qvHtmlContext : public qvURLTable {
   qvByteSink* popupStream = nullptr;
   // Popup topics written so far; numbers their context strings "popup_" + n.
   int popupCounter = 0;
+  // Context strings the topic being written defines so far: a name a page
+  // uses twice is defined once, where it first stands.
+  std::unordered_set<std::string> contextStringsWritten;
 
   // ---- Attribute list of the tag being constructed ----
   // Fills the list from the text after a tag's name; names are lower-cased,

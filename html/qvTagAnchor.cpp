@@ -120,6 +120,7 @@ void qvTagAnchor::writeRtf(qvRtfWriter& out, qvItemCursor& /*following*/) {
 }
 
 void qvTagAnchor::writeFootnote(qvRtfWriter& out, const std::string& contextString) {
+  if (!context().contextStringsWritten.insert(contextString).second) return;
   out.writeSeparators(*this);
   // An element's id marks where the element starts; a blank there would
   // show, at the start of a heading or between two words.

@@ -171,6 +171,14 @@ TEST_F(AnchorFixture, ElementIdsAreAnchorsLinksLandOn) {
   EXPECT_NE(rtf.find("one {#{\\footnote documentID0_nameID1}}two three"), std::string::npos) << rtf;
 }
 
+TEST_F(AnchorFixture, ANameUsedTwiceIsDefinedWhereItFirstStands) {
+  site.write("index.html", "<p id=twice>one</p><p id=twice>two</p><a name=twice>three</a>");
+  const std::string rtf = writeIndex();
+  const std::string footnote = "{#{\\footnote documentID0_nameID0}}";
+  EXPECT_EQ(rtf.find(footnote + "one"), rtf.find(footnote)) << rtf;
+  EXPECT_EQ(rtf.find(footnote, rtf.find(footnote) + 1), std::string::npos) << rtf;
+}
+
 TEST_F(AnchorFixture, ElementIdsLeaveLinksTitlesAndPreformattedTextAlone) {
   site.write("index.html",
              "<title id=t>Title</title><a href=\"a.html\">go <b id=in>bold</b> on</a> <a id=own name=n>x</a>"
@@ -204,6 +212,7 @@ TEST_F(AnchorFixture, ElementIdAnchorsSurviveTheIntermediateFile) {
   EXPECT_TRUE(in.atEnd());
   EXPECT_EQ(copy.name(), "sec");
   EXPECT_FALSE(copy.hasTarget());
+  context.contextStringsWritten.clear();  // as for the next topic
   qvRtfWriter rtf;
   rtf.resetForTopic();
   qvItemRefs none;
