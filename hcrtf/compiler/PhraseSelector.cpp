@@ -138,7 +138,7 @@ std::vector<std::string> PhraseSelector::select(std::size_t limit) const {
     const double w = uses[i] * (length - kCodeCost) - kImageCost * length;
     if (uses[i] >= 2 && w > 0) worth.emplace_back(w, i);
   }
-  std::sort(worth.begin(), worth.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+  std::stable_sort(worth.begin(), worth.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
   if (worth.size() > limit) worth.resize(limit);
   // The most used phrases get the one-byte codes.
   std::stable_sort(worth.begin(), worth.end(), [&](const auto& a, const auto& b) { return uses[a.second] > uses[b.second]; });

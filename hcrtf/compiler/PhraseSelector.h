@@ -11,8 +11,8 @@ namespace hcrtf {
 // Picks the phrase dictionary for a project from its topic text: the words
 // and runs of up to three words (joined by single spaces, with or without
 // the space after them) that save the most bytes when each use becomes a one-
-// or two-byte code. Counting runs over a sample of at most kSampleBytes spread
-// over the whole project, so large projects cost no more than that to count.
+// or two-byte code. Counting runs over a sample of about kSampleBytes (every
+// n-th record), so large projects cost no more than that to count.
 class PhraseSelector {
  public:
   static constexpr std::size_t kSampleBytes = 6u << 20;
