@@ -8,6 +8,7 @@
 #include <random>
 #include <sstream>
 
+#include "../BmpTestFiles.h"
 #include "CompilerTestSupport.h"
 #include "hcrtf/compiler/Compiler.h"
 #include "hcrtf/compiler/PhraseEncoder.h"
@@ -21,7 +22,7 @@ namespace hcrtf {
 namespace {
 
 using namespace std::string_literals;
-using Bytes = std::vector<std::uint8_t>;
+using hcrtf::testing::Bytes;
 
 Bytes bytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
@@ -181,6 +182,7 @@ std::string richTopics() {
       "Tabs\\tab and {\\b bold the help} and a {\\uldb jump to the second topic}{\\v second} in the help file.\\par",
       "{\\f2 code   with    spaces          and more spaces}\\par",
       "\\trowd\\cellx2500\\cellx5000 \\intbl the help file\\cell the help compiler\\cell\\row\\pard",
+      "A picture of the help file \\{bmc dot.bmp\\} in the help file.\\par",
       "The end of the first topic of the help file.\\par",
       "\\page",
       "#{\\footnote second}${\\footnote The second topic of the help file}",
@@ -200,7 +202,11 @@ std::string project(const std::string& name, const std::string& compress) {
 
 class PhraseCompileTest : public ::testing::Test {
  protected:
-  void SetUp() override { dir_.write("topics.rtf", richTopics()); }
+  void SetUp() override {
+    dir_.write("topics.rtf", richTopics());
+    const auto white = [](int, int) { return 0xFFFFFFu; };
+    testing::writeFile(dir_.path() / "dot.bmp", testing::bmpFile(8, 8, 24, 0, {}, testing::rows(8, 8, 24, white)));
+  }
 
   HelpFile compile(const std::string& name, const std::string& compress) {
     dir_.write(name + ".hpj", project(name, compress));
@@ -241,6 +247,7 @@ TEST_F(PhraseCompileTest, PhraseBuildsShowTheSameTopicsAsPlainBuilds) {
   const std::string reference = topics("plain");
   EXPECT_NE(reference.find("\\x80\\x9F\\xE9\\xFF"), std::string::npos) << reference.substr(0, 2000);
   EXPECT_NE(reference.find("Paragraph 3999 of the huge topic"), std::string::npos);
+  EXPECT_NE(reference.find("help file <bmc |bm0> in the help"), std::string::npos);
   EXPECT_EQ(topics("phrased"), reference);
   EXPECT_EQ(topics("packed"), reference);
   EXPECT_EQ(topics("phrasedonly"), reference);
