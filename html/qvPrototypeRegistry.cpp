@@ -42,7 +42,7 @@ const std::vector<qvPrototypeEntry>& qvPrototypeEntries() {
       {"qvTagBR", "br", 5, {5}, &qvMakeTag<qvTagBR>, {}},
       {"qvTagHR", "hr", 11, {11}, &qvMakeTag<qvTagHR>, {}},
       {"qvTagFont", "font", 16, {16}, &qvMakeTag<qvTagFont>, {}},
-      {"qvTagDiv", "div", 45, {45}, &qvMakeTag<qvTagDiv>, {}},
+      {"qvTagDiv", qvTagDiv::kNamePattern, 45, {45}, &qvMakeTag<qvTagDiv>, {}},
       {"qvTagDL", "((dl)|(dt)|(dd))", 18, {18, 20, 21}, &qvMakeTag<qvTagDL>,
        {{"dl", 18}, {"dt", 20}, {"dd", 21}}},
       {"qvTagUL", "((ul)|(li)|(ol)|(dir)|(menu))", 17, {17, 19, 22}, &qvMakeTag<qvTagUL>,

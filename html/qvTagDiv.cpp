@@ -9,7 +9,7 @@ void qvTagDiv::constructed() { alignment_ = qvTagValues::parseAlignment(getAttri
 
 bool qvTagDiv::bind(qvItemCursor& following) {
   if (isConsumed()) return false;
-  if (isEndTag()) return closesAlignment_;
+  if (isEndTag()) return true;
   if (alignment_ == qvTagValues::kAlignNone) return true;
   setAlignment(alignment_);
   qvHtmlInterface* next = forEachFollowing(
@@ -27,10 +27,16 @@ bool qvTagDiv::bind(qvItemCursor& following) {
 }
 
 void qvTagDiv::writeRtf(qvRtfWriter& out, qvItemCursor& /*following*/) {
-  if (isEndTag() || alignment_ != qvTagValues::kAlignNone) {
+  if (closesAlignment_ || (!isEndTag() && alignment_ != qvTagValues::kAlignNone)) {
     // An aligned division is a paragraph of its own (alignment holds for
     // whole paragraphs); its end tag starts the paragraph after it.
     startLine(out, *this);
+    return;
+  }
+  if (isEndTag()) {
+    // Text after a division starts a line of its own, as a browser shows
+    // it; a break already standing or asked for is enough.
+    if (!out.afterParagraph && !out.afterLine) out.requestAtLeastLineBreaks(1);
     return;
   }
   const bool blankLines = out.noBlankLine;

@@ -1,6 +1,9 @@
 #pragma once
-// <div>: a division starts on a new line; an alignment holds up to the next
-// div tag, whose end tag it then takes.
+// <div>, and the block elements of newer pages that a browser lays out the
+// same way (section, article, header, footer, nav, main, aside, figure,
+// figcaption, address, details, summary, hgroup, fieldset, legend): a
+// division starts on a new line and so does the text after it; an alignment
+// holds up to the next division tag, whose end tag it then takes.
 
 #include <cstdint>
 
@@ -12,14 +15,18 @@ class qvTagDiv : public qvNamedTag {
 
   using qvNamedTag::qvNamedTag;
 
-  // Begin tags stay, end tags are dropped unless they end an aligned
-  // division. A begin tag's alignment goes to itself and to the unconsumed
-  // items before the next div tag.
+  // Begin and end tags stay. A begin tag's alignment goes to itself and to
+  // the unconsumed items before the next division tag.
   bool bind(qvItemCursor& following) override;
   // Starts a new line (one break, without the blank line a pending
   // paragraph would add); an aligned division and its end start a
-  // paragraph.
+  // paragraph. A plain end asks for a line break before the next text.
   void writeRtf(qvRtfWriter& out, qvItemCursor& following) override;
+
+  // The element names this class handles, as a tag name expression.
+  static constexpr const char* kNamePattern =
+      "((div)|(section)|(article)|(header)|(footer)|(nav)|(main)|(aside)|(figure)|(figcaption)|(address)|"
+      "(details)|(summary)|(hgroup)|(fieldset)|(legend))";
 
   std::uint8_t divisionAlignment() const { return alignment_; }
 

@@ -125,10 +125,29 @@ TEST(Paragraphs, AlignmentReachesTheNextParagraphTag) {
 
 TEST(Paragraphs, DivisionsBreakAndBr) {
   HtmlFixture f;
-  EXPECT_EQ(f.render("a<div>b</div>c"), "a\\line\r\nbc");
+  // The text after a division starts its own line, once however many
+  // divisions end there.
+  EXPECT_EQ(f.render("a<div>b</div>c"), "a\\line\r\nb\\line\r\nc");
+  EXPECT_EQ(f.render("<div>a<div>b</div></div>c"), "a\\line\r\nb\\line\r\nc");
+  EXPECT_EQ(f.render("<div>a</div><div>b</div>"), "a\\line\r\nb");
   EXPECT_EQ(f.render("a<div align=right>b</div>c"),
             "a\\par\\pard\\f0\\li0\\qr\\fs18\\i0\\b0\\ul0\r\nb\\par\\pard\\f0\\li0\\ql\\fs18\\i0\\b0\\ul0\r\nc");
   EXPECT_EQ(f.render("a<br>b<br><br>c</br>d"), "a\\line\r\nb\\line\\line\r\ncd");
+}
+
+TEST(Paragraphs, BlocksOfNewerPagesStartLinesLikeDivisions) {
+  HtmlFixture f;
+  const std::string rtf = f.render(
+      "<header>Site</header><nav>Home</nav><main><article><section>Alpha</section><section>Beta</section>"
+      "<figure>Picture<figcaption>Caption</figcaption></figure></article></main><footer>Copyright</footer>");
+  std::string words;
+  for (const char* word : {"Site", "Home", "Alpha", "Beta", "Picture", "Caption", "Copyright"}) {
+    if (!words.empty()) words += "\\line\r\n";
+    words += word;
+  }
+  EXPECT_EQ(rtf, words);
+  // Names that only begin like one of them stay unknown tags.
+  EXPECT_EQ(f.render("a<sections>b<navigate>c"), "abc");
 }
 
 TEST(Rules, HorizontalRule) {
