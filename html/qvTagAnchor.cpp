@@ -60,6 +60,7 @@ bool qvTagAnchor::takesElementId(std::uint8_t code) {
 
 void qvTagAnchor::constructed() {
   frame_ = !elementId_ && tagName() == "frame";
+  if (frame_) setTypeCode(kFrameCode);
   if (isEndTag()) return;
   qvHtmlContext& run = context();
   qvURLStatus* page = run.currentPage();
@@ -84,7 +85,8 @@ void qvTagAnchor::constructed() {
 }
 
 bool qvTagAnchor::endsLink(std::uint8_t code) {
-  return code == kCode || code == 9 || code == 11 || (code >= 13 && code <= 15) || (code >= 17 && code <= 28) ||
+  // A frame is a link of its own: a link's text never takes one in.
+  return code == kCode || code == kFrameCode || code == 9 || code == 11 || (code >= 13 && code <= 15) || (code >= 17 && code <= 28) ||
          (code >= 44 && code <= 46);
 }
 

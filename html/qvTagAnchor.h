@@ -28,8 +28,8 @@ class qvTagAnchor : public qvNamedTag {
   // An end or consumed anchor is dropped; a frame is kept as it is. An <a>
   // with a target takes the following items as its hotspot text, up to the
   // next <a> (an end tag is consumed, a begin tag left in the walk) or a tag
-  // that ends a link (title, hr, the page structure tags, lists, tables,
-  // base, blockquote, div, plaintext).
+  // that ends a link (a frame, title, hr, the page structure tags, lists,
+  // tables, base, blockquote, div, plaintext).
   bool bind(qvItemCursor& following) override;
   // The named anchor's context strings, then the link's hotspot.
   void writeRtf(qvRtfWriter& out, qvItemCursor& following) override;

@@ -89,6 +89,20 @@ TEST_F(AnchorFixture, FramesLinkToTheirSource) {
   const std::string rtf = writeIndex();
   EXPECT_NE(rtf.find("Frame {\\uldb\\cf2 a.html}{\\v documentID1}"), std::string::npos) << rtf;
   EXPECT_NE(rtf.find("Frame {\\ul\\cf2 gone.html}{\\v *popup_0}"), std::string::npos) << rtf;
+  int frames = 0;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const auto* anchor = dynamic_cast<const qvTagAnchor*>(items[i].asTag());
+    if (anchor == nullptr || !anchor->isFrame()) continue;
+    ++frames;
+    EXPECT_EQ(anchor->typeCode(), qvTagAnchor::kFrameCode);
+  }
+  EXPECT_EQ(frames, 2);
+}
+
+TEST_F(AnchorFixture, ALinkEndsBeforeAFrame) {
+  site.write("index.html", "<a href=\"a.html\">text<frame src=\"a.html\">more</a>");
+  site.write("a.html", "a");
+  EXPECT_EQ(writeIndex(), "{\\uldb\\cf2 text}{\\v documentID1}Frame {\\uldb\\cf2 a.html}{\\v documentID1}more");
 }
 
 TEST_F(AnchorFixture, HotspotTextEndsAtTagsThatEndALink) {
