@@ -8,7 +8,7 @@
 #include "driver/qvHtmlConverter.h"
 #include "driver/qvItemFile.h"
 #include "driver/qvRunCounters.h"
-#include "driver/qvUrlOutcome.h"
+#include "url/qvUrlOutcome.h"
 #include "html/qvHtmlContext.h"
 #include "ui/qvDriverSettings.h"
 #include "ui/qvRuntimeException.h"

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <cstdio>
 
-#include "driver/qvUrlOutcome.h"
+#include "url/qvUrlOutcome.h"
 #include "html/qvHtmlContext.h"
 #include "html/qvItemReader.h"
 #include "html/qvItemWriter.h"

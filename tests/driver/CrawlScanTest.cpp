@@ -6,7 +6,7 @@
 
 #include "CrawlTestSupport.h"
 #include "driver/qvLocalScanner.h"
-#include "driver/qvUrlOutcome.h"
+#include "url/qvUrlOutcome.h"
 #include "ui/qvDriverSettings.h"
 #include "url/qvURLTable.h"
 

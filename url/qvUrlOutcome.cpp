@@ -1,4 +1,4 @@
-#include "driver/qvUrlOutcome.h"
+#include "url/qvUrlOutcome.h"
 
 #include "url/qvURLStatus.h"
 
