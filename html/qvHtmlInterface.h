@@ -52,4 +52,5 @@ class qvHtmlInterface : public qvTextAttributes {
   // The two kinds the parser, the binder and the writer tell apart.
   virtual qvHtmlText* asText() { return nullptr; }
   virtual qvHtmlTag* asTag() { return nullptr; }
+  virtual const qvHtmlTag* asTag() const { return nullptr; }
 };

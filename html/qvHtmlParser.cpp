@@ -1,5 +1,6 @@
 #include "html/qvHtmlParser.h"
 
+#include <cctype>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -56,9 +57,20 @@ namespace {
 
 // Whether a tag's characters can hold an id attribute at all: most tags
 // have none, and this spares them a second reading of their attributes.
+// Whether the tag's text holds an "id" attribute, told without parsing its
+// attributes: "id" after a character that cannot be part of a name, then
+// "=" after optional white space. Class names such as "sidebar" and
+// attributes such as "width" are passed over.
 bool mayHaveId(const std::string& chars) {
+  const auto partOfName = [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-' || c == '_' || c == ':' || c == '.';
+  };
   for (std::size_t i = 1; i + 1 < chars.size(); ++i) {
-    if ((chars[i] == 'i' || chars[i] == 'I') && (chars[i + 1] == 'd' || chars[i + 1] == 'D')) return true;
+    if ((chars[i] != 'i' && chars[i] != 'I') || (chars[i + 1] != 'd' && chars[i + 1] != 'D')) continue;
+    if (partOfName(chars[i - 1])) continue;
+    std::size_t next = i + 2;
+    while (next < chars.size() && std::isspace(static_cast<unsigned char>(chars[next])) != 0) ++next;
+    if (next < chars.size() && chars[next] == '=') return true;
   }
   return false;
 }
@@ -66,9 +78,10 @@ bool mayHaveId(const std::string& chars) {
 }  // namespace
 
 void qvHtmlParser::appendElementAnchor(const qvHtmlTag& tag, qvItemList& items) {
-  if (const auto* link = dynamic_cast<const qvTagAnchor*>(&tag)) {
-    if (link->isEndTag()) insideLink_ = false;
-    if (!link->isEndTag() && link->hasTarget()) insideLink_ = true;
+  if (tag.typeCode() == qvTagAnchor::kCode) {
+    const auto& link = static_cast<const qvTagAnchor&>(tag);
+    if (link.isEndTag()) insideLink_ = false;
+    if (!link.isEndTag() && link.hasTarget()) insideLink_ = true;
     return;
   }
   if (insideLink_ || tag.isEndTag() || !qvTagAnchor::takesElementId(tag.typeCode()) || !mayHaveId(tag.text())) return;
@@ -93,7 +106,7 @@ std::size_t qvHtmlParser::parseTag(std::string_view page, std::size_t position, 
     if (prototype->match(previous_, page, position) == 0) continue;
     std::size_t advance = 0;
     if (appendItem(*prototype, page, position, items, advance)) {
-      if (const auto* tag = dynamic_cast<const qvHtmlTag*>(previous_)) appendElementAnchor(*tag, items);
+      if (const qvHtmlTag* tag = previous_->asTag()) appendElementAnchor(*tag, items);
     }
     return advance;
   }

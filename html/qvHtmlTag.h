@@ -92,6 +92,7 @@ class qvHtmlTag : public qvHtmlInterface {
   virtual std::string className() const { return "HtmlTag"; }
 
   qvHtmlTag* asTag() override { return this; }
+  const qvHtmlTag* asTag() const override { return this; }
 
  protected:
   // The class's own constructor work, run after the common construction

@@ -211,6 +211,17 @@ TEST_F(AnchorFixture, ElementIdsLeaveLinksTitlesAndPreformattedTextAlone) {
   EXPECT_FALSE(context.findAnchorName(*context.startURL(), "in"));
 }
 
+TEST_F(AnchorFixture, ElementIdsAfterAFrameAndWithSpacedValuesAreAnchors) {
+  // A frame is no link that stays open; white space may stand around "=".
+  site.write("index.html",
+             "<frameset><frame src=\"a.html\"></frameset><noframes><p id = spaced>x</p>"
+             "<div class=\"sidebar\" width=3>y</div></noframes>");
+  site.write("a.html", "a");
+  writeIndex();
+  EXPECT_TRUE(context.findAnchorName(*context.startURL(), "spaced"));
+  EXPECT_FALSE(context.findAnchorName(*context.startURL(), "3"));
+}
+
 TEST_F(AnchorFixture, ElementIdAnchorsSurviveTheIntermediateFile) {
   site.write("index.html", "<h3 id=sec>Section</h3>");
   writeIndex();
