@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
-#include <vector>
 
+#include "PlainPowerSchedule.h"
 #include "html/qvHtmlContext.h"
 #include "html/qvHtmlParser.h"
 #include "html/qvPrototypeList.h"
@@ -24,20 +24,6 @@ struct Parser {
 };
 
 }  // namespace
-
-// The entropic power schedule spends nearly all its time ranking this
-// target's many rare features (about 30 runs a second instead of 1,000), so
-// the plain schedule is the default; a later -entropic=1 still wins.
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  static std::vector<char*> args;
-  static char entropicOff[] = "-entropic=0";
-  args.assign(*argv, *argv + *argc);
-  args.insert(args.begin() + 1, entropicOff);
-  args.push_back(nullptr);
-  *argc = static_cast<int>(args.size() - 1);
-  *argv = args.data();
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static Parser parser;  // expressions compiled once per process

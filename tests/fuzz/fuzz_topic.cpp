@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "../rtf/RtfCheck.h"
+#include "PlainPowerSchedule.h"
 #include "driver/qvHtmlConverter.h"
 #include "html/qvHtmlContext.h"
 #include "html/qvHtmlParser.h"
