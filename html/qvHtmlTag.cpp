@@ -6,9 +6,12 @@
 #include "html/qvItemReader.h"
 #include "html/qvItemWriter.h"
 #include "html/qvPattern.h"
+#include "html/qvTagNameSet.h"
 #include "html/qvTextUtil.h"
 
 struct qvHtmlTag::Prototype {
+  // A class with literal names matches by name; the others by expression.
+  std::optional<qvTagNameSet> names;
   std::unique_ptr<qvPattern> pattern;
   qvTagFactory factory = nullptr;
   std::size_t pendingLength = 0;
@@ -25,6 +28,8 @@ void qvHtmlTag::init(std::string_view namePattern, std::uint8_t typeCode, qvTagF
   prototype_->factory = factory;
   const std::string name(namePattern);
   prototype_->firstChars = qvPattern::firstCharacters(name);
+  prototype_->names = qvTagNameSet::fromPattern(name);
+  if (prototype_->names) return;
   // Only the length of a tag match is used, never its groups.
   prototype_->pattern = std::make_unique<qvPattern>(
       "(</?[ \\r\\n\\t]*" + name + "[ \\r\\n\\t]*>)|(</?[ \\r\\n\\t]*" + name + "[ \\t\\r\\n]+[^>]*>)",
@@ -88,7 +93,8 @@ bool qvHtmlTag::mayStartWith(unsigned char c) const {
 std::size_t qvHtmlTag::matchExpression(std::string_view page, std::size_t position) {
   if (prototype_ == nullptr) return 0;
   prototype_->pendingLength = 0;
-  const long n = prototype_->pattern->matchAt(page, position);
+  const long n = prototype_->names ? static_cast<long>(prototype_->names->matchAt(page, position))
+                                   : prototype_->pattern->matchAt(page, position);
   if (n <= 0) return 0;
   prototype_->pendingLength = static_cast<std::size_t>(n);
   return prototype_->pendingLength;

@@ -1,0 +1,77 @@
+// Tags of classes with literal names are matched by a scan instead of their
+// expression. The scan must give the expression's answer, length for length,
+// on any text: compared here with the expression itself over many generated
+// tags made of the characters that decide a match.
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "html/qvPattern.h"
+#include "html/qvTagDiv.h"
+#include "html/qvTagNameSet.h"
+
+namespace {
+
+std::string tagExpression(const std::string& name) {
+  return "(</?[ \\r\\n\\t]*" + name + "[ \\r\\n\\t]*>)|(</?[ \\r\\n\\t]*" + name + "[ \\t\\r\\n]+[^>]*>)";
+}
+
+TEST(TagNameSet, TakesPlainAlternationsOnly) {
+  EXPECT_TRUE(qvTagNameSet::fromPattern("p"));
+  EXPECT_TRUE(qvTagNameSet::fromPattern("((ul)|(li)|(ol)|(dir)|(menu))"));
+  EXPECT_TRUE(qvTagNameSet::fromPattern(qvTagDiv::kNamePattern));
+  EXPECT_TRUE(qvTagNameSet::fromPattern("--"));
+  EXPECT_FALSE(qvTagNameSet::fromPattern("[a-z!][^ \\t\\r\\n>]*"));
+  EXPECT_FALSE(qvTagNameSet::fromPattern("h[1-6]"));
+  EXPECT_FALSE(qvTagNameSet::fromPattern("a.?"));
+  EXPECT_FALSE(qvTagNameSet::fromPattern("((a)||(b))"));
+  EXPECT_FALSE(qvTagNameSet::fromPattern(""));
+  const auto set = qvTagNameSet::fromPattern("((B)|(big))");
+  ASSERT_TRUE(set);
+  EXPECT_TRUE(set->contains("b"));
+  EXPECT_TRUE(set->contains("BiG"));
+  EXPECT_FALSE(set->contains("bi"));
+}
+
+TEST(TagNameSet, ScanAgreesWithTheExpressionOnCommonForms) {
+  const auto set = qvTagNameSet::fromPattern("((b)|(big)|(blockquote))");
+  ASSERT_TRUE(set);
+  EXPECT_EQ(set->matchAt("<b>x", 0), 3u);
+  EXPECT_EQ(set->matchAt("</ BIG >x", 0), 8u);
+  EXPECT_EQ(set->matchAt("<blockquote\r\ncite=\"a>b\">", 0), 21u);  // ends at the first ">"
+  EXPECT_EQ(set->matchAt("x<b>", 1), 3u);
+  EXPECT_EQ(set->matchAt("<br>", 0), 0u);
+  EXPECT_EQ(set->matchAt("<b/>", 0), 0u);
+  EXPECT_EQ(set->matchAt("< /b>", 0), 0u);
+  EXPECT_EQ(set->matchAt("<b class=x", 0), 0u);
+  EXPECT_EQ(set->matchAt("<b", 0), 0u);
+  EXPECT_EQ(set->matchAt("<", 0), 0u);
+}
+
+TEST(TagNameSet, ScanAgreesWithTheExpressionOnGeneratedTags) {
+  const std::string alphabet = "<<//  \r\n\t>>bBigGl-x\"=a!";
+  const std::string patterns[] = {"((b)|(big)|(blockquote))", "((a)|(frame))", qvTagDiv::kNamePattern, "--", "p"};
+  std::mt19937 random(20261208);
+  std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+  std::uniform_int_distribution<int> length(0, 14);
+  const std::string prefixes[] = {"<", "</", "< ", "</\t", "<\r\n"};
+  const std::string names[] = {"b", "big", "bi", "blockquote", "a", "frame", "section", "div", "--", "p", "B", "Big"};
+  for (const std::string& namePattern : patterns) {
+    const auto set = qvTagNameSet::fromPattern(namePattern);
+    ASSERT_TRUE(set) << namePattern;
+    qvPattern expression(tagExpression(namePattern), qvPattern::Groups::kUnused);
+    ASSERT_TRUE(expression.valid());
+    for (int round = 0; round < 20000; ++round) {
+      std::string text = prefixes[round % 5];
+      if (round % 3 != 0) text += names[static_cast<std::size_t>(round / 3) % std::size(names)];
+      for (int n = length(random); n > 0; --n) text += alphabet[pick(random)];
+      const long expected = expression.matchAt(text, 0);
+      EXPECT_EQ(set->matchAt(text, 0), expected > 0 ? static_cast<std::size_t>(expected) : 0u)
+          << namePattern << " on \"" << text << "\"";
+    }
+  }
+}
+
+}  // namespace
