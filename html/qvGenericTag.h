@@ -8,10 +8,11 @@
 #include <string_view>
 
 #include "html/qvHtmlTag.h"
+#include "html/qvTagNameSet.h"
 
 class qvGenericTag : public qvHtmlTag {
  public:
-  static constexpr const char* kNamePattern = "[a-z!][^ \\t\\r\\n>]*";
+  static constexpr const char* kNamePattern = qvTagNameSet::kAnyName;
   static constexpr std::uint8_t kTypeCode = 1;
 
   explicit qvGenericTag(qvHtmlContext& context) : qvHtmlTag(context) {}

@@ -16,6 +16,10 @@ bool isLiteralNameChar(char c) {
 
 std::optional<qvTagNameSet> qvTagNameSet::fromPattern(std::string_view namePattern) {
   qvTagNameSet set;
+  if (namePattern == kAnyName) {
+    set.anyName_ = true;
+    return set;
+  }
   std::string current;
   for (const char c : namePattern) {
     if (c == '(' || c == ')') continue;
@@ -35,6 +39,10 @@ std::optional<qvTagNameSet> qvTagNameSet::fromPattern(std::string_view namePatte
 }
 
 bool qvTagNameSet::contains(std::string_view name) const {
+  if (anyName_) {
+    const char first = lowerAscii(name.empty() ? '\0' : name.front());
+    return (first >= 'a' && first <= 'z') || first == '!';
+  }
   return std::any_of(names_.begin(), names_.end(), [name](const std::string& known) {
     if (known.size() != name.size()) return false;
     for (std::size_t i = 0; i < name.size(); ++i) {

@@ -11,6 +11,10 @@
 // that first ">". This class decides it by a scan and a comparison, which
 // is several times faster than running the expression and gives the same
 // lengths; patterns that are not plain alternations keep the expression.
+//
+// The catch-all name pattern kAnyName ("a letter or '!', then anything up to
+// white space or '>'") is a name set too: it holds every name that starts
+// with a letter or "!".
 
 #include <cstddef>
 #include <optional>
@@ -20,8 +24,10 @@
 
 class qvTagNameSet {
  public:
-  // The names of `namePattern`, or nothing when it holds anything but
-  // letters, digits, "-", "!", "|" and grouping parentheses.
+  static constexpr const char* kAnyName = "[a-z!][^ \\t\\r\\n>]*";
+
+  // The names of `namePattern`, or nothing when it is neither kAnyName nor
+  // made of letters, digits, "-", "!", "|" and grouping parentheses alone.
   static std::optional<qvTagNameSet> fromPattern(std::string_view namePattern);
 
   // Length of the tag expression's match at `position` of `page` (which
@@ -32,4 +38,5 @@ class qvTagNameSet {
 
  private:
   std::vector<std::string> names_;  // lower case
+  bool anyName_ = false;
 };

@@ -23,7 +23,7 @@ TEST(TagNameSet, TakesPlainAlternationsOnly) {
   EXPECT_TRUE(qvTagNameSet::fromPattern("((ul)|(li)|(ol)|(dir)|(menu))"));
   EXPECT_TRUE(qvTagNameSet::fromPattern(qvTagDiv::kNamePattern));
   EXPECT_TRUE(qvTagNameSet::fromPattern("--"));
-  EXPECT_FALSE(qvTagNameSet::fromPattern("[a-z!][^ \\t\\r\\n>]*"));
+  EXPECT_FALSE(qvTagNameSet::fromPattern("[a-z][^ \\t\\r\\n>]*"));
   EXPECT_FALSE(qvTagNameSet::fromPattern("h[1-6]"));
   EXPECT_FALSE(qvTagNameSet::fromPattern("a.?"));
   EXPECT_FALSE(qvTagNameSet::fromPattern("((a)||(b))"));
@@ -33,6 +33,14 @@ TEST(TagNameSet, TakesPlainAlternationsOnly) {
   EXPECT_TRUE(set->contains("b"));
   EXPECT_TRUE(set->contains("BiG"));
   EXPECT_FALSE(set->contains("bi"));
+  const auto any = qvTagNameSet::fromPattern(qvTagNameSet::kAnyName);
+  ASSERT_TRUE(any);
+  EXPECT_TRUE(any->contains("Span"));
+  EXPECT_TRUE(any->contains("!DOCTYPE"));
+  EXPECT_TRUE(any->contains("br/"));
+  EXPECT_FALSE(any->contains("1x"));
+  EXPECT_FALSE(any->contains("/b"));
+  EXPECT_FALSE(any->contains(""));
 }
 
 TEST(TagNameSet, ScanAgreesWithTheExpressionOnCommonForms) {
@@ -51,13 +59,15 @@ TEST(TagNameSet, ScanAgreesWithTheExpressionOnCommonForms) {
 }
 
 TEST(TagNameSet, ScanAgreesWithTheExpressionOnGeneratedTags) {
-  const std::string alphabet = "<<//  \r\n\t>>bBigGl-x\"=a!";
-  const std::string patterns[] = {"((b)|(big)|(blockquote))", "((a)|(frame))", qvTagDiv::kNamePattern, "--", "p"};
+  const std::string alphabet = "<<//  \r\n\t>>bBigGl-x\"=a!1\xe9";
+  const std::string patterns[] = {"((b)|(big)|(blockquote))", "((a)|(frame))", qvTagDiv::kNamePattern, "--", "p",
+                                  qvTagNameSet::kAnyName};
   std::mt19937 random(20261208);
   std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
   std::uniform_int_distribution<int> length(0, 14);
   const std::string prefixes[] = {"<", "</", "< ", "</\t", "<\r\n"};
-  const std::string names[] = {"b", "big", "bi", "blockquote", "a", "frame", "section", "div", "--", "p", "B", "Big"};
+  const std::string names[] = {"b", "big", "bi", "blockquote", "a", "frame", "section", "div", "--", "p", "B", "Big",
+                               "!DOCTYPE", "span", "1"};
   for (const std::string& namePattern : patterns) {
     const auto set = qvTagNameSet::fromPattern(namePattern);
     ASSERT_TRUE(set) << namePattern;
