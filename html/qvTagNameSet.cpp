@@ -14,6 +14,37 @@ bool isLiteralNameChar(char c) {
 
 }  // namespace
 
+namespace {
+
+// Appends the names one alternative stands for: literal characters and
+// ranges such as "[1-6]" (each range multiplies the names). False when the
+// alternative holds anything else.
+bool expandAlternative(std::string_view alternative, std::vector<std::string>& names) {
+  std::vector<std::string> expanded{std::string()};
+  for (std::size_t i = 0; i < alternative.size(); ++i) {
+    const char c = lowerAscii(alternative[i]);
+    if (isLiteralNameChar(c)) {
+      for (std::string& name : expanded) name += c;
+      continue;
+    }
+    if (c != '[' || i + 4 >= alternative.size() || alternative[i + 2] != '-' || alternative[i + 4] != ']') return false;
+    const char from = lowerAscii(alternative[i + 1]);
+    const char to = lowerAscii(alternative[i + 3]);
+    if (!isLiteralNameChar(from) || !isLiteralNameChar(to) || from > to || to - from > 25) return false;
+    std::vector<std::string> next;
+    for (const std::string& name : expanded) {
+      for (char r = from; r <= to; ++r) next.push_back(name + r);
+    }
+    expanded = std::move(next);
+    i += 4;
+  }
+  if (expanded.front().empty()) return false;
+  names.insert(names.end(), expanded.begin(), expanded.end());
+  return true;
+}
+
+}  // namespace
+
 std::optional<qvTagNameSet> qvTagNameSet::fromPattern(std::string_view namePattern) {
   qvTagNameSet set;
   if (namePattern == kAnyName) {
@@ -23,18 +54,14 @@ std::optional<qvTagNameSet> qvTagNameSet::fromPattern(std::string_view namePatte
   std::string current;
   for (const char c : namePattern) {
     if (c == '(' || c == ')') continue;
-    if (c == '|') {
-      if (current.empty()) return std::nullopt;
-      set.names_.push_back(std::move(current));
-      current.clear();
+    if (c != '|') {
+      current += c;
       continue;
     }
-    const char lower = lowerAscii(c);
-    if (!isLiteralNameChar(lower)) return std::nullopt;
-    current += lower;
+    if (!expandAlternative(current, set.names_)) return std::nullopt;
+    current.clear();
   }
-  if (current.empty()) return std::nullopt;
-  set.names_.push_back(std::move(current));
+  if (!expandAlternative(current, set.names_)) return std::nullopt;
   return set;
 }
 

@@ -27,7 +27,8 @@ class qvTagNameSet {
   static constexpr const char* kAnyName = "[a-z!][^ \\t\\r\\n>]*";
 
   // The names of `namePattern`, or nothing when it is neither kAnyName nor
-  // made of letters, digits, "-", "!", "|" and grouping parentheses alone.
+  // made of letters, digits, "-", "!", ranges such as "[1-6]", "|" and
+  // grouping parentheses alone.
   static std::optional<qvTagNameSet> fromPattern(std::string_view namePattern);
 
   // Length of the tag expression's match at `position` of `page` (which
