@@ -31,9 +31,12 @@ void qvHtmlTag::init(std::string_view namePattern, std::uint8_t typeCode, qvTagF
   prototype_->names = qvTagNameSet::fromPattern(name);
   if (prototype_->names) return;
   // Only the length of a tag match is used, never its groups.
-  prototype_->pattern = std::make_unique<qvPattern>(
-      "(</?[ \\r\\n\\t]*" + name + "[ \\r\\n\\t]*>)|(</?[ \\r\\n\\t]*" + name + "[ \\t\\r\\n]+[^>]*>)",
-      qvPattern::Groups::kUnused);
+  prototype_->pattern = std::make_unique<qvPattern>(tagExpression(name), qvPattern::Groups::kUnused);
+}
+
+std::string qvHtmlTag::tagExpression(std::string_view namePattern) {
+  const std::string name(namePattern);
+  return "(</?[ \\r\\n\\t]*" + name + "[ \\r\\n\\t]*>)|(</?[ \\r\\n\\t]*" + name + "[ \\t\\r\\n]+[^>]*>)";
 }
 
 bool qvHtmlTag::bind(qvItemCursor& /*following*/) { return false; }

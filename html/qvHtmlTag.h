@@ -35,9 +35,16 @@ class qvHtmlTag : public qvHtmlInterface {
   explicit qvHtmlTag(qvHtmlContext& context);
   ~qvHtmlTag() override;
 
-  // Prototype set-up: compiles the tag expression around `namePattern`,
-  // stores the type code and the factory that creates this class's items.
+  // Prototype set-up: prepares the match of the tag expression around
+  // `namePattern` (a name scan where qvTagNameSet can stand for it, else the
+  // compiled expression), stores the type code and the factory that creates
+  // this class's items.
   void init(std::string_view namePattern, std::uint8_t typeCode, qvTagFactory factory);
+
+  // The tag expression of a class whose tag names `namePattern` matches:
+  // "<", an optional "/", the name, then ">" after optional white space or
+  // anything but ">" after some white space.
+  static std::string tagExpression(std::string_view namePattern);
 
   // ---- Items of the page ----
   std::uint8_t typeCode() const { return typeCode_; }

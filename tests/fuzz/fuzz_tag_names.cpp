@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "html/qvHtmlTag.h"
 #include "html/qvPattern.h"
 #include "html/qvPrototypeRegistry.h"
 #include "html/qvTagNameSet.h"
@@ -19,11 +20,9 @@ struct Matchers {
     for (const qvPrototypeEntry& entry : qvPrototypeEntries()) {
       std::optional<qvTagNameSet> names = qvTagNameSet::fromPattern(entry.namePattern);
       if (!names) continue;
-      const std::string name = entry.namePattern;
       sets.push_back(std::move(*names));
-      expressions.push_back(std::make_unique<qvPattern>(
-          "(</?[ \\r\\n\\t]*" + name + "[ \\r\\n\\t]*>)|(</?[ \\r\\n\\t]*" + name + "[ \\t\\r\\n]+[^>]*>)",
-          qvPattern::Groups::kUnused));
+      expressions.push_back(
+          std::make_unique<qvPattern>(qvHtmlTag::tagExpression(entry.namePattern), qvPattern::Groups::kUnused));
     }
   }
   std::vector<qvTagNameSet> sets;

@@ -9,16 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "html/qvHtmlTag.h"
 #include "html/qvPattern.h"
 #include "html/qvPrototypeRegistry.h"
 #include "html/qvTagDiv.h"
 #include "html/qvTagNameSet.h"
 
 namespace {
-
-std::string tagExpression(const std::string& name) {
-  return "(</?[ \\r\\n\\t]*" + name + "[ \\r\\n\\t]*>)|(</?[ \\r\\n\\t]*" + name + "[ \\t\\r\\n]+[^>]*>)";
-}
 
 TEST(TagNameSet, TakesPlainAlternationsOnly) {
   EXPECT_TRUE(qvTagNameSet::fromPattern("p"));
@@ -82,7 +79,7 @@ TEST(TagNameSet, ScanAgreesWithTheExpressionOnGeneratedTags) {
   for (const std::string& namePattern : patterns) {
     const auto set = qvTagNameSet::fromPattern(namePattern);
     if (!set) continue;  // matched by its expression
-    qvPattern expression(tagExpression(namePattern), qvPattern::Groups::kUnused);
+    qvPattern expression(qvHtmlTag::tagExpression(namePattern), qvPattern::Groups::kUnused);
     ASSERT_TRUE(expression.valid());
     for (int round = 0; round < 20000; ++round) {
       std::string text = prefixes[round % 5];
