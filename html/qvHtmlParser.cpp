@@ -55,11 +55,10 @@ bool qvHtmlParser::appendItem(qvHtmlInterface& prototype, std::string_view page,
 
 namespace {
 
-// Whether a tag's characters can hold an id attribute at all: most tags
-// have none, and this spares them a second reading of their attributes.
 // Whether the tag's text holds an "id" attribute, told without parsing its
 // attributes: "id" after a character that cannot be part of a name, then
-// "=" after optional white space. Class names such as "sidebar" and
+// "=" after optional white space. Most tags have none, and this spares them
+// a second reading of their attributes; class names such as "sidebar" and
 // attributes such as "width" are passed over.
 bool mayHaveId(const std::string& chars) {
   const auto partOfName = [](char c) {

@@ -12,10 +12,6 @@ bool isLiteralNameChar(char c) {
   return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '!';
 }
 
-}  // namespace
-
-namespace {
-
 // Appends the names one alternative stands for: literal characters and
 // ranges such as "[1-6]" (each range multiplies the names). False when the
 // alternative holds anything else.
