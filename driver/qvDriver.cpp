@@ -187,9 +187,9 @@ std::string qvDriver::resolveAgainstStartDirectory(const std::string& path) cons
 }
 
 void qvDriver::addCommandLineStart(const std::string& start) {
-  if (qvStartOptions::isLocalPath(start)) {
-    // A relative path means the directory the engine was started in, even
-    // when the registry moved the working directory elsewhere.
+  // A relative path means the directory the engine was started in, even
+  // when the registry moved the working directory elsewhere.
+  if (qvStartOptions::isLocalPath(start, startDirectory_)) {
     std::string path = start.size() >= 2 && start[1] == ':' ? start : resolveAgainstStartDirectory(start);
     startCount_ = qvLocalScanner(*context_, *ui_).scanLocal(path, startCount_);
     return;

@@ -36,12 +36,13 @@ std::string cutAt(const std::string& text, char c) { return text.substr(0, text.
 
 }  // namespace
 
-bool qvStartOptions::isLocalPath(const std::string& start) {
+bool qvStartOptions::isLocalPath(const std::string& start, const std::string& baseDirectory) {
   if (start.size() >= 2 && start[1] == ':') return true;
   if (!start.empty() && start[0] == '/') return true;
-  if (start.find("://") != std::string::npos) return false;
+  if (start.empty() || start.find("://") != std::string::npos) return false;
+  const std::string path = baseDirectory.empty() ? start : baseDirectory + "/" + start;
   struct stat st {};
-  return !start.empty() && ::stat(start.c_str(), &st) == 0;
+  return ::stat(path.c_str(), &st) == 0;
 }
 
 std::string qvStartOptions::withHelpExtension(const std::string& name) {

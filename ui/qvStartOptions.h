@@ -13,8 +13,9 @@ class qvStartOptions {
  public:
   // A start point is a local path when its second character is ':', when it
   // begins with "/", or when it holds no "://" and names an existing file or
-  // directory. Everything else is a URL.
-  static bool isLocalPath(const std::string& start);
+  // directory. Everything else is a URL. A relative path is looked up in
+  // `baseDirectory` when one is given, else in the current directory.
+  static bool isLocalPath(const std::string& start, const std::string& baseDirectory = {});
 
   // `name` with ".hlp" appended unless it already ends so in any case.
   static std::string withHelpExtension(const std::string& name);

@@ -183,6 +183,24 @@ TEST_F(EngineStartupTest, RegistryPathMovesTheWorkingDirectory) {
   EXPECT_FALSE(fs::exists(dir / "work/Corvane.log"));
 }
 
+// "Path" moves the engine's own files only: start points and -out given
+// relative to the shell's directory still mean that directory.
+TEST_F(EngineStartupTest, RegistryPathLeavesRelativeStartPointsWithTheCaller) {
+  fs::create_directories(dir / "elsewhere");
+  fs::copy(sampleSite(), dir / "work/site", fs::copy_options::recursive);
+  std::ofstream(dir / "registry.reg") << "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Lorimund\\Corvane\\v1.1\\Settings]\r\n"
+                                      << "\"Path\"=\"" << (dir / "elsewhere").string() << "\"\r\n";
+  Result relative = run({"-batch", "site", "-out", "mine"});
+  EXPECT_EQ(relative.status, 0) << relative.out << relative.err;
+  EXPECT_TRUE(fs::exists(dir / "work/mine.hlp"));
+  EXPECT_TRUE(fs::exists(dir / "elsewhere/rtf/out0.rtf"));
+  EXPECT_EQ(readFile(dir / "elsewhere/Corvane.log").find("Don't understand URL"), std::string::npos);
+
+  Result defaultOutput = run({"-batch", "site"});
+  EXPECT_EQ(defaultOutput.status, 0) << defaultOutput.out << defaultOutput.err;
+  EXPECT_TRUE(fs::exists(dir / "elsewhere/HelpFiles/site.hlp"));
+}
+
 TEST_F(EngineStartupTest, LogThatCannotBeCreatedEndsStartUp) {
   fs::create_directories(dir / "work/Corvane.log");
   Result r = run({"-batch", sampleSite()});
