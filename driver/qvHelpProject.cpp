@@ -1,9 +1,11 @@
 #include "driver/qvHelpProject.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "driver/qvFileSink.h"
 #include "rtf/qvLineWriter.h"
+#include "rtf/qvTopicText.h"
 
 #include "ui/qvRuntimeException.h"
 #include "ui/qvUserInterface.h"
@@ -11,6 +13,23 @@
 namespace {
 
 void line(qvByteSink& out, std::string_view text) { writeLine(out, text); }
+
+// The project is read line by line, so no value may carry a line break.
+std::string projectValue(std::string_view text) {
+  std::string value(text);
+  for (char& c : value) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+  return value;
+}
+
+// The caption is a quoted field among commas; a quote inside it would end
+// the field early and take the window's size and colours with it.
+std::string windowCaption(std::string_view title) {
+  std::string caption = qvTopicText::singleLineTitle(title);
+  std::replace(caption.begin(), caption.end(), '"', '\'');
+  return caption;
+}
 
 struct FixedTarget {
   std::string_view name;
@@ -48,7 +67,7 @@ void qvHelpProject::writeProject(qvByteSink& out, const qvHelpProjectInput& inpu
   line(out, "HCW=0");
   line(out, "NOTES=0");
   line(out, "REPORT=No");
-  line(out, "HLP=" + input.helpFileName);
+  line(out, "HLP=" + projectValue(input.helpFileName));
   line(out, "");
   line(out, "[FILES]");
   for (int i = 0; i < input.topicCount; ++i) line(out, "out" + std::to_string(i) + ".rtf");
@@ -56,7 +75,7 @@ void qvHelpProject::writeProject(qvByteSink& out, const qvHelpProjectInput& inpu
   line(out, "popups.rtf");
   line(out, "");
   line(out, "[WINDOWS]");
-  line(out, "main=\"" + input.title + "\",(144,30,749,957),61700,(r" + std::to_string(input.mainColour) +
+  line(out, "main=\"" + windowCaption(input.title) + "\",(144,30,749,957),61700,(r" + std::to_string(input.mainColour) +
                 "),(r" + std::to_string(input.nonScrollColour) + "),f2");
   line(out, "");
   line(out, "[CONFIG]");
@@ -66,7 +85,7 @@ void qvHelpProject::writeProject(qvByteSink& out, const qvHelpProjectInput& inpu
   if (input.helpIds.empty()) return;
   line(out, "");
   line(out, "[MAP]");
-  for (const auto& [name, number] : input.helpIds) line(out, name + "=" + std::to_string(number));
+  for (const auto& [name, number] : input.helpIds) line(out, projectValue(name) + "=" + std::to_string(number));
 }
 
 void qvHelpProject::writeTargets(qvByteSink& out) {

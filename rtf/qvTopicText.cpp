@@ -121,6 +121,22 @@ std::string titleFootnoteText(std::string_view title) {
   return std::string(qvTrim(escapeFootnoteText(text)));
 }
 
+std::string singleLineTitle(std::string_view title) {
+  std::string line;
+  line.reserve(title.size());
+  bool blankOwed = false;
+  for (char c : title) {
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+      blankOwed = !line.empty();
+      continue;
+    }
+    if (blankOwed) line.push_back(' ');
+    blankOwed = false;
+    line.push_back(c);
+  }
+  return line;
+}
+
 std::string titleRegionText(std::string_view title) {
   std::string collapsed;
   collapsed.reserve(title.size());
@@ -135,7 +151,8 @@ std::string titleRegionText(std::string_view title) {
 }
 
 std::string keywordText(std::string_view title) {
-  const std::string_view trimmed = qvTrim(title);
+  const std::string line = singleLineTitle(title);
+  const std::string_view trimmed = qvTrim(line);
   std::string out;
   if (!appendClassKeywords(out, trimmed)) {
     const std::string_view rest = withoutScheme(trimmed);

@@ -20,6 +20,12 @@ std::string escapeFootnoteText(std::string_view text);
 // and trimmed again.
 std::string titleFootnoteText(std::string_view title);
 
+// The title on one line: every run of blanks, tabs and line breaks becomes
+// one blank, and none is left at either end. Not escaped. A title written
+// over several lines of its page must not split the lines of the files that
+// quote it.
+std::string singleLineTitle(std::string_view title);
+
 // The title as shown in the title region: white-space runs collapsed to one
 // blank, then escaped.
 std::string titleRegionText(std::string_view title);

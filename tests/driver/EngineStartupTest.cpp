@@ -201,6 +201,28 @@ TEST_F(EngineStartupTest, RegistryPathLeavesRelativeStartPointsWithTheCaller) {
   EXPECT_TRUE(fs::exists(dir / "elsewhere/HelpFiles/site.hlp"));
 }
 
+// A title the page wraps over two lines (and quotes in it) must reach the
+// help file's window as one caption: split, the window definition was lost
+// with its size and colours.
+TEST_F(EngineStartupTest, TitleOverSeveralLinesStaysTheWindowCaption) {
+  fs::create_directories(dir / "work/site");
+  std::ofstream(dir / "work/site/index.html")
+      << "<html><head><title>First line\r\n   second \"quoted\"\tline </title></head><body><p>Text</p></body></html>";
+  Result r = run({"-batch", "site", "-white"});
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(r.out.find("warning"), std::string::npos) << r.out;
+  const std::string project = readFile(dir / "work/rtf/project.hpj");
+  EXPECT_NE(project.find("\r\nmain=\"First line second 'quoted' line\",(144,30,749,957),"), std::string::npos) << project;
+
+  const std::string dump = dir.string() + "/dump.txt";
+  const std::string command = "'" + std::string(CORVANE_BINARY_DIR) + "/hlpdump' '" + (dir / "work/HelpFiles/site.hlp").string() +
+                              "' >'" + dump + "' 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << readFile(dump);
+  const std::string text = readFile(dump);
+  EXPECT_NE(text.find("caption \"First line second 'quoted' line\""), std::string::npos) << text;
+  EXPECT_EQ(text.find("width 0 "), std::string::npos) << text;
+}
+
 TEST_F(EngineStartupTest, LogThatCannotBeCreatedEndsStartUp) {
   fs::create_directories(dir / "work/Corvane.log");
   Result r = run({"-batch", sampleSite()});
