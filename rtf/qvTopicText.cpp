@@ -151,7 +151,10 @@ std::string titleRegionText(std::string_view title) {
 }
 
 std::string keywordText(std::string_view title) {
-  const std::string line = singleLineTitle(title);
+  // Line breaks become blanks, as in the title footnote; a keyword with a
+  // raw line break in it would be split by whoever reads the topic.
+  std::string line(title);
+  std::replace_if(line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
   const std::string_view trimmed = qvTrim(line);
   std::string out;
   if (!appendClassKeywords(out, trimmed)) {
