@@ -6,6 +6,7 @@
 #include "html/qvHtmlContext.h"
 #include "ui/qvDriverSettings.h"
 #include "ui/qvUserInterface.h"
+#include "ui/qvUserInterfaceCodes.h"
 
 qvConversionRun::qvConversionRun(qvHtmlContext& context, std::string workDirectory)
     : context_(context),
@@ -41,7 +42,7 @@ void qvConversionRun::project() {
   input.title = context_.startURL() != nullptr ? context_.startURL()->title : std::string();
   input.mainColour = context_.mainColour;
   input.nonScrollColour = context_.nonScrollColour;
-  input.browseButtons = context_.ui().getValue(16) != 0;
+  input.browseButtons = context_.ui().getValue(qvValueIndex::kBrowseButtons) != 0;
   input.helpIds.assign(context_.helpIds().begin(), context_.helpIds().end());
   qvHelpProject(context_.ui(), workDirectory_).build(input);
 }

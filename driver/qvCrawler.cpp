@@ -24,6 +24,7 @@
 #include "ui/qvUserInterface.h"
 #include "url/qvMimeTypes.h"
 #include "url/qvURLTable.h"
+#include "ui/qvUserInterfaceCodes.h"
 
 namespace {
 
@@ -212,14 +213,14 @@ bool qvCrawler::passGates(qvURLStatus& status, std::optional<qvURL>& parsed) {
   }
   parsed = table_.makeURL(status);
   if (!parsed) return badUrl();
-  if (!local && ui_.getValue(20) != 0 && (fetcher_ == nullptr || !fetcher_->isCached(status.url))) {
+  if (!local && ui_.getValue(qvValueIndex::kOffline) != 0 && (fetcher_ == nullptr || !fetcher_->isCached(status.url))) {
     return refuse(status.offlineNotCached);
   }
   return true;
 }
 
 bool qvCrawler::passRobots(qvURLStatus& status, const qvURL& parsed) {
-  if (parsed.protocol() != "http" || ui_.getValue(20) != 0 || !settings_.checkRobots) return true;
+  if (parsed.protocol() != "http" || ui_.getValue(qvValueIndex::kOffline) != 0 || !settings_.checkRobots) return true;
   ui_.beginStatusLine("Checking robots.txt ... ");
   ui_.setInfo(nullptr, nullptr, nullptr, "/robots.txt");
   if (robots_ && !robots_(parsed)) {

@@ -22,11 +22,11 @@
 #include "ui/qvRuntimeException.h"
 #include "ui/qvStartOptions.h"
 #include "ui/qvUserInterface.h"
+#include "ui/qvUserInterfaceCodes.h"
 
 namespace {
 
 constexpr size_t kReadBufferSize = 65536;
-const char* const kSettingsKey = "Software\\Lorimund\\Corvane\\v1.1\\Settings";
 
 std::string currentDirectory() {
   std::error_code ec;
@@ -92,7 +92,7 @@ int qvDriver::run() {
 
 void qvDriver::readWorkingDirectory() {
   qvRegistry registry(qvRegistry::defaultPath());
-  std::optional<std::string> path = registry.readString(kSettingsKey, "Path");
+  std::optional<std::string> path = registry.readString(kCorvaneSettingsKey, "Path");
   std::string warning = registry.takeWarning();
   if (!warning.empty()) std::cerr << warning << std::endl;
   if (!path || path->empty()) return;
@@ -238,17 +238,17 @@ void qvDriver::prepareBatchRun() {
   if (!warning.empty()) ui_->showError(warning);
   // What the command line says wins over what the window saved.
   const qvCommandLine& cl = commandLine_;
-  if (cl.maxURLs) values.values[1] = *cl.maxURLs;
-  if (cl.depth) values.values[2] = *cl.depth;
-  if (cl.colours) values.values[3] = cl.colours->choice;
-  if (settings_.siteWide) values.toggles |= 0x1;
-  if (settings_.noImages) values.toggles |= 0x2;
-  if (cl.offline) values.values[20] = 1;
-  if (cl.noCache) values.values[17] = 0;
+  if (cl.maxURLs) values.values[qvValueIndex::kMaxUrls] = *cl.maxURLs;
+  if (cl.depth) values.values[qvValueIndex::kMaxDepth] = *cl.depth;
+  if (cl.colours) values.values[qvValueIndex::kColourChoice] = cl.colours->choice;
+  if (settings_.siteWide) values.toggles |= qvToggleBit::kSiteWide;
+  if (settings_.noImages) values.toggles |= qvToggleBit::kNoImages;
+  if (cl.offline) values.values[qvValueIndex::kOffline] = 1;
+  if (cl.noCache) values.values[qvValueIndex::kCacheEnabled] = 0;
   if (cl.proxyHost) {
-    values.strings[7] = *cl.proxyHost;
-    values.values[8] = *cl.proxyPort;
-    values.values[9] = 1;
+    values.strings[qvStringIndex::kProxyHost] = *cl.proxyHost;
+    values.values[qvValueIndex::kProxyPort] = *cl.proxyPort;
+    values.values[qvValueIndex::kProxyEnabled] = 1;
   }
   if (cl.timeMinutes && *cl.timeMinutes > 0) {
     values.deadline = std::chrono::steady_clock::now() + std::chrono::minutes(*cl.timeMinutes);
@@ -256,10 +256,10 @@ void qvDriver::prepareBatchRun() {
   std::string helpFile;
   if (cl.out) {
     helpFile = resolveAgainstStartDirectory(*cl.out);
-  } else if (!values.text(4).empty()) {
-    helpFile = values.text(4);
+  } else if (!values.text(qvStringIndex::kHelpFileName).empty()) {
+    helpFile = values.text(qvStringIndex::kHelpFileName);
   } else {
-    std::string location = registry.readString(kSettingsKey, "DefaultOutputLocation").value_or("");
+    std::string location = registry.readString(kCorvaneSettingsKey, "DefaultOutputLocation").value_or("");
     if (location.empty()) location = currentDirectory() + "/HelpFiles";
     helpFile = location + "/" + qvStartOptions::derivedHelpName(first);
   }

@@ -4,6 +4,7 @@
 
 #include "platform/qvSystemInfo.h"
 #include "ui/qvUserInterface.h"
+#include "ui/qvUserInterfaceCodes.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ void qvExitThread::tick() {
   ++exitsSeen_;
   startTerminateThread();
   if (actions_.closeLog) actions_.closeLog();
-  if ((ui_.getToggles() & 0x20) == 0) return;
+  if ((ui_.getToggles() & qvToggleBit::kSettingsLoaded) == 0) return;
   ui_.setStatusText("Cleaning up temporary files ");
   if (actions_.cleanWorkingFiles) actions_.cleanWorkingFiles();
 }

@@ -22,6 +22,7 @@
 #include "ui/qvRuntimeException.h"
 #include "ui/qvUserInterface.h"
 #include "url/qvURLStatus.h"
+#include "ui/qvUserInterfaceCodes.h"
 
 namespace {
 
@@ -79,7 +80,7 @@ qvTopicPage qvHtmlConverter::topicPage(const qvURLStatus& status) const {
   page.nestedTables = context_.nestedTables;
   page.notFullyRetrieved = status.notFullyRetrieved;
   page.elementsSkipped = status.elementsSkipped;
-  page.browse = context_.ui().getValue(16) != 0;
+  page.browse = context_.ui().getValue(qvValueIndex::kBrowseButtons) != 0;
   return page;
 }
 

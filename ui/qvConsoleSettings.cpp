@@ -4,11 +4,10 @@
 #include <cstdint>
 
 #include "platform/qvRegistry.h"
+#include "ui/qvUserInterfaceCodes.h"
 
 namespace {
 
-const char* const kSettingsKey = "Software\\Lorimund\\Corvane\\v1.1\\Settings";
-const char* const kProfilesKey = "Software\\Lorimund\\Corvane\\v1.1\\Urls\\";
 
 // The list values hold their lines, each ended by CR LF.
 std::string commaList(const std::vector<std::uint8_t>& bytes) {
@@ -43,9 +42,11 @@ bool isNumber(const std::string& text) {
 
 qvConsoleSettings qvConsoleSettings::defaults() {
   qvConsoleSettings s;
-  s.toggles = 0x20;
-  s.values = {{10, 30}, {11, 30}, {12, 1}, {15, 30}, {17, 1}, {19, 20}, {21, 1}, {23, 30}};
-  s.strings[25] = "Corvane/1.1";
+  s.toggles = qvToggleBit::kSettingsLoaded;
+  s.values = {{qvValueIndex::kReadWriteTimeout, 30}, {qvValueIndex::kLookupTimeout, 30}, {qvValueIndex::kConnectRetries, 1},
+              {qvValueIndex::kConnectTimeout, 30},   {qvValueIndex::kCacheEnabled, 1},  {qvValueIndex::kCacheSizeLimit, 20},
+              {qvValueIndex::kValidateCache, 1},     {qvValueIndex::kCacheDays, 30}};
+  s.strings[qvStringIndex::kUserAgent] = "Corvane/1.1";
   return s;
 }
 
@@ -59,40 +60,40 @@ void qvConsoleSettings::readRegistry(qvRegistry& registry, const std::string& st
   auto toggle = [&](const std::string& key, const char* name, int bit) {
     if (auto v = registry.readDword(key, name)) toggles = *v ? (toggles | bit) : (toggles & ~bit);
   };
-  if (registry.keyExists(kSettingsKey)) {
-    flag(kSettingsKey, "EnableCache", 17);
-    flag(kSettingsKey, "ValidateFiles", 21);
-    flag(kSettingsKey, "CacheCGI", 22);
-    flag(kSettingsKey, "EnableProxy", 9);
-    number(kSettingsKey, "MaxCacheSize", 19);
-    number(kSettingsKey, "CacheExpiresIn", 23);
-    if (auto host = registry.readString(kSettingsKey, "HttpProxyName")) strings[7] = *host;
-    if (auto port = registry.readString(kSettingsKey, "HttpProxyPort")) {
+  if (registry.keyExists(kCorvaneSettingsKey)) {
+    flag(kCorvaneSettingsKey, "EnableCache", qvValueIndex::kCacheEnabled);
+    flag(kCorvaneSettingsKey, "ValidateFiles", qvValueIndex::kValidateCache);
+    flag(kCorvaneSettingsKey, "CacheCGI", qvValueIndex::kCacheCgi);
+    flag(kCorvaneSettingsKey, "EnableProxy", qvValueIndex::kProxyEnabled);
+    number(kCorvaneSettingsKey, "MaxCacheSize", qvValueIndex::kCacheSizeLimit);
+    number(kCorvaneSettingsKey, "CacheExpiresIn", qvValueIndex::kCacheDays);
+    if (auto host = registry.readString(kCorvaneSettingsKey, "HttpProxyName")) strings[qvStringIndex::kProxyHost] = *host;
+    if (auto port = registry.readString(kCorvaneSettingsKey, "HttpProxyPort")) {
       // A port that is not a number switches the proxy off, as the window does.
       if (isNumber(*port)) {
-        values[8] = std::stoi(*port);
+        values[qvValueIndex::kProxyPort] = std::stoi(*port);
       } else {
-        values[8] = 0;
-        values[9] = 0;
+        values[qvValueIndex::kProxyPort] = 0;
+        values[qvValueIndex::kProxyEnabled] = 0;
       }
     }
-    if (auto list = registry.readBinary(kSettingsKey, "NoProxyFor")) strings[14] = commaList(*list);
-    if (auto agent = registry.readString(kSettingsKey, "UserAgent"); agent && !agent->empty()) strings[25] = *agent;
+    if (auto list = registry.readBinary(kCorvaneSettingsKey, "NoProxyFor")) strings[qvStringIndex::kNoProxyFor] = commaList(*list);
+    if (auto agent = registry.readString(kCorvaneSettingsKey, "UserAgent"); agent && !agent->empty()) strings[qvStringIndex::kUserAgent] = *agent;
   }
   std::string profileName = startPoint;
   std::replace(profileName.begin(), profileName.end(), '\\', '/');
-  std::string profile = kProfilesKey + profileName;
-  if (profileName.empty() || !registry.keyExists(profile)) profile = std::string(kProfilesKey) + "default";
+  std::string profile = kCorvaneProfilesKey + profileName;
+  if (profileName.empty() || !registry.keyExists(profile)) profile = std::string(kCorvaneProfilesKey) + "default";
   if (!registry.keyExists(profile)) return;
-  number(profile, "MaxUrls", 1);
-  number(profile, "MaxDepth", 2);
-  if (auto colour = registry.readDword(profile, "BackgroundColour")) values[3] = *colour <= 3 ? static_cast<int>(*colour) : 0;
-  flag(profile, "BrowseButtons", 16);
-  flag(profile, "OfflineMode", 20);
-  toggle(profile, "SiteWide", 0x1);
-  toggle(profile, "NoImages", 0x2);
-  toggle(profile, "RetrieveCGI", 0x10);
-  if (auto name = registry.readString(profile, "OutputName"); name && !name->empty()) strings[4] = *name;
+  number(profile, "MaxUrls", qvValueIndex::kMaxUrls);
+  number(profile, "MaxDepth", qvValueIndex::kMaxDepth);
+  if (auto colour = registry.readDword(profile, "BackgroundColour")) values[qvValueIndex::kColourChoice] = *colour <= 3 ? static_cast<int>(*colour) : 0;
+  flag(profile, "BrowseButtons", qvValueIndex::kBrowseButtons);
+  flag(profile, "OfflineMode", qvValueIndex::kOffline);
+  toggle(profile, "SiteWide", qvToggleBit::kSiteWide);
+  toggle(profile, "NoImages", qvToggleBit::kNoImages);
+  toggle(profile, "RetrieveCGI", qvToggleBit::kRetrieveCgi);
+  if (auto name = registry.readString(profile, "OutputName"); name && !name->empty()) strings[qvStringIndex::kHelpFileName] = *name;
   if (auto seconds = registry.readDword(profile, "MaxRunTime"); seconds && *seconds > 0) {
     deadline = std::chrono::steady_clock::now() + std::chrono::seconds(*seconds);
   }

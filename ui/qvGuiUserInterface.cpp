@@ -13,6 +13,7 @@
 #include "ui/qvRuntimeException.h"
 #include "ui/qvStartOptions.h"
 #include "ui/qvStartPoints.h"
+#include "ui/qvUserInterfaceCodes.h"
 
 namespace {
 
@@ -140,17 +141,17 @@ void qvGuiUserInterface::poll(bool /*flag*/) {
     ~Release() { pollBusy.store(false); }
   } release;
   pending_ |= getStatus();
-  if (pending_ & 0x40) qvEndProcess(1);
-  if (pending_ & 0x10) {
-    pending_ &= ~0x10;
+  if (pending_ & qvStatusBit::kClosing) qvEndProcess(1);
+  if (pending_ & qvStatusBit::kLimitsChanged) {
+    pending_ &= ~qvStatusBit::kLimitsChanged;
     readValues();
   }
-  if (pending_ & 0x20) {
-    pending_ &= ~0x20;
+  if (pending_ & qvStatusBit::kTogglesChanged) {
+    pending_ &= ~qvStatusBit::kTogglesChanged;
     readToggles();
   }
-  if (pending_ & 0x4) {
-    pending_ &= ~0x4;
+  if (pending_ & qvStatusBit::kEnough) {
+    pending_ &= ~qvStatusBit::kEnough;
     settings().enough = true;
   }
 }
@@ -159,14 +160,14 @@ bool qvGuiUserInterface::checkCancel() { return checkCancel(false); }
 
 bool qvGuiUserInterface::checkCancel(bool clear) {
   poll(true);
-  bool cancelled = (pending_ & 0x8) != 0;
-  if (clear) pending_ &= ~0x8;
+  bool cancelled = (pending_ & qvStatusBit::kJustStop) != 0;
+  if (clear) pending_ &= ~qvStatusBit::kJustStop;
   if (cancelled) throw qvCancelException();
   return false;
 }
 
 bool qvGuiUserInterface::acceptStart(qvStartPoints& starts) {
-  std::string helpFile = qvStartOptions::withHelpExtension(getString(4));
+  std::string helpFile = qvStartOptions::withHelpExtension(getString(qvStringIndex::kHelpFileName));
   if (!qvStartOptions::canCreateHelpFile(helpFile)) {
     std::string text = "Cannot create file '" + helpFile + "'";
     statusMessage(text);
@@ -206,11 +207,11 @@ void qvGuiUserInterface::waitForStart(qvStartPoints& starts) {
   pending_ = 0;
   for (;;) {
     poll(false);
-    if ((pending_ & 0x2) == 0) {
+    if ((pending_ & qvStatusBit::kStart) == 0) {
       std::this_thread::sleep_for(std::chrono::milliseconds(25));
       continue;
     }
-    pending_ &= ~0x2;
+    pending_ &= ~qvStatusBit::kStart;
     if (acceptStart(starts)) break;
     setState(0);
   }

@@ -1,6 +1,7 @@
 #include "ui/qvLoggingUserInterface.h"
 
 #include "ui/qvDriverSettings.h"
+#include "ui/qvUserInterfaceCodes.h"
 
 namespace {
 
@@ -42,17 +43,17 @@ void qvLoggingUserInterface::endStatusLine(const std::string& text, bool append,
 
 std::string qvLoggingUserInterface::readToggles() {
   int toggles = getToggles();
-  settings_.siteWide = (toggles & 0x1) != 0;
-  settings_.noImages = (toggles & 0x2) != 0;
-  settings_.checkRobots = (toggles & 0x4) == 0;
-  settings_.plainTextInMemory = (toggles & 0x8) != 0;
-  settings_.dontSkipCGI = (toggles & 0x10) != 0;
+  settings_.siteWide = (toggles & qvToggleBit::kSiteWide) != 0;
+  settings_.noImages = (toggles & qvToggleBit::kNoImages) != 0;
+  settings_.checkRobots = (toggles & qvToggleBit::kNoRobots) == 0;
+  settings_.plainTextInMemory = (toggles & qvToggleBit::kPlainTextInMemory) != 0;
+  settings_.dontSkipCGI = (toggles & qvToggleBit::kRetrieveCgi) != 0;
   return std::string("SiteWide=") + boolText(settings_.siteWide) + ", NoImages=" + boolText(settings_.noImages) +
          ", CheckRobots=" + boolText(settings_.checkRobots) + ", Don'tSkipCGI=" + boolText(settings_.dontSkipCGI);
 }
 
 std::string qvLoggingUserInterface::readValues() {
-  settings_.maxURLs = getValue(1);
-  settings_.maxDepth = getValue(2);
+  settings_.maxURLs = getValue(qvValueIndex::kMaxUrls);
+  settings_.maxDepth = getValue(qvValueIndex::kMaxDepth);
   return "MaxURLs=" + std::to_string(settings_.maxURLs) + ", MaxDepth=" + std::to_string(settings_.maxDepth);
 }

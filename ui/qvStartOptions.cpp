@@ -10,6 +10,7 @@
 #include "ui/qvDriverSettings.h"
 #include "ui/qvStartPoints.h"
 #include "ui/qvUserInterface.h"
+#include "ui/qvUserInterfaceCodes.h"
 
 namespace {
 
@@ -90,7 +91,7 @@ std::string qvStartOptions::applyColourChoice(int choice, qvStartPoints& starts,
 
 void qvStartOptions::reportStartOptions(qvUserInterface& ui, qvStartPoints& starts, qvDriverSettings& settings) {
   std::string options = ui.readToggles() + ", " + ui.readValues();
-  options += applyColourChoice(ui.getValue(3), starts, settings);
+  options += applyColourChoice(ui.getValue(qvValueIndex::kColourChoice), starts, settings);
   ui.statusMessage("Options are [" + options + "]", true);
   ui.statusMessage("Output help file is " + settings.helpFileName);
 }

@@ -13,6 +13,7 @@
 
 #include "ui/qvRuntimeException.h"
 #include "ui/qvUserInterface.h"
+#include "ui/qvUserInterfaceCodes.h"
 
 namespace crawltest {
 
@@ -45,7 +46,10 @@ class RecordingUi : public qvUserInterface {
     if (clear && clearCancel) cancelAfter = 1L << 40;
     return false;
   }
-  int getValue(int index) override { return index == 20 ? offline : index == 16 ? browseButtons : 0; }
+  int getValue(int index) override {
+    if (index == qvValueIndex::kOffline) return offline;
+    return index == qvValueIndex::kBrowseButtons ? browseButtons : 0;
+  }
   bool runHcRtf(const char* commandLine, const char* directory) override {
     command = commandLine ? commandLine : "";
     hadDirectory = directory != nullptr;
