@@ -116,6 +116,7 @@ size_t qvCommandLine::parseOne(const std::vector<std::string>& args, size_t i, q
     offline = true;
   } else if (k == "nocache") {
     noCache = true;
+    notInThisBuild.push_back(k);
   } else if (k == "proxy") {
     std::string value = takeArgument(args, i, option);
     size_t colon = value.rfind(':');
@@ -125,6 +126,7 @@ size_t qvCommandLine::parseOne(const std::vector<std::string>& args, size_t i, q
     }
     proxyHost = value.substr(0, colon);
     proxyPort = *port;
+    notInThisBuild.push_back(k);
   } else if (k == "time") {
     int n = takeNumber(args, i, option);
     if (n < 0) throw qvCommandLineError(option + " : invalid numeric value 'For input string: \"" + args[i] + "\"'");
@@ -140,8 +142,9 @@ std::string qvCommandLine::usage() {
          "       corvane -batch [options] START...\n"
          "\n"
          "Converts a web site or a tree of local HTML files into one Windows Help file.\n"
-         "START is an http URL or a local file or directory. Without -batch the window\n"
-         "of libcorvane2.so is used; without a display the engine runs in batch mode.\n"
+         "START is a local file or directory (or an http URL, which this build does not\n"
+         "fetch yet). Without -batch the window of libcorvane2.so is used; without a\n"
+         "display the engine runs in batch mode.\n"
          "Options are case-insensitive and may be shortened no further than shown;\n"
          "\"--name\" is the same as \"-name\".\n"
          "\n"
@@ -162,8 +165,8 @@ std::string qvCommandLine::usage() {
          "  -out FILE      the help file to write (\".hlp\" is added when missing)\n"
          "  -depth N       follow links at most N levels deep (0: no limit)\n"
          "  -offline       read only what the disk cache holds\n"
-         "  -nocache       do not use the disk cache\n"
-         "  -proxy HOST:PORT  fetch through this HTTP proxy\n"
+         "  -nocache       do not use the disk cache (not supported in this build)\n"
+         "  -proxy HOST:PORT  fetch through this HTTP proxy (not supported in this build)\n"
          "  -time MINUTES  stop taking new pages after this many minutes, then write\n"
          "                 the help file from what was read\n"
          "  -help          show this text and exit\n"

@@ -43,6 +43,9 @@ class qvCommandLine {
   std::optional<int> proxyPort;
   std::optional<int> timeMinutes;
   std::vector<std::string> startPoints;
+  // Options given that this build accepts but cannot act on (the network
+  // and the disk cache are not built in yet), as keywords.
+  std::vector<std::string> notInThisBuild;
 
   // True when the first argument is exactly "-fulldebug": full debugging
   // then starts before anything else happens.

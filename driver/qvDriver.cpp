@@ -264,6 +264,9 @@ void qvDriver::prepareBatchRun() {
     helpFile = location + "/" + qvStartOptions::derivedHelpName(first);
   }
   console->setConsoleSettings(values);
+  for (const std::string& option : cl.notInThisBuild) {
+    ui_->statusMessage("-" + option + " : not supported in this build; ignored");
+  }
   console->setShowProgress(::isatty(STDERR_FILENO) != 0);
   settings_.helpFileName = qvStartOptions::withHelpExtension(helpFile);
   if (!qvStartOptions::canCreateHelpFile(settings_.helpFileName)) {
