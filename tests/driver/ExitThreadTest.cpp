@@ -13,16 +13,22 @@ namespace {
 
 class ClosingUi : public qvUserInterface {
  public:
-  bool shouldExit() override { return closing.load(); }
+  bool shouldExit() override {
+    ++asked;
+    return closing.load();
+  }
   int getToggles() override { return toggles; }
   void setStatusText(const std::string& text) override { status = text; }
   std::atomic<bool> closing{false};
+  std::atomic<int> asked{0};  // how often the watcher looked
   int toggles = 0;
   std::string status;
 };
 
+// Waits until `counter` reaches `value`, 10 s at most.
 void waitFor(const std::atomic<int>& counter, int value) {
   for (int i = 0; i < 5000 && counter.load() < value; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  ASSERT_GE(counter.load(), value) << "the watcher did not get there within 10 s";
 }
 
 TEST(ExitThread, ClosesTheLogAndCleansOnlyWhenSettingsWereLoaded) {
@@ -31,11 +37,12 @@ TEST(ExitThread, ClosesTheLogAndCleansOnlyWhenSettingsWereLoaded) {
     ui.toggles = toggles;
     std::atomic<int> closed{0}, cleaned{0};
     qvExitThread watcher(ui, {[&] { ++closed; }, [&] { ++cleaned; }}, std::chrono::milliseconds(1));
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    waitFor(ui.asked, 5);
     EXPECT_EQ(closed.load(), 0);  // nothing until the user closes
     ui.closing = true;
     waitFor(closed, 1);
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // Several more looks at the closing window must not close the log again.
+    waitFor(ui.asked, ui.asked.load() + 5);
     EXPECT_EQ(closed.load(), 1);
     EXPECT_EQ(watcher.exitsSeen(), 1);
     EXPECT_EQ(cleaned.load(), toggles ? 1 : 0);
