@@ -4,6 +4,7 @@
 // every 30 seconds anyway), and "MemDebug.txt", a nine-line report that
 // qvGarbageThread rewrites once a minute around its clean-up of the heap.
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -33,6 +34,10 @@ class qvPeriodicThread {
   qvPeriodicThread(const qvPeriodicThread&) = delete;
   qvPeriodicThread& operator=(const qvPeriodicThread&) = delete;
 
+  // Ticks finished so far: lets a caller wait for the thread to have looked,
+  // instead of guessing how long that takes.
+  long ticks() const { return ticks_.load(); }
+
  protected:
   // Starts the thread; `tick` is called after each interval has passed.
   template <typename Tick>
@@ -42,6 +47,7 @@ class qvPeriodicThread {
       while (!cv_.wait_for(lock, interval, [this] { return stopping_; })) {
         lock.unlock();
         tick();
+        ++ticks_;
         lock.lock();
       }
     });
@@ -53,6 +59,7 @@ class qvPeriodicThread {
   std::mutex mutex_;
   std::condition_variable cv_;
   bool stopping_ = false;
+  std::atomic<long> ticks_{0};
   std::thread thread_;
 };
 

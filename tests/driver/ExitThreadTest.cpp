@@ -13,22 +13,19 @@ namespace {
 
 class ClosingUi : public qvUserInterface {
  public:
-  bool shouldExit() override {
-    ++asked;
-    return closing.load();
-  }
+  bool shouldExit() override { return closing.load(); }
   int getToggles() override { return toggles; }
   void setStatusText(const std::string& text) override { status = text; }
   std::atomic<bool> closing{false};
-  std::atomic<int> asked{0};  // how often the watcher looked
   int toggles = 0;
   std::string status;
 };
 
-// Waits until `counter` reaches `value`, 10 s at most.
-void waitFor(const std::atomic<int>& counter, int value) {
-  for (int i = 0; i < 5000 && counter.load() < value; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  ASSERT_GE(counter.load(), value) << "the watcher did not get there within 10 s";
+// Waits until `count()` reaches `value`, 10 s at most.
+template <typename Count>
+void waitFor(Count count, long value) {
+  for (int i = 0; i < 5000 && count() < value; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  ASSERT_GE(count(), value) << "the watcher did not get there within 10 s";
 }
 
 TEST(ExitThread, ClosesTheLogAndCleansOnlyWhenSettingsWereLoaded) {
@@ -37,12 +34,13 @@ TEST(ExitThread, ClosesTheLogAndCleansOnlyWhenSettingsWereLoaded) {
     ui.toggles = toggles;
     std::atomic<int> closed{0}, cleaned{0};
     qvExitThread watcher(ui, {[&] { ++closed; }, [&] { ++cleaned; }}, std::chrono::milliseconds(1));
-    waitFor(ui.asked, 5);
+    const auto ticks = [&] { return watcher.ticks(); };
+    waitFor(ticks, 5);
     EXPECT_EQ(closed.load(), 0);  // nothing until the user closes
     ui.closing = true;
-    waitFor(closed, 1);
-    // Several more looks at the closing window must not close the log again.
-    waitFor(ui.asked, ui.asked.load() + 5);
+    waitFor([&] { return long{closed.load()}; }, 1);
+    // Several more ticks with the window closing must not close the log again.
+    waitFor(ticks, watcher.ticks() + 5);
     EXPECT_EQ(closed.load(), 1);
     EXPECT_EQ(watcher.exitsSeen(), 1);
     EXPECT_EQ(cleaned.load(), toggles ? 1 : 0);
