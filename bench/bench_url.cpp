@@ -8,7 +8,9 @@
 #include <string>
 
 #include "ui/qvDriverSettings.h"
+#include "url/qvLinkResolver.h"
 #include "url/qvMimeTypes.h"
+#include "url/qvURLCanonicaliser.h"
 #include "url/qvURLTable.h"
 
 namespace {
@@ -50,7 +52,7 @@ BENCHMARK(BM_AddAndDrain)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iteratio
 
 void BM_CanonicalURL(benchmark::State& state) {
   const std::string text = "HTTP://WWW.Example.COM:80/a/./b/../c/it's/page.html?x=1";
-  for (auto _ : state) benchmark::DoNotOptimize(qvURLTable::canonicalURL(text));
+  for (auto _ : state) benchmark::DoNotOptimize(qvURLCanonicaliser::canonicalURL(text));
 }
 BENCHMARK(BM_CanonicalURL);
 
@@ -61,7 +63,7 @@ void BM_ResolveLink(benchmark::State& state) {
   table.makeURL(*page);
   int i = 0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(table.resolveLink(*page, "../chapter" + std::to_string(i++ % 5000) + ".html#top"));
+    benchmark::DoNotOptimize(qvLinkResolver(table).resolveLink(*page, "../chapter" + std::to_string(i++ % 5000) + ".html#top"));
   }
 }
 BENCHMARK(BM_ResolveLink);

@@ -22,6 +22,7 @@
 #include "ui/qvDriverSettings.h"
 #include "ui/qvRuntimeException.h"
 #include "ui/qvUserInterface.h"
+#include "url/qvFileURL.h"
 #include "url/qvMimeTypes.h"
 #include "url/qvURLTable.h"
 #include "ui/qvUserInterfaceCodes.h"
@@ -234,7 +235,7 @@ bool qvCrawler::passRobots(qvURLStatus& status, const qvURL& parsed) {
 }
 
 bool qvCrawler::openLocal(qvURLStatus& status, qvFetchedPage& page) {
-  const std::string path = status.localFile.value_or(qvURLTable::fileForURL(status.url));
+  const std::string path = status.localFile.value_or(qvFileURL::fileForURL(status.url));
   ui_.beginStatusLine("Reading local file ... ");
   ui_.setInfo(nullptr, nullptr, nullptr, path.c_str());
   struct stat info {};

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "url/qvLinkResolver.h"
 #include "url/qvUrlOutcome.h"
 #include "html/qvHtmlContext.h"
 #include "html/qvItemReader.h"
@@ -77,7 +78,7 @@ void qvTagAnchor::constructed() {
   hasTarget_ = true;
   value_ = *value;
   if (page == nullptr) return;
-  const qvLinkResolution link = run.resolveLink(*page, *value);
+  const qvLinkResolution link = qvLinkResolver(run).resolveLink(*page, *value);
   classification_ = link.classification;
   targetId_ = link.target != nullptr ? link.target->id : -1;
   fragment_ = link.fragment;

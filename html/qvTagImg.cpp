@@ -9,6 +9,7 @@
 #include "html/qvItemWriter.h"
 #include "html/qvTagValues.h"
 #include "rtf/qvRtfWriter.h"
+#include "url/qvURLCanonicaliser.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ void qvTagImg::constructed() {
   if (!src || src->empty()) return;
   const qvURLStatus* page = context().currentPage();
   const std::string base = page != nullptr ? page->baseURL : std::string();
-  const std::optional<std::string> absolute = qvURLTable::absoluteURL(base, *src);
+  const std::optional<std::string> absolute = qvURLCanonicaliser::absoluteURL(base, *src);
   if (!absolute) {
     log("Malformed URL in image tag (" + *src + ")");
     return;

@@ -1,5 +1,5 @@
 #pragma once
-// qvLinkResolution: what qvURLTable::resolveLink found out about one link
+// qvLinkResolution: what qvLinkResolver::resolveLink found out about one link
 // (the href of an anchor or the src of a frame). The anchor handler keeps it
 // and decides from it, in the final pass, whether the link becomes a jump, a
 // popup note or a call to the browser.

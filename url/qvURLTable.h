@@ -11,8 +11,9 @@
 // nor done) are indexed by id, so the crawl's "lowest pending id" costs
 // O(log n) however large the run grows.
 //
-// Local files are written as "file://" + absolute path; keys are the URL
-// unchanged (file names are case-sensitive here).
+// Keys are the canonical URL unchanged (file names are case-sensitive
+// here); canonical forms come from qvURLCanonicaliser, local files' URLs
+// from qvFileURL, and links reach the table through qvLinkResolver.
 
 #include <cstddef>
 #include <deque>
@@ -22,7 +23,6 @@
 #include <string_view>
 #include <unordered_set>
 
-#include "url/qvLinkResolution.h"
 #include "url/qvPendingSet.h"
 #include "url/qvURL.h"
 #include "url/qvURLStatus.h"
@@ -38,8 +38,8 @@ class qvURLTable {
   static constexpr unsigned kDefaultLinkColour = 0x008000;
   static constexpr unsigned kDefaultVlinkColour = 0xC08000;
 
-  // `settings` must outlive the table; it is read (dontSkipCGI) on every
-  // call, so changes made during a run take effect at once.
+  // `settings` must outlive the table; qvLinkResolver reads dontSkipCGI
+  // from it on every link, so changes made during a run take effect at once.
   explicit qvURLTable(const qvDriverSettings& settings);
   qvURLTable(const qvURLTable&) = delete;
   qvURLTable& operator=(const qvURLTable&) = delete;
@@ -53,34 +53,6 @@ class qvURLTable {
   unsigned textColour = kDefaultTextColour;
   unsigned linkColour = kDefaultLinkColour;
   unsigned vlinkColour = kDefaultVlinkColour;
-
-  // ---- Canonical forms and local files (no table state involved) ----
-
-  // Canonical form of a URL: lower-case scheme and host, no port 80, dot
-  // segments removed from the path, no fragment, no line breaks, quotes as
-  // %27, %60 and %22. Text that does not parse as a URL comes back as it is.
-  static std::string canonicalURL(std::string_view text);
-
-  // Removes "/./" and "/segment/.." from a path; a query after '?' is left
-  // alone. "/a/b/../c" gives "/a/c"; "/../x" gives "//x".
-  static std::string normalisePath(std::string_view path);
-
-  // "file:" URL of a local path: "file://" + absolute path, with '%', '#',
-  // '?' and control characters escaped so that fileForURL gives the same
-  // file back.
-  static std::string urlForFile(std::string_view file);
-
-  // Local path of a "file:" URL: leading slashes (and a "localhost" host)
-  // reduce to one "/", a drive prefix "c|/" or "c%7c/" is dropped, %XX
-  // escapes are decoded (not %00), and "file:name" is taken from the current
-  // directory. A directory gives its "index.html" when that exists, else its
-  // "index.htm". Any text gives some absolute path.
-  static std::string fileForURL(std::string_view text);
-
-  // `reference` resolved against `base` and put in canonical form; empty
-  // when the result is not a URL. Used for redirects and link notes.
-  static std::optional<std::string> absoluteURL(std::string_view base,
-                                                std::string_view reference);
 
   // In the retrieval range of the run started at `start`: same host
   // (compared lower-case); unless `siteWide`, also a path that begins with
@@ -118,10 +90,6 @@ class qvURLTable {
   // The generated name, or empty when the page has no such anchor yet.
   std::optional<std::string> findAnchorName(const qvURLStatus& status,
                                             std::string_view name) const;
-
-  // Classifies the link `value` found on `page` and, for a followed link,
-  // adds its target (depth + 1, seed kLinkSeed, referrer = page's url).
-  qvLinkResolution resolveLink(qvURLStatus& page, std::string_view value);
 
   // The status of `url` (canonicalised first), or null.
   qvURLStatus* find(std::string_view url) const;
@@ -172,7 +140,7 @@ class qvURLTable {
   std::map<std::string, int>& helpIds() { return helpIds_; }
   const std::map<std::string, int>& helpIds() const { return helpIds_; }
 
- protected:
+  // The settings the table was made with (links read dontSkipCGI).
   const qvDriverSettings& settings() const { return settings_; }
 
  private:
@@ -191,12 +159,6 @@ class qvURLTable {
 
   qvURLStatus* findKey(std::string_view key) const;
   static std::optional<qvURL> makeFileURL(qvURLStatus& status);
-  // `file` made absolute; a directory gives its index file.
-  static std::string localPath(std::string_view file);
-  // resolveLink's steps for a value that is neither CGI nor a fragment.
-  qvLinkResolution& followLink(qvURLStatus& page, std::string value,
-                               qvLinkResolution& link);
-  qvURLStatus* addLinkTarget(qvURLStatus& page, std::string_view url);
   qvURLStatus& create(std::string url, int seedNumber, int depth);
   void setPending(qvURLStatus& status);
 

@@ -15,6 +15,7 @@
 #include "html/qvItemList.h"
 #include "html/qvPrototypeList.h"
 #include "ui/qvDriverSettings.h"
+#include "url/qvFileURL.h"
 #include "url/qvMimeTypes.h"
 
 namespace crawltest {
@@ -39,7 +40,7 @@ struct CrawlRig : ::testing::Test {
   }
   // The "file:" URL of a file of the site, and its status (null when none).
   std::string url(const std::string& relative) const {
-    return qvURLTable::urlForFile((site.path() / relative).string());
+    return qvFileURL::urlForFile((site.path() / relative).string());
   }
   qvURLStatus* status(const std::string& relative) const { return context.find(url(relative)); }
 };

@@ -9,6 +9,7 @@
 #include "driver/qvLocalScanner.h"
 #include "html/qvHtmlContext.h"
 #include "ui/qvDriverSettings.h"
+#include "url/qvFileURL.h"
 
 using crawltest::RecordingUi;
 using crawltest::slurp;
@@ -32,7 +33,7 @@ struct FinalPassFixture : ::testing::Test {
   }
   std::string project() { return slurp(work.path() / "project.hpj"); }
   std::string topic(int n) { return slurp(work.path() / ("out" + std::to_string(n) + ".rtf")); }
-  std::string url(const std::string& relative) { return qvURLTable::urlForFile((site.path() / relative).string()); }
+  std::string url(const std::string& relative) { return qvFileURL::urlForFile((site.path() / relative).string()); }
 };
 
 }  // namespace

@@ -9,7 +9,10 @@
 #include <string_view>
 
 #include "ui/qvDriverSettings.h"
+#include "url/qvFileURL.h"
+#include "url/qvLinkResolver.h"
 #include "url/qvMimeTypes.h"
+#include "url/qvURLCanonicaliser.h"
 #include "url/qvURLTable.h"
 
 namespace {
@@ -21,7 +24,7 @@ void check(bool condition) {
 void resolveFrom(qvURLTable& table, const std::string& pageURL, std::string_view value) {
   qvURLStatus* page = table.addURL(pageURL, 0, 0);
   table.makeURL(*page);
-  const qvLinkResolution link = table.resolveLink(*page, value);
+  const qvLinkResolution link = qvLinkResolver(table).resolveLink(*page, value);
   check(link.followed() == (link.classification == qvLinkClass::Followed));
   if (link.target == nullptr) return;
   table.makeURL(*link.target);
@@ -33,10 +36,10 @@ void resolveFrom(qvURLTable& table, const std::string& pageURL, std::string_view
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
 
-  const std::string canonical = qvURLTable::canonicalURL(text);
-  check(qvURLTable::canonicalURL(canonical) == canonical);
-  qvURLTable::fileForURL(text);
-  qvURLTable::absoluteURL("http://fuzz.example/a/b.html", text);
+  const std::string canonical = qvURLCanonicaliser::canonicalURL(text);
+  check(qvURLCanonicaliser::canonicalURL(canonical) == canonical);
+  qvFileURL::fileForURL(text);
+  qvURLCanonicaliser::absoluteURL("http://fuzz.example/a/b.html", text);
 
   static const qvMimeTypes types;
   types.typeOf(text);

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "ui/qvDriverSettings.h"
+#include "url/qvFileURL.h"
+#include "url/qvURLCanonicaliser.h"
 #include "url/qvURLTable.h"
 
 namespace fs = std::filesystem;
@@ -39,30 +41,30 @@ class qvLocalFileTest : public ::testing::Test {
 };
 
 TEST_F(qvLocalFileTest, FileURLsAreTheAbsolutePath) {
-  EXPECT_EQ(qvURLTable::urlForFile("/home/a/x.htm"), "file:///home/a/x.htm");
-  EXPECT_EQ(qvURLTable::fileForURL("file:///home/a/x.htm"), "/home/a/x.htm");
-  EXPECT_EQ(qvURLTable::fileForURL("FILE://home/a/x.htm"), "/home/a/x.htm");
-  EXPECT_EQ(qvURLTable::fileForURL("file:////home//a/x.htm"), "/home//a/x.htm");
-  EXPECT_EQ(qvURLTable::fileForURL("file:///c|/docs/a.htm"), "/docs/a.htm");
-  EXPECT_EQ(qvURLTable::fileForURL("file:///C%7C/docs/a.htm"), "/docs/a.htm");
-  EXPECT_EQ(qvURLTable::fileForURL("file:///home/a%20b/%7e.htm"), "/home/a b/~.htm");
-  EXPECT_EQ(qvURLTable::fileForURL("file:///it's.htm"), "/it's.htm");
-  EXPECT_EQ(qvURLTable::fileForURL("file://localhost/etc/x.htm"), "/etc/x.htm");
+  EXPECT_EQ(qvFileURL::urlForFile("/home/a/x.htm"), "file:///home/a/x.htm");
+  EXPECT_EQ(qvFileURL::fileForURL("file:///home/a/x.htm"), "/home/a/x.htm");
+  EXPECT_EQ(qvFileURL::fileForURL("FILE://home/a/x.htm"), "/home/a/x.htm");
+  EXPECT_EQ(qvFileURL::fileForURL("file:////home//a/x.htm"), "/home//a/x.htm");
+  EXPECT_EQ(qvFileURL::fileForURL("file:///c|/docs/a.htm"), "/docs/a.htm");
+  EXPECT_EQ(qvFileURL::fileForURL("file:///C%7C/docs/a.htm"), "/docs/a.htm");
+  EXPECT_EQ(qvFileURL::fileForURL("file:///home/a%20b/%7e.htm"), "/home/a b/~.htm");
+  EXPECT_EQ(qvFileURL::fileForURL("file:///it's.htm"), "/it's.htm");
+  EXPECT_EQ(qvFileURL::fileForURL("file://localhost/etc/x.htm"), "/etc/x.htm");
 }
 
 TEST_F(qvLocalFileTest, RelativePathsAreTakenFromTheCurrentDirectory) {
   const std::string cwd = fs::current_path().string();
-  EXPECT_EQ(qvURLTable::urlForFile("x.htm"), qvURLTable::canonicalURL("file://" + cwd + "/x.htm"));
-  EXPECT_EQ(qvURLTable::fileForURL("file:x.htm"), cwd + "/x.htm");
-  EXPECT_EQ(qvURLTable::fileForURL("file:c|/docs/x.htm"), "/docs/x.htm");
+  EXPECT_EQ(qvFileURL::urlForFile("x.htm"), qvURLCanonicaliser::canonicalURL("file://" + cwd + "/x.htm"));
+  EXPECT_EQ(qvFileURL::fileForURL("file:x.htm"), cwd + "/x.htm");
+  EXPECT_EQ(qvFileURL::fileForURL("file:c|/docs/x.htm"), "/docs/x.htm");
 }
 
 TEST_F(qvLocalFileTest, OddFileNamesSurviveTheRoundTrip) {
   for (const std::string& name : std::vector<std::string>{"a#b.htm", "what?.htm", "100%.htm", "%41.htm", "quote'd \"x\".htm",
                                  "line\nbreak.htm", "back`tick.htm"}) {
     const std::string file = make(name);
-    const std::string url = qvURLTable::canonicalURL(qvURLTable::urlForFile(file));
-    EXPECT_EQ(qvURLTable::fileForURL(url), file) << name;
+    const std::string url = qvURLCanonicaliser::canonicalURL(qvFileURL::urlForFile(file));
+    EXPECT_EQ(qvFileURL::fileForURL(url), file) << name;
   }
 }
 
@@ -70,11 +72,11 @@ TEST_F(qvLocalFileTest, HostileFileURLsGiveAPathAndNeverThrow) {
   for (const std::string& text : std::vector<std::string>{"file:", "file:%", "file:///%zz", "file:///a%00b", "file://" + std::string(10000, 'x'),
                                  "file:///" + std::string(100 * 1024, 'y')}) {
     std::string path;
-    EXPECT_NO_THROW(path = qvURLTable::fileForURL(text));
+    EXPECT_NO_THROW(path = qvFileURL::fileForURL(text));
     EXPECT_TRUE(path.starts_with("/")) << path.substr(0, 40);
   }
-  EXPECT_EQ(qvURLTable::fileForURL("file:///%zz"), "/%zz");
-  EXPECT_EQ(qvURLTable::fileForURL("file:///a%00b"), "/a%00b");
+  EXPECT_EQ(qvFileURL::fileForURL("file:///%zz"), "/%zz");
+  EXPECT_EQ(qvFileURL::fileForURL("file:///a%00b"), "/a%00b");
 }
 
 TEST_F(qvLocalFileTest, ADirectoryNamesItsIndexHtmlElseIndexHtm) {
@@ -83,9 +85,9 @@ TEST_F(qvLocalFileTest, ADirectoryNamesItsIndexHtmlElseIndexHtm) {
   make("one/index.htm");
   const std::string withHtm = dir("two");
   const std::string drive = "file:///c|" + withHtml + "/";
-  EXPECT_EQ(qvURLTable::fileForURL(drive), withHtml + "/index.html");
-  EXPECT_EQ(qvURLTable::fileForURL("file://" + withHtml), withHtml + "/index.html");
-  EXPECT_EQ(qvURLTable::fileForURL("file://" + withHtm + "/"), withHtm + "/index.htm");
+  EXPECT_EQ(qvFileURL::fileForURL(drive), withHtml + "/index.html");
+  EXPECT_EQ(qvFileURL::fileForURL("file://" + withHtml), withHtml + "/index.html");
+  EXPECT_EQ(qvFileURL::fileForURL("file://" + withHtm + "/"), withHtm + "/index.htm");
 }
 
 TEST_F(qvLocalFileTest, FileURLsAndFilesShareStatuses) {

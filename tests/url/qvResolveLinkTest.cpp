@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "ui/qvDriverSettings.h"
+#include "url/qvLinkResolver.h"
 #include "url/qvURLTable.h"
 
 namespace {
@@ -15,7 +16,7 @@ class qvResolveLinkTest : public ::testing::Test {
     ASSERT_TRUE(table.makeURL(*page));
   }
 
-  qvLinkResolution resolve(const std::string& value) { return table.resolveLink(*page, value); }
+  qvLinkResolution resolve(const std::string& value) { return qvLinkResolver(table).resolveLink(*page, value); }
   // The URL a followed link leads to.
   std::string targetOf(const std::string& value) {
     const qvLinkResolution link = resolve(value);
@@ -122,7 +123,7 @@ TEST_F(qvResolveLinkTest, FileLinksAreFollowedOnlyFromLocalPages) {
   qvURLStatus* local = table.addFile("/web/site/page.htm", 0, 0);
   ASSERT_TRUE(table.makeURL(*local));
   const auto fromLocal = [&](const std::string& value) {
-    const qvLinkResolution link = table.resolveLink(*local, value);
+    const qvLinkResolution link = qvLinkResolver(table).resolveLink(*local, value);
     EXPECT_EQ(link.classification, qvLinkClass::Followed) << value;
     return link.target == nullptr ? std::string("(none)") : link.target->url;
   };
@@ -133,7 +134,7 @@ TEST_F(qvResolveLinkTest, FileLinksAreFollowedOnlyFromLocalPages) {
   EXPECT_EQ(fromLocal("file:///web/c.htm"), "file:///web/c.htm");
   EXPECT_EQ(fromLocal("file:rel.htm"), "file:///web/site/rel.htm");
   EXPECT_EQ(fromLocal("http://web.example/"), "http://web.example/");
-  EXPECT_EQ(table.resolveLink(*local, "other.htm").target->localFile, "/web/site/other.htm");
+  EXPECT_EQ(qvLinkResolver(table).resolveLink(*local, "other.htm").target->localFile, "/web/site/other.htm");
 }
 
 TEST_F(qvResolveLinkTest, BaseTagChangesWhereRelativeLinksPoint) {

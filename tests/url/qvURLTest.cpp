@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "url/qvURLTable.h"
+#include "url/qvURLCanonicaliser.h"
 
 namespace {
 
@@ -91,17 +91,17 @@ TEST(qvURLResolve, FollowsTheUsualReferenceForms) {
 // Canonical forms decide which spellings share one status, so every rule
 // of them is pinned here.
 TEST(qvCanonicalURL, CaseDefaultPortAndDotSegmentsGiveOneForm) {
-  EXPECT_EQ(qvURLTable::canonicalURL("HTTP://WWW.Example.com:80/a/./b/../c.html"),
+  EXPECT_EQ(qvURLCanonicaliser::canonicalURL("HTTP://WWW.Example.com:80/a/./b/../c.html"),
             "http://www.example.com/a/c.html");
-  EXPECT_EQ(qvURLTable::canonicalURL("http://www.example.com/a/c.html"),
+  EXPECT_EQ(qvURLCanonicaliser::canonicalURL("http://www.example.com/a/c.html"),
             "http://www.example.com/a/c.html");
-  EXPECT_EQ(qvURLTable::canonicalURL("http://h:8080/x"), "http://h:8080/x");
-  EXPECT_EQ(qvURLTable::canonicalURL("http://h/x#part"), "http://h/x");
-  EXPECT_EQ(qvURLTable::canonicalURL("http://h"), "http://h/");
-  EXPECT_EQ(qvURLTable::canonicalURL("http://h?q=1"), "http://h/?q=1");
-  EXPECT_EQ(qvURLTable::canonicalURL("https://Secure.Example/x"), "https://secure.example/x");
-  EXPECT_EQ(qvURLTable::canonicalURL("mailto:Someone@Example.com"), "mailto:Someone@Example.com");
-  EXPECT_EQ(qvURLTable::canonicalURL("file://c|/Web/./A.htm"), "file://c|/Web/A.htm");
+  EXPECT_EQ(qvURLCanonicaliser::canonicalURL("http://h:8080/x"), "http://h:8080/x");
+  EXPECT_EQ(qvURLCanonicaliser::canonicalURL("http://h/x#part"), "http://h/x");
+  EXPECT_EQ(qvURLCanonicaliser::canonicalURL("http://h"), "http://h/");
+  EXPECT_EQ(qvURLCanonicaliser::canonicalURL("http://h?q=1"), "http://h/?q=1");
+  EXPECT_EQ(qvURLCanonicaliser::canonicalURL("https://Secure.Example/x"), "https://secure.example/x");
+  EXPECT_EQ(qvURLCanonicaliser::canonicalURL("mailto:Someone@Example.com"), "mailto:Someone@Example.com");
+  EXPECT_EQ(qvURLCanonicaliser::canonicalURL("file://c|/Web/./A.htm"), "file://c|/Web/A.htm");
 }
 
 TEST(qvCanonicalURL, IsStableWhenAppliedAgain) {
@@ -110,43 +110,43 @@ TEST(qvCanonicalURL, IsStableWhenAppliedAgain) {
   for (const std::string& text : std::vector<std::string>{
            "x:/../A:80", "news:/../Group", "mailto:a/../b", "file:/../X", "http://h/../..//x",
            "HTTP://H:80", "ftp://h:80/a/./b", "file:x.htm", "http://h/a?b=/../c"}) {
-    const std::string once = qvURLTable::canonicalURL(text);
-    EXPECT_EQ(qvURLTable::canonicalURL(once), once) << text;
+    const std::string once = qvURLCanonicaliser::canonicalURL(text);
+    EXPECT_EQ(qvURLCanonicaliser::canonicalURL(once), once) << text;
   }
-  EXPECT_EQ(qvURLTable::canonicalURL("mailto:a/../b"), "mailto:a/../b");
+  EXPECT_EQ(qvURLCanonicaliser::canonicalURL("mailto:a/../b"), "mailto:a/../b");
 }
 
 TEST(qvCanonicalURL, QuotesAreEscapedAndLineBreaksDropped) {
-  EXPECT_EQ(qvURLTable::canonicalURL("http://h/it's.html"), "http://h/it%27s.html");
-  EXPECT_EQ(qvURLTable::canonicalURL("http://h/a`b\"c"), "http://h/a%60b%22c");
-  EXPECT_EQ(qvURLTable::canonicalURL("http://h/long\r\nname.html"), "http://h/longname.html");
+  EXPECT_EQ(qvURLCanonicaliser::canonicalURL("http://h/it's.html"), "http://h/it%27s.html");
+  EXPECT_EQ(qvURLCanonicaliser::canonicalURL("http://h/a`b\"c"), "http://h/a%60b%22c");
+  EXPECT_EQ(qvURLCanonicaliser::canonicalURL("http://h/long\r\nname.html"), "http://h/longname.html");
 }
 
 TEST(qvCanonicalURL, TextThatIsNotAURLComesBackUnchanged) {
   for (const std::string& text : std::vector<std::string>{"", "%", "%zz", "http://", "just words", "http://h:99999999/"}) {
-    EXPECT_EQ(qvURLTable::canonicalURL(text), text);
+    EXPECT_EQ(qvURLCanonicaliser::canonicalURL(text), text);
   }
   const std::string huge = "http://h/" + std::string(100 * 1024, 'x');
-  EXPECT_EQ(qvURLTable::canonicalURL(huge), huge);
+  EXPECT_EQ(qvURLCanonicaliser::canonicalURL(huge), huge);
 }
 
 TEST(qvNormalisePath, DotSegments) {
-  EXPECT_EQ(qvURLTable::normalisePath("/a/b/../c"), "/a/c");
-  EXPECT_EQ(qvURLTable::normalisePath("/a/./b/./c"), "/a/b/c");
-  EXPECT_EQ(qvURLTable::normalisePath("/a/././b"), "/a/b");
-  EXPECT_EQ(qvURLTable::normalisePath("/a/b/c/../../d"), "/a/d");
-  EXPECT_EQ(qvURLTable::normalisePath("/../x"), "//x");
-  EXPECT_EQ(qvURLTable::normalisePath("/../../x"), "/x");
-  EXPECT_EQ(qvURLTable::normalisePath("/a/.."), "/");
-  EXPECT_EQ(qvURLTable::normalisePath("/a/b/.."), "/a");
-  EXPECT_EQ(qvURLTable::normalisePath(""), "");
+  EXPECT_EQ(qvURLCanonicaliser::normalisePath("/a/b/../c"), "/a/c");
+  EXPECT_EQ(qvURLCanonicaliser::normalisePath("/a/./b/./c"), "/a/b/c");
+  EXPECT_EQ(qvURLCanonicaliser::normalisePath("/a/././b"), "/a/b");
+  EXPECT_EQ(qvURLCanonicaliser::normalisePath("/a/b/c/../../d"), "/a/d");
+  EXPECT_EQ(qvURLCanonicaliser::normalisePath("/../x"), "//x");
+  EXPECT_EQ(qvURLCanonicaliser::normalisePath("/../../x"), "/x");
+  EXPECT_EQ(qvURLCanonicaliser::normalisePath("/a/.."), "/");
+  EXPECT_EQ(qvURLCanonicaliser::normalisePath("/a/b/.."), "/a");
+  EXPECT_EQ(qvURLCanonicaliser::normalisePath(""), "");
 }
 
 TEST(qvNormalisePath, LeavesNamesWithDotsAndTheQueryAlone) {
-  EXPECT_EQ(qvURLTable::normalisePath("/a/..b/c"), "/a/..b/c");
-  EXPECT_EQ(qvURLTable::normalisePath("/a/...html"), "/a/...html");
-  EXPECT_EQ(qvURLTable::normalisePath("/a/b.html?p=/x/../y/./z"), "/a/b.html?p=/x/../y/./z");
-  EXPECT_EQ(qvURLTable::normalisePath("/a/b/../c?p=/../"), "/a/c?p=/../");
+  EXPECT_EQ(qvURLCanonicaliser::normalisePath("/a/..b/c"), "/a/..b/c");
+  EXPECT_EQ(qvURLCanonicaliser::normalisePath("/a/...html"), "/a/...html");
+  EXPECT_EQ(qvURLCanonicaliser::normalisePath("/a/b.html?p=/x/../y/./z"), "/a/b.html?p=/x/../y/./z");
+  EXPECT_EQ(qvURLCanonicaliser::normalisePath("/a/b/../c?p=/../"), "/a/c?p=/../");
 }
 
 TEST(qvNormalisePath, LongHostilePathsStayLinear) {
@@ -154,10 +154,10 @@ TEST(qvNormalisePath, LongHostilePathsStayLinear) {
   std::string dots;
   for (int i = 0; i < 100000; ++i) dots += "/.";
   dots += "/x";
-  EXPECT_EQ(qvURLTable::normalisePath(dots), "/x");
+  EXPECT_EQ(qvURLCanonicaliser::normalisePath(dots), "/x");
   std::string ups = "/a";
   for (int i = 0; i < 100000; ++i) ups += "/..";
-  EXPECT_EQ(qvURLTable::normalisePath(ups), "/");
+  EXPECT_EQ(qvURLCanonicaliser::normalisePath(ups), "/");
 }
 
 }  // namespace

@@ -1,0 +1,100 @@
+#include "url/qvURLCanonicaliser.h"
+
+#include <algorithm>
+#include <cstddef>
+
+#include "url/qvURL.h"
+#include "url/qvURLText.h"
+
+namespace {
+
+// Removes "./" after a '/' for as long as one follows, in one scan.
+std::string withoutDotSegments(std::string_view path) {
+  std::string out;
+  out.reserve(path.size());
+  for (std::size_t i = 0; i < path.size();) {
+    if (!out.empty() && out.back() == '/' && path.substr(i, 2) == "./") {
+      i += 2;
+      continue;
+    }
+    out += path[i++];
+  }
+  return out;
+}
+
+// Removes every "/segment/.." pair; a ".." with nothing before it leaves
+// "/" behind, so "/../x" becomes "//x".
+std::string withoutParentSegments(std::string_view path) {
+  std::string out;
+  out.reserve(path.size());
+  for (std::size_t i = 0; i < path.size();) {
+    const bool parent = path.substr(i, 3) == "/.." && (i + 3 == path.size() || path[i + 3] == '/');
+    if (!parent) {
+      out += path[i++];
+      continue;
+    }
+    const std::size_t cut = out.rfind('/');
+    if (cut == std::string::npos) {
+      out.assign(1, '/');
+    } else {
+      out.resize(cut);
+    }
+    i += 3;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string qvURLCanonicaliser::normalisePath(std::string_view path) {
+  const std::size_t query = std::min(path.find('?'), path.size());
+  std::string out = withoutParentSegments(withoutDotSegments(path.substr(0, query)));
+  if (out.empty() && path.starts_with("/")) out.assign(1, '/');
+  out += path.substr(query);
+  return out;
+}
+
+std::string qvURLCanonicaliser::canonicalURL(std::string_view text) {
+  const std::optional<qvURL> url = qvURL::parse(text);
+  if (!url) return std::string(text);
+  const std::string& protocol = url->protocol();
+  std::string s = protocol + ":";
+  if (protocol == "file") {
+    s += "//";
+    s += url->host();
+    s += normalisePath(url->file());
+  } else {
+    const bool network = protocol == "http" || protocol == "ftp";
+    if (network || url->hasAuthority()) s += "//";
+    s += qvURLText::lowerCase(url->host());
+    if (url->port() >= 0 && url->port() != 80) {
+      s += ':';
+      s += std::to_string(url->port());
+    }
+    // An empty path would make "http://host" a page whose base is "http://".
+    if (network && !url->file().starts_with("/")) s += '/';
+    // Without an authority ("mailto:", "news:") the rest is opaque: no dot
+    // segments to remove.
+    s += url->hasAuthority() ? normalisePath(url->file()) : url->file();
+  }
+  std::string out;
+  out.reserve(s.size());
+  for (char c : s) {
+    switch (c) {
+      case '\r':
+      case '\n': break;
+      case '\'': out += "%27"; break;
+      case '`': out += "%60"; break;
+      case '"': out += "%22"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+std::optional<std::string> qvURLCanonicaliser::absoluteURL(std::string_view base,
+                                                           std::string_view reference) {
+  const std::optional<std::string> resolved = qvURL::resolve(base, qvURLText::trimmed(reference));
+  if (!resolved || !qvURL::parse(*resolved)) return std::nullopt;
+  return canonicalURL(*resolved);
+}
