@@ -32,11 +32,6 @@ void writeEscaped(qvRtfWriter& out, char c) {
   }
 }
 
-bool separatorsPending(const qvRtfWriter& out) {
-  return out.pendingParagraph || out.delimiterOwed || out.pendingSpace ||
-         (out.pendingLineBreaks > 0 && !out.noBlankLine);
-}
-
 // Runs are the most frequent item and their rule is one character class, so
 // a plain scan finds their end; a pattern engine call per run cost several
 // times more than the scan itself.
@@ -95,28 +90,17 @@ void qvHtmlText::writePreformatted(qvRtfWriter& out, std::string_view text) cons
     if (first) {
       out.writePendingParagraphFirst(*this);
       writeAttributeChanges(out);
-      if (c == '\n' && out.pendingLineBreaks > 0) --out.pendingLineBreaks;
+      if (c == '\n') out.takeLineBreak();
       out.writeSeparators(*this);
       first = false;
     }
     if (c != '\n') {
-      out.afterParagraph = false;
-      out.afterLine = false;
-      out.suppressNextBreak = false;
+      out.contentWritten();
       writeEscaped(out, c);
       out.countCellText(1);
       continue;
     }
-    if (out.suppressNextBreak) continue;
-    if (out.overParagraphLimit()) {
-      out.write("\\par\r\n");
-      out.flush();
-      out.charsSinceParagraph = 0;
-      out.afterParagraph = true;
-    } else {
-      out.write("\\line\r\n");
-      out.afterLine = true;
-    }
+    if (!out.nextBreakSuppressed()) out.writePreformattedBreak();
   }
 }
 
@@ -125,7 +109,7 @@ void qvHtmlText::writeFlowing(qvRtfWriter& out, std::string_view text) const {
   for (const char c : text) {
     if (out.overCellLimit()) return;
     if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
-      if (!out.afterParagraph && !out.afterLine) out.pendingSpace = true;
+      out.requestSpace();
       continue;
     }
     if (static_cast<unsigned char>(c) < 32) continue;
@@ -134,9 +118,8 @@ void qvHtmlText::writeFlowing(qvRtfWriter& out, std::string_view text) const {
       writeAttributeChanges(out);
       first = false;
     }
-    if (separatorsPending(out)) out.writeSeparators(*this);
-    out.afterParagraph = false;
-    out.afterLine = false;
+    if (out.separatorsPending()) out.writeSeparators(*this);
+    out.textWritten();
     if (out.buffered() >= qvRtfWriter::kFlushSize) out.flush();
     writeEscaped(out, c);
     out.countCellText(1);

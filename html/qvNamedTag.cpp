@@ -1,11 +1,8 @@
 #include "html/qvNamedTag.h"
 
-#include <algorithm>
-
 #include "html/qvHtmlContext.h"
 #include "html/qvHtmlText.h"
 #include "html/qvTextUtil.h"
-#include "rtf/qvRtfWriter.h"
 #include "ui/qvUserInterface.h"
 
 namespace {
@@ -82,39 +79,4 @@ qvHtmlInterface* qvNamedTag::takeFollowing(qvItemCursor& following, qvItemRefs& 
     if (tag != nullptr && tag->bind(following)) owned.push_back(item);
   }
   return nullptr;
-}
-
-void qvNamedTag::startLine(qvRtfWriter& out, const qvTextAttributes& line) {
-  if (out.afterParagraph && !out.pendingParagraph && out.pendingLineBreaks == 0) {
-    line.writeAttributeChanges(out);
-    out.writeSeparators(line);
-    return;
-  }
-  // Breaks beyond the first are blank lines; a pending paragraph asks for
-  // one, as it does before text.
-  int blankLines = std::max(out.pendingLineBreaks - 1, 0);
-  if (out.pendingParagraph && !out.afterLine && !out.noBlankLine) blankLines = std::max(blankLines, 1);
-  if (out.afterParagraph) {
-    for (int i = 0; i < blankLines; ++i) out.write("\\line");
-    line.writeFullAttributes(out);
-    out.write("\r\n");
-    out.delimiterOwed = false;
-  } else {
-    breakParagraph(out, line, blankLines);
-  }
-  out.pendingParagraph = false;
-  out.pendingLineBreaks = 0;
-  out.pendingSpace = false;
-}
-
-void qvNamedTag::breakParagraph(qvRtfWriter& out, const qvTextAttributes& next, int blankLines) {
-  out.writeParagraphBreak();
-  for (int i = 0; i < blankLines; ++i) out.write("\\line");
-  next.writeFullAttributes(out);
-  out.write("\r\n");
-  out.flush();
-  out.charsSinceParagraph = 0;
-  out.afterParagraph = true;
-  out.afterLine = false;
-  out.delimiterOwed = false;
 }

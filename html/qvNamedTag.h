@@ -55,13 +55,4 @@ class qvNamedTag : public qvHtmlTag {
   // False once containers are nested kMaxNesting deep: a container then
   // stays out of the list and leaves its items to the one around it.
   bool canOwnMore() const;
-
-  // Starts a paragraph of its own for `line` (an entry of a list) with the
-  // blank lines asked for, unless the writer stands at the start of one
-  // already: indent and alignment belong to whole paragraphs, so an entry
-  // must not share one with the text before it.
-  static void startLine(qvRtfWriter& out, const qvTextAttributes& line);
-  // Ends the paragraph at once: the break, `blankLines` empty lines, and
-  // the full formatting of `next` (which \pard dropped) on a line of its own.
-  static void breakParagraph(qvRtfWriter& out, const qvTextAttributes& next, int blankLines = 0);
 };

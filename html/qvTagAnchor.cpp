@@ -109,7 +109,7 @@ void qvTagAnchor::writeRtf(qvRtfWriter& out, qvItemCursor& /*following*/) {
     writeAttributeChanges(out);
     out.writeSeparators(*this);
     out.write("Frame ");
-    out.afterParagraph = out.afterLine = false;
+    out.textWritten();
   }
   if (name_) writeNamedAnchor(out);
   if (!hasTarget_ || (!frame_ && owned_.empty())) return;
@@ -208,25 +208,19 @@ void qvTagAnchor::writeHotspot(qvRtfWriter& out, const std::string& target, bool
   out.writePendingParagraphFirst(*this);
   writeAttributeChanges(out);
   out.writeSeparators(*this);
-  out.write(popup ? "{\\ul" : "{\\uldb");
-  out.write(target.starts_with("*!ExecFile(") ? "\\cf3" : "\\cf2");
-  out.delimiterOwed = true;
-  // A link inside a table cell is written in the cell's hotspot mode
-  // already; leaving it must not end that mode, or the cell's next
-  // paragraph break would \pard out of the table.
-  const bool enclosing = out.inHotspot;
-  out.inHotspot = true;
+  out.writeControlWords(std::string(popup ? "{\\ul" : "{\\uldb") +
+                        (target.starts_with("*!ExecFile(") ? "\\cf3" : "\\cf2"));
+  out.enterHotspot();
   if (frame_) {
     out.writeSeparators(*this);
     out.write(escapeRtf(value_));
-    out.afterParagraph = out.afterLine = false;
+    out.textWritten();
   } else {
     qvWriteItems(owned_, out);
   }
-  out.inHotspot = enclosing;
+  out.leaveHotspot();
   writeAttributeChanges(out);
-  out.write("}{\\v " + escapeRtf(target) + "}");
-  out.delimiterOwed = false;
+  out.writeHotspotTarget(escapeRtf(target));
 }
 
 std::string qvTagAnchor::execFileTarget(const std::string& url) { return "*!ExecFile(\"" + url + "\")"; }

@@ -30,7 +30,7 @@ bool qvTagCaption::bind(qvItemCursor& following) {
 
 void qvTagCaption::writeRtf(qvRtfWriter& out, qvItemCursor& /*following*/) {
   if (isEndTag() || items_.empty()) return;
-  if (!out.afterParagraph) out.requestParagraph();
+  if (!out.atParagraphStart()) out.requestParagraph();
   qvWriteItems(items_, out);
   out.requestParagraph();
 }

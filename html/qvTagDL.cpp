@@ -63,6 +63,6 @@ void qvTagDL::writeRtf(qvRtfWriter& out, qvItemCursor& /*following*/) {
   }
   // The entry's line takes the formatting of its first item (a definition's
   // indent), not the tag's own.
-  startLine(out, items_.empty() ? static_cast<const qvTextAttributes&>(*this) : *items_.front());
+  out.startParagraph(items_.empty() ? static_cast<const qvTextAttributes&>(*this) : *items_.front());
   qvWriteItems(items_, out);
 }

@@ -30,24 +30,23 @@ void qvTagDiv::writeRtf(qvRtfWriter& out, qvItemCursor& /*following*/) {
   if (closesAlignment_ || (!isEndTag() && alignment_ != qvTagValues::kAlignNone)) {
     // An aligned division is a paragraph of its own (alignment holds for
     // whole paragraphs); its end tag starts the paragraph after it.
-    startLine(out, *this);
+    out.startParagraph(*this);
     return;
   }
   if (isEndTag()) {
     // Text after a division starts a line of its own, as a browser shows
     // it; a break already standing or asked for is enough.
-    if (!out.afterParagraph && !out.afterLine) out.requestAtLeastLineBreaks(1);
+    out.requestNewLine();
     return;
   }
-  const bool blankLines = out.noBlankLine;
-  out.noBlankLine = true;
-  const bool tookBreak = out.pendingLineBreaks > 0;
-  if (tookBreak) --out.pendingLineBreaks;
-  out.writePendingParagraphFirst(*this);
-  writeAttributeChanges(out);
-  out.writeSeparators(*this);
-  out.noBlankLine = blankLines;
-  if ((out.afterParagraph || out.afterLine) && !tookBreak) return;
+  const bool tookBreak = out.takeLineBreak();
+  {
+    const qvRtfWriter::BlankLinesHeld held(out);
+    out.writePendingParagraphFirst(*this);
+    writeAttributeChanges(out);
+    out.writeSeparators(*this);
+  }
+  if (out.atLineStart() && !tookBreak) return;
   out.addLineBreaks(1);
   out.writeSeparators(*this);
 }

@@ -40,7 +40,7 @@ void qvTagForm::writeRtf(qvRtfWriter& out, qvItemCursor& /*following*/) {
   if (isEndTag()) return;
   // Alignment belongs to a paragraph, so the note gets one of its own;
   // between mere line breaks the text around it would decide it.
-  if (!out.afterParagraph) {
+  if (!out.atParagraphStart()) {
     out.requestAtLeastLineBreaks(2);
     out.requestParagraph();
   }

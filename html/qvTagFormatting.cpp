@@ -100,7 +100,7 @@ void qvTagFormatting::writeRtf(qvRtfWriter& out, qvItemCursor& /*following*/) {
   // or its lines would take the formatting of the text around them (the
   // begin tag carries the block's record, center's end tag the one after
   // it).
-  startLine(out, *this);
+  out.startParagraph(*this);
 }
 
 bool qvTagFormatting::save(qvItemWriter& out) const {

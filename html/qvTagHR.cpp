@@ -13,23 +13,9 @@ void qvTagHR::constructed() {
 bool qvTagHR::bind(qvItemCursor& /*following*/) { return !isConsumed() && !isEndTag(); }
 
 void qvTagHR::writeRtf(qvRtfWriter& out, qvItemCursor& /*following*/) {
-  if (out.inHotspot) return;
-  writeAttributeChanges(out);
-  out.write("\\fs10\\par\\li0\\brdrb\\par\\pard\\fs10\\par");
-  // The small size of the blank paragraphs must not leak into the text
-  // after the rule, which compares itself with the record written last:
-  // restate this record in full so that record and output agree again.
-  writeFullAttributes(out);
-  out.write("\r\n");
-  out.flush();
-  out.afterParagraph = true;
-  out.afterLine = false;
-  out.pendingParagraph = false;
-  out.delimiterOwed = false;
-  out.pendingSpace = false;
-  out.suppressNextBreak = true;
-  out.charsSinceParagraph = 0;
-  out.pendingLineBreaks = 0;
+  // Inside a link's text the rule's paragraphs would end the hotspot.
+  if (out.inHotspot()) return;
+  out.writeRule(*this);
 }
 
 bool qvTagHR::save(qvItemWriter& out) const {

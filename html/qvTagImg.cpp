@@ -62,9 +62,7 @@ void qvTagImg::writeRtf(qvRtfWriter& out, qvItemCursor& /*following*/) {
     const char kind = alignment_ == qvTagValues::kAlignLeft ? 'l' : alignment_ == qvTagValues::kAlignRight ? 'r' : 'c';
     out.write(std::string("\\{bm") + kind + " " + fileName(bitmapPath_) + "\\}");
   }
-  out.afterParagraph = false;
-  out.afterLine = false;
-  out.suppressNextBreak = false;
+  out.contentWritten();
 }
 
 bool qvTagImg::save(qvItemWriter& out) const {

@@ -23,17 +23,14 @@ bool qvTagP::bind(qvItemCursor& following) {
 
 void qvTagP::writeRtf(qvRtfWriter& out, qvItemCursor& /*following*/) {
   if (!isPreformatted()) {
-    if (out.afterParagraph || out.pendingParagraph) return;
-    out.delimiterOwed = false;
-    out.pendingSpace = false;
-    out.requestParagraph();
+    out.closeParagraph();
     return;
   }
-  if (!out.suppressNextBreak) out.write("\\line");
+  if (!out.nextBreakSuppressed()) out.write("\\line");
   // \pard drops the paragraph formatting (the preformatted \keep among
   // it), so the record is written out in full, not only made current.
-  breakParagraph(out, *this);
-  if (out.pendingLineBreaks > 0) --out.pendingLineBreaks;
+  out.breakParagraph(*this);
+  out.takeLineBreak();
 }
 
 bool qvTagP::save(qvItemWriter& out) const {

@@ -163,10 +163,8 @@ qvTagTable::Layout qvTagTable::layout() const {
 // ---------------------------------------------------------------- writing
 
 void qvTagTable::endParagraph(qvRtfWriter& out) const {
-  out.pendingParagraph = false;
-  out.pendingLineBreaks = 0;
-  out.pendingSpace = false;
-  if (!out.afterParagraph) breakParagraph(out, *this);
+  out.clearPendingBreaks();
+  if (!out.atParagraphStart()) out.breakParagraph(*this);
 }
 
 void qvTagTable::writeRowStart(qvRtfWriter& out, const std::vector<Cell>& row) {
@@ -176,31 +174,20 @@ void qvTagTable::writeRowStart(qvRtfWriter& out, const std::vector<Cell>& row) {
     percents.push_back(cell.tag->widthPercent());
     spans.push_back(cell.tag->colspan());
   }
-  out.write("\\trowd\\intbl\\trqc");
-  for (const int edge : rightEdges(percents, spans)) out.write("\\cellx" + std::to_string(edge) + " ");
-  out.delimiterOwed = false;
+  std::string words = "\\trowd\\intbl\\trqc";
+  for (const int edge : rightEdges(percents, spans)) words += "\\cellx" + std::to_string(edge) + " ";
+  out.writeClosedControlWords(words);
 }
 
 bool qvTagTable::writeCell(qvRtfWriter& out, const Cell& cell) {
-  out.flush();
-  out.charsInCell = 0;
-  out.cellLimitActive = true;
-  out.pendingParagraph = false;
-  out.pendingLineBreaks = 0;
-  out.pendingSpace = false;
-  out.afterParagraph = true;
-  out.afterLine = true;
+  out.beginCell();
   qvItemCursor rest(cell.items, 0);
   while (qvHtmlInterface* item = rest.next()) {
-    // Paragraph breaks inside a cell must not \pard out of the table: the
-    // writer's hotspot mode writes them as plain \par.
-    out.inHotspot = true;
     qvWriteItem(*item, out, rest);
     out.flush();
     if (out.overCellLimit()) break;
   }
-  out.inHotspot = false;
-  out.flush();
+  out.endCell();
   if (!out.overCellLimit()) return true;
   out.write(kTruncationNote);
   return false;
@@ -218,10 +205,7 @@ void qvTagTable::writeGrid(qvRtfWriter& out) {
     if (r > 0) out.write("\\cell\r\n\\row");
     writeRowStart(out, table.rows[r]);
     for (std::size_t c = 0; c < table.rows[r].size() && complete; ++c) {
-      if (c > 0) {
-        out.write("\\cell");
-        out.delimiterOwed = true;
-      }
+      if (c > 0) out.writeControlWords("\\cell");
       complete = writeCell(out, table.rows[r][c]);
       // A truncated row still closes every cell it declared.
       for (std::size_t rest = c + 1; !complete && rest < table.rows[r].size(); ++rest) out.write("\\cell");
@@ -230,17 +214,7 @@ void qvTagTable::writeGrid(qvRtfWriter& out) {
   out.write("\\cell\\row\r\n\\pard");
   writeFullAttributes(out);
   out.write("\\par\r\n");
-  out.flush();
-  out.cellLimitActive = false;
-  out.charsInCell = 0;
-  out.charsSinceParagraph = 0;
-  out.noBlankLine = false;
-  out.pendingParagraph = false;
-  out.pendingLineBreaks = 0;
-  out.pendingSpace = false;
-  out.delimiterOwed = false;
-  out.afterParagraph = true;
-  out.afterLine = false;
+  out.endTable();
 }
 
 void qvTagTable::writeFlattened(qvRtfWriter& out) {
@@ -252,7 +226,7 @@ void qvTagTable::writeFlattened(qvRtfWriter& out) {
       if (!firstRow) out.addLineBreaks(1);
       firstRow = false;
     } else if (beginTag(item, kCellCode) != nullptr) {
-      if (!out.afterParagraph && !out.afterLine) out.pendingSpace = true;
+      out.requestSpace();
     } else {
       qvWriteItem(*item, out, rest);
     }
@@ -261,7 +235,7 @@ void qvTagTable::writeFlattened(qvRtfWriter& out) {
 
 void qvTagTable::writeRtf(qvRtfWriter& out, qvItemCursor& /*following*/) {
   if (isEndTag() || typeCode() != kTableCode) return;
-  if (out.cellLimitActive) {
+  if (out.inCell()) {
     writeFlattened(out);
     return;
   }

@@ -64,7 +64,7 @@ void qvTagUL::writeRtf(qvRtfWriter& out, qvItemCursor& /*following*/) {
       qvWriteItem(*item, out, rest);
       continue;
     }
-    startLine(out, *item);
+    out.startParagraph(*item);
     if (typeCode() == kNumberCode) {
       out.write(std::to_string(++number) + ".");
     } else {
@@ -73,9 +73,8 @@ void qvTagUL::writeRtf(qvRtfWriter& out, qvItemCursor& /*following*/) {
     }
     // The blank after the marker is left pending, so that white space at
     // the start of the entry's text does not double it.
-    out.afterParagraph = false;
-    out.afterLine = false;
-    out.pendingSpace = true;
+    out.textWritten();
+    out.requestSpace();
   }
   out.requestAtLeastLineBreaks(outermost ? 2 : 1);
   // The text after the list must not restyle its last entry's paragraph.

@@ -18,7 +18,7 @@ void qvRtfWriter::flush() {
     memory_.append(buffer_);
   }
   const auto n = static_cast<long>(buffer_.size());
-  charsSinceParagraph += n;
+  charsSinceParagraph_ += n;
   buffer_.clear();
 }
 
@@ -34,85 +34,245 @@ std::string qvRtfWriter::takeOutput() {
 
 void qvRtfWriter::resetForTopic() {
   flush();
-  pendingParagraph = false;
-  pendingLineBreaks = 0;
-  afterParagraph = true;
-  afterLine = true;
-  pendingSpace = false;
-  delimiterOwed = false;
-  suppressNextBreak = true;
-  noBlankLine = false;
-  inHotspot = false;
-  charsSinceParagraph = 0;
-  charsInCell = 0;
-  cellLimitActive = false;
+  pendingParagraph_ = false;
+  pendingLineBreaks_ = 0;
+  afterParagraph_ = true;
+  afterLine_ = true;
+  pendingSpace_ = false;
+  delimiterOwed_ = false;
+  suppressNextBreak_ = true;
+  noBlankLine_ = false;
+  hotspotDepth_ = 0;
+  charsSinceParagraph_ = 0;
+  charsInCell_ = 0;
+  cellLimitActive_ = false;
   current_.resetAttributes();
 }
 
-void qvRtfWriter::requestLineBreaks(int n, bool lessAfterBreak) {
-  if (lessAfterBreak && (afterParagraph || afterLine)) --n;
-  pendingLineBreaks = std::max(pendingLineBreaks, n);
+bool qvRtfWriter::separatorsPending() const {
+  return pendingParagraph_ || delimiterOwed_ || pendingSpace_ || (pendingLineBreaks_ > 0 && !noBlankLine_);
 }
 
-void qvRtfWriter::requestAtLeastLineBreaks(int n) { pendingLineBreaks = std::max(pendingLineBreaks, n); }
+// ---------------------------------------------------------------- requests
 
-void qvRtfWriter::writeParagraphBreak() { write(inHotspot ? "\\par" : "\\par\\pard"); }
+void qvRtfWriter::requestLineBreaks(int n, bool lessAfterBreak) {
+  if (lessAfterBreak && atLineStart()) --n;
+  pendingLineBreaks_ = std::max(pendingLineBreaks_, n);
+}
+
+void qvRtfWriter::requestAtLeastLineBreaks(int n) { pendingLineBreaks_ = std::max(pendingLineBreaks_, n); }
+
+void qvRtfWriter::requestNewLine() {
+  if (!atLineStart()) requestAtLeastLineBreaks(1);
+}
+
+void qvRtfWriter::requestSpace() {
+  if (!atLineStart()) pendingSpace_ = true;
+}
+
+void qvRtfWriter::closeParagraph() {
+  if (afterParagraph_ || pendingParagraph_) return;
+  delimiterOwed_ = false;
+  pendingSpace_ = false;
+  pendingParagraph_ = true;
+}
+
+bool qvRtfWriter::takeLineBreak() {
+  if (pendingLineBreaks_ <= 0) return false;
+  --pendingLineBreaks_;
+  return true;
+}
+
+void qvRtfWriter::clearPendingBreaks() {
+  pendingParagraph_ = false;
+  pendingLineBreaks_ = 0;
+  pendingSpace_ = false;
+}
+
+// ---------------------------------------------------------------- writing
+
+void qvRtfWriter::writeParagraphBreak() { write(inHotspot() ? "\\par" : "\\par\\pard"); }
 
 void qvRtfWriter::writePendingParagraphFirst(const qvTextAttributes& item) {
-  if (pendingParagraph && !afterParagraph) writeSeparators(item);
+  if (pendingParagraph_ && !afterParagraph_) writeSeparators(item);
+}
+
+void qvRtfWriter::writeFormattingWords(std::string_view words) {
+  if (pendingSpace_) write(delimiterOwed_ ? "  " : " ");
+  write(words);
+  delimiterOwed_ = true;
+  pendingSpace_ = false;
+}
+
+void qvRtfWriter::writeControlWords(std::string_view words) {
+  write(words);
+  delimiterOwed_ = true;
+}
+
+void qvRtfWriter::writeClosedControlWords(std::string_view words) {
+  write(words);
+  delimiterOwed_ = false;
 }
 
 void qvRtfWriter::writeSeparators(const qvTextAttributes& item) {
-  if (pendingParagraph) writePendingParagraph(item);
+  if (pendingParagraph_) writePendingParagraph(item);
   // Breaks the paragraph did not take are written here, before the text:
   // left pending, the next character's check would put them inside a word.
-  if (pendingLineBreaks > 0 && !noBlankLine) writePendingLineBreaks(item);
-  if (delimiterOwed) write(' ');
-  if (pendingSpace && !afterParagraph && !afterLine) write(' ');
-  delimiterOwed = false;
-  pendingSpace = false;
+  if (pendingLineBreaks_ > 0 && !noBlankLine_) writePendingLineBreaks(item);
+  if (delimiterOwed_) write(' ');
+  if (pendingSpace_ && !atLineStart()) write(' ');
+  delimiterOwed_ = false;
+  pendingSpace_ = false;
 }
 
 void qvRtfWriter::writePendingParagraph(const qvTextAttributes& item) {
-  if (!afterParagraph) {
+  if (!afterParagraph_) {
     writeParagraphBreak();
     // A break that was asked for is what this paragraph already gives; the
     // count never goes below zero.
-    if (pendingLineBreaks > 0) --pendingLineBreaks;
-    if (!afterLine && !noBlankLine) {
+    takeLineBreak();
+    if (!afterLine_ && !noBlankLine_) {
       write("\\line");
-      if (pendingLineBreaks > 0) --pendingLineBreaks;
+      takeLineBreak();
     }
     item.writeFullAttributes(*this);
     write("\r\n");
-    afterParagraph = true;
+    afterParagraph_ = true;
     flush();
-    charsSinceParagraph = 0;
+    charsSinceParagraph_ = 0;
     // The line end closed the control words before it.
-    delimiterOwed = false;
-  } else if (pendingLineBreaks > 0) {
+    delimiterOwed_ = false;
+  } else {
     // The paragraph that already stands here is the break asked for; a
     // control word written since still needs its delimiter.
-    --pendingLineBreaks;
+    takeLineBreak();
   }
-  pendingParagraph = false;
-  afterLine = false;
-  pendingSpace = false;
+  pendingParagraph_ = false;
+  afterLine_ = false;
+  pendingSpace_ = false;
 }
 
 void qvRtfWriter::writePendingLineBreaks(const qvTextAttributes& item) {
   item.writeAttributeChanges(*this);
   const bool paragraph = overParagraphLimit();
   write(paragraph ? "\\par" : "\\line");
-  for (int i = 1; i < pendingLineBreaks; ++i) write("\\line");
+  for (int i = 1; i < pendingLineBreaks_; ++i) write("\\line");
   write("\r\n");
-  afterLine = true;
+  afterLine_ = true;
   // The line end already ends the control words; a blank here would be
   // text at the start of the new line.
-  delimiterOwed = false;
+  delimiterOwed_ = false;
   if (paragraph) {
     flush();
-    charsSinceParagraph = 0;
+    charsSinceParagraph_ = 0;
   }
-  pendingLineBreaks = 0;
+  pendingLineBreaks_ = 0;
+}
+
+void qvRtfWriter::paragraphStarted() {
+  flush();
+  charsSinceParagraph_ = 0;
+  afterParagraph_ = true;
+  afterLine_ = false;
+  delimiterOwed_ = false;
+}
+
+void qvRtfWriter::breakParagraph(const qvTextAttributes& next, int blankLines) {
+  writeParagraphBreak();
+  for (int i = 0; i < blankLines; ++i) write("\\line");
+  next.writeFullAttributes(*this);
+  write("\r\n");
+  paragraphStarted();
+}
+
+void qvRtfWriter::startParagraph(const qvTextAttributes& line) {
+  if (afterParagraph_ && !pendingParagraph_ && pendingLineBreaks_ == 0) {
+    line.writeAttributeChanges(*this);
+    writeSeparators(line);
+    return;
+  }
+  // Breaks beyond the first are blank lines; a pending paragraph asks for
+  // one, as it does before text.
+  int blankLines = std::max(pendingLineBreaks_ - 1, 0);
+  if (pendingParagraph_ && !afterLine_ && !noBlankLine_) blankLines = std::max(blankLines, 1);
+  if (afterParagraph_) {
+    for (int i = 0; i < blankLines; ++i) write("\\line");
+    line.writeFullAttributes(*this);
+    write("\r\n");
+    delimiterOwed_ = false;
+  } else {
+    breakParagraph(line, blankLines);
+  }
+  clearPendingBreaks();
+}
+
+void qvRtfWriter::writePreformattedBreak() {
+  if (overParagraphLimit()) {
+    write("\\par\r\n");
+    flush();
+    charsSinceParagraph_ = 0;
+    afterParagraph_ = true;
+  } else {
+    write("\\line\r\n");
+    afterLine_ = true;
+  }
+}
+
+void qvRtfWriter::writeRule(const qvTextAttributes& item) {
+  item.writeAttributeChanges(*this);
+  write("\\fs10\\par\\li0\\brdrb\\par\\pard\\fs10\\par");
+  // The small size of the blank paragraphs must not leak into the text
+  // after the rule, which compares itself with the record written last:
+  // restate the record in full so that record and output agree again.
+  item.writeFullAttributes(*this);
+  write("\r\n");
+  paragraphStarted();
+  clearPendingBreaks();
+  suppressNextBreak_ = true;
+}
+
+// ------------------------------------------------------ what the page did
+
+void qvRtfWriter::textWritten() {
+  afterParagraph_ = false;
+  afterLine_ = false;
+}
+
+void qvRtfWriter::contentWritten() {
+  textWritten();
+  suppressNextBreak_ = false;
+}
+
+void qvRtfWriter::leaveHotspot() {
+  if (hotspotDepth_ > 0) --hotspotDepth_;
+}
+
+void qvRtfWriter::writeHotspotTarget(std::string_view target) {
+  write("}{\\v ");
+  write(target);
+  write("}");
+  delimiterOwed_ = false;
+}
+
+void qvRtfWriter::beginCell() {
+  flush();
+  charsInCell_ = 0;
+  cellLimitActive_ = true;
+  clearPendingBreaks();
+  afterParagraph_ = true;
+  afterLine_ = true;
+  enterHotspot();
+}
+
+void qvRtfWriter::endCell() {
+  leaveHotspot();
+  flush();
+}
+
+void qvRtfWriter::endTable() {
+  flush();
+  cellLimitActive_ = false;
+  charsInCell_ = 0;
+  paragraphStarted();
+  clearPendingBreaks();
 }

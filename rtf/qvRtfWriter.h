@@ -3,7 +3,9 @@
 // buffer, the separators that tags leave pending for the next text, and the
 // formatting record written last. Items never write to a topic file
 // directly; they append here, and the buffer is flushed in blocks to the
-// sink.
+// sink. Tags change the separator state only through the verbs below, each
+// named for what happened on the page (a cell began, a rule was drawn, text
+// was written), so the rules for what a break or a blank needs live here.
 
 #include <cstddef>
 #include <string>
@@ -33,7 +35,7 @@ class qvRtfWriter {
   void write(std::string_view bytes) { buffer_.append(bytes); }
   void write(char c) { buffer_.push_back(c); }
   // Counts `n` characters of text towards the cell limit.
-  void countCellText(long n) { charsInCell += n; }
+  void countCellText(long n) { charsInCell_ += n; }
   // Writes the buffer to the sink and adds its length to the paragraph
   // counter.
   void flush();
@@ -46,11 +48,58 @@ class qvRtfWriter {
   // preformatted line break is not written, nothing pending.
   void resetForTopic();
 
-  // Separators a tag leaves for the next text.
-  void requestParagraph() { pendingParagraph = true; }
+  // ------------------------------------------------------------ queries
+
+  // Nothing but a paragraph break has been written since the last text.
+  bool atParagraphStart() const { return afterParagraph_; }
+  // A paragraph or line break was written last.
+  bool atLineStart() const { return afterParagraph_ || afterLine_; }
+  bool paragraphPending() const { return pendingParagraph_; }
+  int pendingLineBreaks() const { return pendingLineBreaks_; }
+  bool spacePending() const { return pendingSpace_; }
+  bool delimiterOwed() const { return delimiterOwed_; }
+  // The next line break of preformatted text writes nothing.
+  bool nextBreakSuppressed() const { return suppressNextBreak_; }
+  // Inside a link's text or a table cell: a paragraph break is a bare
+  // \par, since \pard would end the link or leave the table.
+  bool inHotspot() const { return hotspotDepth_ > 0; }
+  // A table cell is being written: its text is limited, and a table met
+  // in it is flattened.
+  bool inCell() const { return cellLimitActive_; }
+  long charsSinceParagraph() const { return charsSinceParagraph_; }
+  bool overParagraphLimit() const { return charsSinceParagraph_ > kParagraphLimit; }
+  bool overCellLimit() const { return cellLimitActive_ && charsInCell_ > kCellLimit; }
+  // Something the text writer would write before the next character.
+  bool separatorsPending() const;
+
+  qvTextAttributes& current() { return current_; }
+  const qvTextAttributes& current() const { return current_; }
+
+  // ------------------------------------------- separators asked for by tags
+
+  void requestParagraph() { pendingParagraph_ = true; }
   void requestLineBreaks(int n, bool lessAfterBreak);
   void requestAtLeastLineBreaks(int n);
-  void addLineBreaks(int n) { pendingLineBreaks += n; }
+  void addLineBreaks(int n) { pendingLineBreaks_ += n; }
+  // Text after this starts on a line of its own; a break already standing
+  // or asked for is enough.
+  void requestNewLine();
+  // White space between words: one blank before the next text, none at the
+  // start of a line.
+  void requestSpace();
+  // The paragraph ends here (a p tag): unless one stands or is pending, a
+  // paragraph break is asked for, and the blanks owed before it are
+  // dropped, since the break itself separates.
+  void closeParagraph();
+  // Takes one pending line break for what the caller writes instead;
+  // false when none was pending.
+  bool takeLineBreak();
+  // Drops the pending paragraph, line breaks and blank: the caller breaks
+  // the line in its own way.
+  void clearPendingBreaks();
+
+  // ------------------------------------------------------------ writing
+
   // Writes the pending paragraph or line breaks and the owed blanks, using
   // `item` for the formatting words that follow a paragraph break.
   void writeSeparators(const qvTextAttributes& item);
@@ -61,33 +110,90 @@ class qvRtfWriter {
   // paragraph it ends, whose indent and alignment are those in force at
   // the \par.
   void writePendingParagraphFirst(const qvTextAttributes& item);
+  // Control words that restyle running text: the blank pending before them
+  // is written first (beside an owed delimiter, two blanks), and they owe
+  // a delimiter themselves.
+  void writeFormattingWords(std::string_view words);
+  // Control words that owe a delimiter before any text follows them.
+  void writeControlWords(std::string_view words);
+  // Control words that end with their own delimiter (a blank or a group's
+  // brace): nothing is owed after them.
+  void writeClosedControlWords(std::string_view words);
+  // Ends the paragraph at once: the break, `blankLines` empty lines, and
+  // the full formatting of `next` (which \pard dropped) on a line of its own.
+  void breakParagraph(const qvTextAttributes& next, int blankLines = 0);
+  // Starts a paragraph of its own for `line` (a heading, an entry of a
+  // list, an aligned division) with the blank lines asked for, unless the
+  // writer stands at the start of one already: indent and alignment belong
+  // to whole paragraphs, so such a line must not share one with the text
+  // before it.
+  void startParagraph(const qvTextAttributes& line);
+  // A line break inside preformatted text; past the paragraph limit it is
+  // a paragraph break, which keeps the formatting.
+  void writePreformattedBreak();
+  // A horizontal rule in `item`'s formatting, as a paragraph of its own;
+  // the first preformatted line break after it is dropped like at the top
+  // of a topic.
+  void writeRule(const qvTextAttributes& item);
 
-  bool overParagraphLimit() const { return charsSinceParagraph > kParagraphLimit; }
-  bool overCellLimit() const { return cellLimitActive && charsInCell > kCellLimit; }
+  // ------------------------------------------------ what the page did
 
-  qvTextAttributes& current() { return current_; }
-  const qvTextAttributes& current() const { return current_; }
+  // Text now stands on the line: breaks asked for later are written.
+  void textWritten();
+  // A character of preformatted text or a picture now stands on the line;
+  // the next preformatted line break is written too.
+  void contentWritten();
 
-  // The state fields tags set and read directly.
-  bool pendingParagraph = false;
-  int pendingLineBreaks = 0;
-  bool afterParagraph = true;
-  bool afterLine = true;
-  bool pendingSpace = false;
-  bool delimiterOwed = false;
-  bool suppressNextBreak = true;
-  bool noBlankLine = false;
-  bool inHotspot = false;
-  long charsSinceParagraph = 0;
-  long charsInCell = 0;
-  bool cellLimitActive = false;
+  // A link's text, or a table cell, is being written; the calls nest.
+  void enterHotspot() { ++hotspotDepth_; }
+  void leaveHotspot();
+  // Closes a link's group with its hidden target; the brace delimits.
+  void writeHotspotTarget(std::string_view target);
+
+  // A table cell starts: its text is counted against the cell limit, it
+  // begins at the start of a line with nothing pending, and its paragraph
+  // breaks keep within the table.
+  void beginCell();
+  void endCell();
+  // The table's closing paragraph has been written: the cell limit is off
+  // and nothing is pending.
+  void endTable();
+
+  // Holds blank lines back while it lives: a paragraph break writes no
+  // extra \line, and pending line breaks wait.
+  class BlankLinesHeld {
+   public:
+    explicit BlankLinesHeld(qvRtfWriter& out) : out_(out), before_(out.noBlankLine_) { out.noBlankLine_ = true; }
+    ~BlankLinesHeld() { out_.noBlankLine_ = before_; }
+    BlankLinesHeld(const BlankLinesHeld&) = delete;
+    BlankLinesHeld& operator=(const BlankLinesHeld&) = delete;
+
+   private:
+    qvRtfWriter& out_;
+    bool before_;
+  };
 
  private:
   void writePendingParagraph(const qvTextAttributes& item);
   void writePendingLineBreaks(const qvTextAttributes& item);
+  // A paragraph break and the formatting after it were just written.
+  void paragraphStarted();
 
   qvByteSink* sink_;
   std::string buffer_;
   std::string memory_;
   qvTextAttributes current_;
+
+  bool pendingParagraph_ = false;
+  int pendingLineBreaks_ = 0;
+  bool afterParagraph_ = true;
+  bool afterLine_ = true;
+  bool pendingSpace_ = false;
+  bool delimiterOwed_ = false;
+  bool suppressNextBreak_ = true;
+  bool noBlankLine_ = false;
+  int hotspotDepth_ = 0;
+  long charsSinceParagraph_ = 0;
+  long charsInCell_ = 0;
+  bool cellLimitActive_ = false;
 };

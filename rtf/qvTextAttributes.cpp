@@ -106,16 +106,12 @@ std::string qvTextAttributes::fullAttributes() const {
 void qvTextAttributes::writeAttributeChanges(qvRtfWriter& out) const {
   const std::string words = attributeChanges(out.current());
   if (words.empty()) return;
-  if (out.pendingSpace) out.write(out.delimiterOwed ? "  " : " ");
-  out.write(words);
-  out.delimiterOwed = true;
-  out.pendingSpace = false;
+  out.writeFormattingWords(words);
   out.current().copyFrom(*this);
 }
 
 void qvTextAttributes::writeFullAttributes(qvRtfWriter& out) const {
-  out.write(fullAttributes());
-  out.delimiterOwed = true;
+  out.writeControlWords(fullAttributes());
   out.current().copyFrom(*this);
 }
 

@@ -161,7 +161,7 @@ TEST(Rules, HorizontalRule) {
   qvItemList& items = f.parse("<hr>");
   qvRtfWriter out;
   out.resetForTopic();
-  out.inHotspot = true;
+  out.enterHotspot();
   qvItemCursor rest(items.refs(), 1);
   items[0].asTag()->writeRtf(out, rest);
   EXPECT_EQ(out.takeOutput(), "");

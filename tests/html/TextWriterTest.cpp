@@ -51,7 +51,7 @@ TEST(TextWriter, PreformattedLineBreaks) {
   items[0].setPreformatted();
   qvRtfWriter out;
   out.resetForTopic();
-  out.suppressNextBreak = false;
+  out.contentWritten();
   items[0].asText()->writeText(out);
   EXPECT_EQ(out.takeOutput(), "\\keep\\f2 x\\line\r\ny\\line\r\n\\line\r\nz");
 
@@ -83,7 +83,7 @@ TEST(TextWriter, LongPreformattedParagraphBreaksWithPar) {
   EXPECT_GT(par, 23000u);
   EXPECT_LT(par, 23000u + 2 * qvRtfWriter::kFlushSize);
   EXPECT_EQ(rtf.find("\\par", par + 1), std::string::npos);
-  EXPECT_LT(out.charsSinceParagraph, qvRtfWriter::kParagraphLimit);
+  EXPECT_LT(out.charsSinceParagraph(), qvRtfWriter::kParagraphLimit);
 }
 
 TEST(TextWriter, TrimKindsDropOneLineBreak) {
@@ -94,12 +94,12 @@ TEST(TextWriter, TrimKindsDropOneLineBreak) {
   text->setTrimKind(qvHtmlText::kTrimLeadingBreak);
   qvRtfWriter out;
   out.resetForTopic();
-  out.suppressNextBreak = false;
+  out.contentWritten();
   text->writeText(out);
   EXPECT_EQ(out.takeOutput(), "\\keep\\f2 ab\\line\r\n");
   text->setTrimKind(qvHtmlText::kTrimTrailingBreak);
   out.resetForTopic();
-  out.suppressNextBreak = false;
+  out.contentWritten();
   text->writeText(out);
   EXPECT_EQ(out.takeOutput(), "\\keep\\f2 \\line\r\nab");
 }
@@ -109,7 +109,7 @@ TEST(TextWriter, CellLimitStopsTheText) {
   qvItemList& items = f.parse(std::string(100000, 'x'));
   qvRtfWriter out;
   out.resetForTopic();
-  out.cellLimitActive = true;
+  out.beginCell();
   items[0].asText()->writeText(out);
   const std::size_t written = out.takeOutput().size();
   EXPECT_GT(written, static_cast<std::size_t>(qvRtfWriter::kCellLimit));
@@ -122,49 +122,47 @@ TEST(PendingSeparators, ParagraphAndLineBreaks) {
   qvHtmlText* text = items[0].asText();
   qvRtfWriter out;
   out.resetForTopic();
-  out.afterParagraph = false;
-  out.afterLine = false;
+  out.textWritten();
   out.requestParagraph();
   out.requestLineBreaks(2, true);
   text->writeText(out);
   // The paragraph absorbs one requested break and adds the blank line.
   EXPECT_EQ(out.takeOutput(), "\\par\\pard\\line\\f0\\li0\\ql\\fs18\\i0\\b0\\ul0\r\na");
-  EXPECT_EQ(out.pendingLineBreaks, 0);
+  EXPECT_EQ(out.pendingLineBreaks(), 0);
 
   out.resetForTopic();
-  out.afterParagraph = false;
-  out.afterLine = false;
+  out.textWritten();
   out.addLineBreaks(3);
   text->writeText(out);
   EXPECT_EQ(out.takeOutput(), "\\line\\line\\line\r\na");
-  EXPECT_TRUE(out.afterLine == false);
+  EXPECT_FALSE(out.atLineStart());
 
   // Inside a link the break keeps the hotspot open; no-blank-line holds
   // the breaks back.
   out.resetForTopic();
-  out.afterParagraph = false;
-  out.inHotspot = true;
-  out.noBlankLine = true;
+  out.textWritten();
+  out.enterHotspot();
+  const qvRtfWriter::BlankLinesHeld held(out);
   out.requestParagraph();
   text->writeText(out);
   EXPECT_EQ(out.takeOutput(), "\\par\\f0\\li0\\ql\\fs18\\i0\\b0\\ul0\r\na");
   out.addLineBreaks(1);
   text->writeText(out);
   EXPECT_EQ(out.takeOutput(), "a");
-  EXPECT_EQ(out.pendingLineBreaks, 1);
+  EXPECT_EQ(out.pendingLineBreaks(), 1);
 }
 
 TEST(PendingSeparators, RequestsAfterABreakAskForOneLess) {
   qvRtfWriter out;
   out.resetForTopic();
   out.requestLineBreaks(2, true);
-  EXPECT_EQ(out.pendingLineBreaks, 1);
+  EXPECT_EQ(out.pendingLineBreaks(), 1);
   out.requestLineBreaks(2, false);
-  EXPECT_EQ(out.pendingLineBreaks, 2);
+  EXPECT_EQ(out.pendingLineBreaks(), 2);
   out.requestAtLeastLineBreaks(1);
-  EXPECT_EQ(out.pendingLineBreaks, 2);
+  EXPECT_EQ(out.pendingLineBreaks(), 2);
   out.addLineBreaks(1);
-  EXPECT_EQ(out.pendingLineBreaks, 3);
+  EXPECT_EQ(out.pendingLineBreaks(), 3);
 }
 
 TEST(TextWriter, AttributeChangesOweADelimiter) {

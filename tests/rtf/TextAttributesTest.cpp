@@ -94,17 +94,19 @@ TEST(TextAttributes, WritingOwesBlanksAndUpdatesTheCurrentState) {
   out.resetForTopic();
   qvTextAttributes bold;
   bold.setBold();
-  out.pendingSpace = true;
+  out.textWritten();
+  out.requestSpace();
   bold.writeAttributeChanges(out);
   EXPECT_EQ(out.output(), " \\b");
-  EXPECT_TRUE(out.delimiterOwed);
-  EXPECT_FALSE(out.pendingSpace);
+  EXPECT_TRUE(out.delimiterOwed());
+  EXPECT_FALSE(out.spacePending());
   EXPECT_TRUE(out.current().isBold());
   // Nothing differs now: nothing is written.
   bold.writeAttributeChanges(out);
   EXPECT_EQ(out.output(), " \\b");
   qvTextAttributes plain;
-  out.pendingSpace = true;
+  out.textWritten();
+  out.requestSpace();
   plain.writeAttributeChanges(out);
   EXPECT_EQ(out.output(), " \\b  \\b0");
   plain.writeFullAttributes(out);
