@@ -36,6 +36,8 @@ class qvConversionRun {
   void project();
 
   const qvRunCounters& counters() const { return counters_; }
+  // Topics of the site's pages the last final pass wrote.
+  int topicsWritten() const { return finalPass_.topicsWritten(); }
   qvCrawler& crawler() { return crawler_; }
 
  private:

@@ -175,7 +175,8 @@ void qvCrawler::runRound(qvURLStatus& status) {
     ui_.beginStatusLine("Getting Content Type of " + status.url);
     const std::string text = "Error during GET of " + status.url + ": no HTTP client in this build";
     ui_.endStatusLine(text, false, true);
-    if (isStart(status)) ui_.showError(text);
+    // The status line has logged the failure; the start URL's is also a warning.
+    if (isStart(status)) ui_.showError(text, false);
     status.failureText = "no HTTP client in this build";
     status.brokenLink = true;
     skip();
@@ -241,14 +242,14 @@ bool qvCrawler::openLocal(qvURLStatus& status, qvFetchedPage& page) {
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
     ui_.endStatusLine("File does not exist", true, true);
-    if (isStart(status)) ui_.showError("File '" + path + "' does not exist");
+    if (isStart(status)) ui_.showError("File '" + path + "' does not exist", false);
     status.brokenLink = true;
     skip();
     return false;
   }
   if (info.st_size == 0) {
     ui_.endStatusLine("Zero-length file", true, true);
-    if (isStart(status)) ui_.showError("Zero-length file");
+    if (isStart(status)) ui_.showError("Zero-length file", false);
     status.brokenLink = true;
     skip();
     return false;

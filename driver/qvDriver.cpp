@@ -26,7 +26,6 @@
 
 namespace {
 
-constexpr size_t kReadBufferSize = 65536;
 
 std::string currentDirectory() {
   std::error_code ec;
@@ -48,8 +47,7 @@ qvDriver::qvDriver(std::vector<std::string> args)
 qvDriver::~qvDriver() = default;
 
 int qvDriver::run() {
-  // 1. The read buffer; -fulldebug as the first argument covers all of start-up.
-  readBuffer_.resize(kReadBufferSize);
+  // 1. -fulldebug as the first argument covers all of start-up.
   if (qvCommandLine::firstArgumentIsFullDebug(args_)) settings_.fullDebug = true;
   debugLog_.checkpoint(0);
   debugLog_.checkpoint(5);
@@ -347,7 +345,16 @@ void qvDriver::crawlStep() {
   conversion_->crawl();
 }
 
-void qvDriver::finalPassStep() { haveProject_ = conversion_->finalPass(); }
+void qvDriver::finalPassStep() {
+  haveProject_ = conversion_->finalPass();
+  topicsWritten_ = conversion_->topicsWritten();
+  const qvURLStatus* start = context_->startURL();
+  startFailure_.clear();
+  if (start != nullptr && !start->converted) {
+    const std::string reason = start->failureText.value_or("not converted");
+    startFailure_ = reason.starts_with("URL ") ? reason : "URL " + start->url + " : " + reason;
+  }
+}
 
 void qvDriver::projectStep() {
   if (haveProject_) conversion_->project();
@@ -361,10 +368,21 @@ void qvDriver::finishRun() {
 
 int qvDriver::batchResult() const {
   struct stat st {};
-  if (::stat(settings_.helpFileName.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_mtime >= runStartTime_) {
-    return kHelpFileWritten;
+  const bool written =
+      ::stat(settings_.helpFileName.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_mtime >= runStartTime_;
+  if (!written) {
+    ui_->statusMessage("No help file was written");
+    return kNoHelpFile;
   }
-  return kNoHelpFile;
+  if (topicsWritten_ == 0) {
+    const std::string why = startFailure_.empty() ? std::string() : " (" + startFailure_ + ")";
+    ui_->statusMessage("No page was converted" + why + "; " + settings_.helpFileName +
+                       " holds only the fixed topics");
+    return kNothingConverted;
+  }
+  ui_->statusMessage("Help file " + settings_.helpFileName + " written with " + std::to_string(topicsWritten_) +
+                     (topicsWritten_ == 1 ? " topic" : " topics"));
+  return kHelpFileWritten;
 }
 
 void qvDriver::cleanWorkingFiles() {

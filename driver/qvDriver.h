@@ -31,6 +31,9 @@ class qvDriver : public qvStartPoints {
   static constexpr int kHelpFileWritten = 0;
   static constexpr int kStartFailed = 1;
   static constexpr int kNoHelpFile = 2;
+  // A help file was written, but it holds none of the site's pages: only
+  // the fixed topics, since every start point failed.
+  static constexpr int kNothingConverted = 3;
 
   // `args` are the command-line arguments without the program name.
   explicit qvDriver(std::vector<std::string> args);
@@ -87,7 +90,10 @@ class qvDriver : public qvStartPoints {
   std::unique_ptr<qvExitThread> exitThread_;
   std::unique_ptr<qvMemDebugThread> memDebugThread_;
   std::unique_ptr<qvGarbageThread> garbageThread_;
-  std::vector<char> readBuffer_;
   int startCount_ = 0;
   long runStartTime_ = 0;
+  // What the last run gave: topics of the site written, and why the start
+  // point gave none (empty when it was converted).
+  int topicsWritten_ = 0;
+  std::string startFailure_;
 };

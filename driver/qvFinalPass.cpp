@@ -106,11 +106,16 @@ void qvFinalPass::runRound(qvURLStatus& status, qvByteSink& popups) {
   ui.setInfo(nullptr, status.baseURL.c_str(), status.url.c_str(), nullptr);
   ui.beginStatusLine("URL " + status.url + " : ");
   ui.updateCounts(static_cast<int>(context_.size()), counters_.urlsVisited, 0, counters_.bytesReceived);
-  if (&status == context_.startURL() && !status.converted) {
-    if (const auto report = qvUrlOutcome::startUrlReport(status)) ui.showError(*report);
-  }
   if (!status.converted) {
-    const auto reason = qvUrlOutcome::reason(status);
+    // The reason is logged once, on this round's status line; the start
+    // URL's report goes to the warnings only, or the log would say it twice
+    // (and, for a flag reason, with the URL twice over).
+    auto reason = status.failureText ? status.failureText : qvUrlOutcome::flagReason(status);
+    if (&status == context_.startURL()) {
+      if (const auto report = qvUrlOutcome::startUrlReport(status)) ui.showError(*report, false);
+    } else {
+      reason = qvUrlOutcome::reason(status);
+    }
     ui.endStatusLine(reason.value_or("not fetched"), true, true);
     return;
   }

@@ -234,6 +234,54 @@ TEST_F(EngineStartupTest, NetworkOptionsSayTheyAreNotInThisBuild) {
   EXPECT_EQ(plain.out.find("not supported"), std::string::npos) << plain.out;
 }
 
+std::size_t occurrences(const std::string& text, const std::string& part) {
+  std::size_t n = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++n;
+  return n;
+}
+
+std::string lastLine(const std::string& text) {
+  const std::string trimmed = text.substr(0, text.find_last_not_of('\n') + 1);
+  return trimmed.substr(trimmed.rfind('\n') + 1);
+}
+
+// A script must tell a run that converted nothing from a good one: the help
+// file is still written (it holds the fixed topics), but the status says 3.
+TEST_F(EngineStartupTest, BatchStatusSaysWhetherAnyPageWasConverted) {
+  const std::string unreachable = "http://127.0.0.1:9/index.html";
+  Result failed = run({"-batch", unreachable, "-out", "h"});
+  EXPECT_EQ(failed.status, 3) << failed.out << failed.err;
+  EXPECT_EQ(lastLine(failed.out), "No page was converted (URL " + unreachable +
+                                      " : no HTTP client in this build); " + (dir / "work/h.hlp").string() +
+                                      " holds only the fixed topics");
+  ASSERT_TRUE(fs::exists(dir / "work/h.hlp"));
+  const std::string dump = (dir / "dump.txt").string();
+  const std::string command = "'" + std::string(CORVANE_BINARY_DIR) + "/hlpdump' '" + (dir / "work/h.hlp").string() +
+                              "' >'" + dump + "' 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_NE(readFile(dump).find("If you can see this, your help file has no topics!"), std::string::npos);
+  // Each failure is logged once where it happens: the crawl's status line
+  // and the final pass's reason.
+  const std::string log = readFile(dir / "work/Corvane.log");
+  EXPECT_EQ(occurrences(log, "Error during GET of " + unreachable + ": no HTTP client in this build\r\n"), 1u) << log;
+  EXPECT_EQ(occurrences(log, "no HTTP client in this build\r\n"), 2u) << log;  // the GET line and the reason line
+  EXPECT_EQ(occurrences(log, "URL " + unreachable + " : no HTTP client in this build\r\n"), 1u) << log;
+
+  Result missing = run({"-batch", (dir / "no-such-page.html").string(), "-out", "m"});
+  EXPECT_EQ(missing.status, 3) << missing.out << missing.err;
+  EXPECT_TRUE(fs::exists(dir / "work/m.hlp"));
+
+  Result oneGood = run({"-batch", unreachable, sampleSite(), "-out", "g"});
+  EXPECT_EQ(oneGood.status, 0) << oneGood.out << oneGood.err;
+  EXPECT_EQ(lastLine(oneGood.out).rfind("Help file " + (dir / "work/g.hlp").string() + " written with ", 0), 0u)
+      << oneGood.out;
+
+  fs::create_directories(dir / "work/empty");
+  Result empty = run({"-batch", "empty"});
+  EXPECT_EQ(empty.status, 1) << empty.out << empty.err;
+  EXPECT_NE(empty.err.find("No start point could be used"), std::string::npos) << empty.err;
+}
+
 TEST_F(EngineStartupTest, LogThatCannotBeCreatedEndsStartUp) {
   fs::create_directories(dir / "work/Corvane.log");
   Result r = run({"-batch", sampleSite()});
