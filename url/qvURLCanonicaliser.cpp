@@ -55,7 +55,12 @@ std::string qvURLCanonicaliser::normalisePath(std::string_view path) {
 }
 
 std::string qvURLCanonicaliser::canonicalURL(std::string_view text) {
-  const std::optional<qvURL> url = qvURL::parse(text);
+  std::optional<qvURL> url = qvURL::parse(text);
+  if (!url) return std::string(text);
+  // Without its fragment the URL ends where the '#' stood, so blanks before
+  // the '#' are trailing blanks now, which a second parse would drop: parse
+  // the text before the '#' instead. It parses whenever the whole did.
+  if (url->hasRef()) url = qvURL::parse(text.substr(0, text.find('#')));
   if (!url) return std::string(text);
   const std::string& protocol = url->protocol();
   std::string s = protocol + ":";

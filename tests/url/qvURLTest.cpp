@@ -116,6 +116,21 @@ TEST(qvCanonicalURL, IsStableWhenAppliedAgain) {
   EXPECT_EQ(qvURLCanonicaliser::canonicalURL("mailto:a/../b"), "mailto:a/../b");
 }
 
+TEST(qvCanonicalURL, BlanksBeforeADroppedFragmentAreDropped) {
+  // Once the fragment is gone those blanks end the text, and a second pass
+  // would trim them.
+  for (const std::string& text : std::vector<std::string>{
+           "Hdxf:/\xCFWWW.\x86xample #com:40/a/./b/../c.html", "x: #f", "mailto:a@b  #x",
+           "http://h/a/.. #top", "file://h #x", "file:/a/..  \r\n#x", "http://h/a \r\n#f"}) {
+    const std::string once = qvURLCanonicaliser::canonicalURL(text);
+    EXPECT_EQ(qvURLCanonicaliser::canonicalURL(once), once) << text;
+    EXPECT_FALSE(once.ends_with(" ")) << text;
+  }
+  EXPECT_EQ(qvURLCanonicaliser::canonicalURL("http://h/a/.. #top"), "http://h/");
+  EXPECT_EQ(qvURLCanonicaliser::canonicalURL("mailto:a@b  #x"), "mailto:a@b");
+  EXPECT_EQ(qvURLCanonicaliser::canonicalURL("http://h/a b #c"), "http://h/a b");
+}
+
 TEST(qvCanonicalURL, QuotesAreEscapedAndLineBreaksDropped) {
   EXPECT_EQ(qvURLCanonicaliser::canonicalURL("http://h/it's.html"), "http://h/it%27s.html");
   EXPECT_EQ(qvURLCanonicaliser::canonicalURL("http://h/a`b\"c"), "http://h/a%60b%22c");
