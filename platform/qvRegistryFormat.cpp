@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <limits>
 
 namespace {
 
@@ -127,6 +128,8 @@ bool parseValue(const std::string& text, qvRegistryValue& value) {
     for (size_t i = 4; i < close; ++i) {
       int d = hexDigit(text[i]);
       if (d < 0) return false;
+      // The kind is kept in an int; one past its range is not a kind we know.
+      if (type > (std::numeric_limits<int>::max() - d) / 16) return false;
       type = type * 16 + d;
     }
     value.hexType = type;

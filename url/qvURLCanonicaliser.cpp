@@ -44,6 +44,53 @@ std::string withoutParentSegments(std::string_view path) {
   return out;
 }
 
+// The URL's pieces in canonical order and case, dot segments removed.
+std::string joined(const qvURL& url) {
+  const std::string& protocol = url.protocol();
+  std::string s = protocol + ":";
+  if (protocol == "file") {
+    s += "//";
+    s += url.host();
+    s += qvURLCanonicaliser::normalisePath(url.file());
+    return s;
+  }
+  const bool network = protocol == "http" || protocol == "ftp";
+  if (network || url.hasAuthority()) s += "//";
+  s += qvURLText::lowerCase(url.host());
+  if (url.port() >= 0 && url.port() != 80) {
+    s += ':';
+    s += std::to_string(url.port());
+  }
+  // An empty path would make "http://host" a page whose base is "http://".
+  if (network && !url.file().starts_with("/")) s += '/';
+  // Without an authority ("mailto:", "news:") the rest is opaque: no dot
+  // segments to remove.
+  s += url.hasAuthority() ? qvURLCanonicaliser::normalisePath(url.file()) : url.file();
+  return s;
+}
+
+// `s` without line breaks, its quotes escaped so that the URL can stand in
+// a quoted attribute or macro argument. Blanks that end it are escaped too:
+// a parse trims them, so as blanks they would not survive a second pass.
+// They end it only where a "/segment/.." at the end was taken away.
+std::string escaped(std::string_view s) {
+  const std::size_t end = s.find_last_not_of(' ') + 1;
+  std::string out;
+  out.reserve(s.size());
+  for (char c : s.substr(0, end)) {
+    switch (c) {
+      case '\r':
+      case '\n': break;
+      case '\'': out += "%27"; break;
+      case '`': out += "%60"; break;
+      case '"': out += "%22"; break;
+      default: out += c;
+    }
+  }
+  for (std::size_t i = end; i < s.size(); ++i) out += "%20";
+  return out;
+}
+
 }  // namespace
 
 std::string qvURLCanonicaliser::normalisePath(std::string_view path) {
@@ -55,41 +102,14 @@ std::string qvURLCanonicaliser::normalisePath(std::string_view path) {
 }
 
 std::string qvURLCanonicaliser::canonicalURL(std::string_view text) {
-  const std::optional<qvURL> url = qvURL::parse(text);
+  std::optional<qvURL> url = qvURL::parse(text);
   if (!url) return std::string(text);
-  const std::string& protocol = url->protocol();
-  std::string s = protocol + ":";
-  if (protocol == "file") {
-    s += "//";
-    s += url->host();
-    s += normalisePath(url->file());
-  } else {
-    const bool network = protocol == "http" || protocol == "ftp";
-    if (network || url->hasAuthority()) s += "//";
-    s += qvURLText::lowerCase(url->host());
-    if (url->port() >= 0 && url->port() != 80) {
-      s += ':';
-      s += std::to_string(url->port());
-    }
-    // An empty path would make "http://host" a page whose base is "http://".
-    if (network && !url->file().starts_with("/")) s += '/';
-    // Without an authority ("mailto:", "news:") the rest is opaque: no dot
-    // segments to remove.
-    s += url->hasAuthority() ? normalisePath(url->file()) : url->file();
-  }
-  std::string out;
-  out.reserve(s.size());
-  for (char c : s) {
-    switch (c) {
-      case '\r':
-      case '\n': break;
-      case '\'': out += "%27"; break;
-      case '`': out += "%60"; break;
-      case '"': out += "%22"; break;
-      default: out += c;
-    }
-  }
-  return out;
+  // Without its fragment the URL ends where the '#' stood, so blanks before
+  // the '#' are trailing blanks now, which a second parse would drop: parse
+  // the text before the '#' instead. It parses whenever the whole did.
+  if (url->hasRef()) url = qvURL::parse(text.substr(0, text.find('#')));
+  if (!url) return std::string(text);
+  return escaped(joined(*url));
 }
 
 std::optional<std::string> qvURLCanonicaliser::absoluteURL(std::string_view base,

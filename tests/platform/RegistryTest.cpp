@@ -114,6 +114,19 @@ TEST(Registry, AFileThatDoesNotParseIsPutAsideNotOverwritten) {
   }
 }
 
+TEST(Registry, TypedBinaryKindsUpToTheLargestIntAreRead) {
+  qvRegistryDocument doc;
+  std::string error;
+  ASSERT_TRUE(doc.parse("REGEDIT4\r\n[K]\r\n\"v\"=hex(7fffffff):01,02\r\n", error)) << error;
+  EXPECT_NE(doc.serialise().find("\"v\"=hex(7fffffff):01,02"), std::string::npos) << doc.serialise();
+  for (const char* kind : {"ffffffff", "80000000", "8000000a"}) {
+    qvRegistryDocument bad;
+    const std::string text = std::string("REGEDIT4\r\n[K]\r\n\"v\"=hex(") + kind + "):01\r\n";
+    EXPECT_FALSE(bad.parse(text, error)) << kind;
+    EXPECT_EQ(error.rfind("line 3", 0), 0u) << error;
+  }
+}
+
 TEST(Registry, ConcurrentWritersLoseNothing) {
   TestDirectory dir;
   const std::string file = dir / "registry.reg";

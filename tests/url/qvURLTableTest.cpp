@@ -35,6 +35,8 @@ TEST_F(qvURLTableTest, SpellingsOfOneURLShareOneStatusAndOneTopicName) {
   EXPECT_EQ(other->id, 1);
   EXPECT_EQ(table.find("http://WWW.example.com/a/c.html#x"), first);
   EXPECT_EQ(table.find("http://elsewhere/"), nullptr);
+  EXPECT_EQ(table.addURL("http://www.example.com/a/c.html #part", qvURLStatus::kLinkSeed, 1), first);
+  EXPECT_EQ(table.size(), 2U);
 }
 
 TEST_F(qvURLTableTest, StatusesKeepTheirAddressesAsTheTableGrows) {

@@ -116,6 +116,25 @@ TEST(qvCanonicalURL, IsStableWhenAppliedAgain) {
   EXPECT_EQ(qvURLCanonicaliser::canonicalURL("mailto:a/../b"), "mailto:a/../b");
 }
 
+TEST(qvCanonicalURL, BlanksThatWouldEndItDoNotChangeOnASecondPass) {
+  // A parse trims the blanks that end a text. Blanks before a '#' end the
+  // URL once the fragment is dropped; blanks before a "/segment/.." at the
+  // end of the path end it once that is taken away.
+  for (const std::string& text : std::vector<std::string>{
+           "Hdxf:/\xCFWWW.\x86xample #com:40/a/./b/../c.html", "x: #f", "mailto:a@b  #x",
+           "http://h/a/.. #top", "file://h #x", "file:/a/..  \r\n#x", "http://h/a \r\n#f",
+           "file: 8 //..", "http://h/a /b/..", "http://h/x/.. /y/.. /z/..", "x://h/a  /b/.. #f"}) {
+    const std::string once = qvURLCanonicaliser::canonicalURL(text);
+    EXPECT_EQ(qvURLCanonicaliser::canonicalURL(once), once) << text;
+    EXPECT_FALSE(once.ends_with(" ")) << text;
+  }
+  EXPECT_EQ(qvURLCanonicaliser::canonicalURL("http://h/a/.. #top"), "http://h/");
+  EXPECT_EQ(qvURLCanonicaliser::canonicalURL("mailto:a@b  #x"), "mailto:a@b");
+  EXPECT_EQ(qvURLCanonicaliser::canonicalURL("http://h/a b #c"), "http://h/a b");
+  EXPECT_EQ(qvURLCanonicaliser::canonicalURL("http://h/a /b/.."), "http://h/a%20");
+  EXPECT_EQ(qvURLCanonicaliser::canonicalURL("http://h/x/.. /y/.. /z/.."), "http://h/x/.. /y/..%20");
+}
+
 TEST(qvCanonicalURL, QuotesAreEscapedAndLineBreaksDropped) {
   EXPECT_EQ(qvURLCanonicaliser::canonicalURL("http://h/it's.html"), "http://h/it%27s.html");
   EXPECT_EQ(qvURLCanonicaliser::canonicalURL("http://h/a`b\"c"), "http://h/a%60b%22c");
