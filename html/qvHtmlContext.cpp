@@ -8,7 +8,7 @@ qvHtmlContext::qvHtmlContext(qvUserInterface& ui, qvDriverSettings& settings)
       settings_(settings),
       scratch_(kScratchSize),
       entityPattern_("&(([a-z]+)|(#[0-9]+));?"),
-      valuedAttributePattern_("([^ \\t=]+)[ \\t]*=[ \\t]*((\"[^\"]*\")|([^ \\t]*))"),
+      valuedAttributePattern_("([^ \\t=]+)[ \\t]*=[ \\t]*((\"[^\"]*\")|('[^']*')|([^ \\t]*))"),
       bareAttributePattern_("([^ \\t]+)") {}
 
 qvHtmlContext::~qvHtmlContext() = default;
@@ -28,8 +28,12 @@ void qvHtmlContext::parseAttributes(std::string_view text) {
     long n = valuedAttributePattern_.matchAt(text, position);
     if (n > 0) {
       std::string_view value = valuedAttributePattern_.group(2);
-      if (!value.empty() && value.front() == '"') value.remove_prefix(1);
-      if (!value.empty() && value.back() == '"') value.remove_suffix(1);
+      if (valuedAttributePattern_.hasGroup(4)) {
+        value = value.substr(1, value.size() - 2);
+      } else {
+        if (!value.empty() && value.front() == '"') value.remove_prefix(1);
+        if (!value.empty() && value.back() == '"') value.remove_suffix(1);
+      }
       attributes_.emplace_back(qvLowerCase(valuedAttributePattern_.group(1)), std::string(qvTrim(value)));
       position += static_cast<std::size_t>(n);
       continue;

@@ -73,7 +73,8 @@ class qvHtmlContext : public qvURLTable {
 
   // ---- Attribute list of the tag being constructed ----
   // Fills the list from the text after a tag's name; names are lower-cased,
-  // values lose one pair of surrounding quotes and outer blanks.
+  // values lose their surrounding quotes (double or single, as pages write
+  // both) and outer blanks.
   void parseAttributes(std::string_view text);
   void clearAttributes() { attributes_.clear(); }
   bool hasAttribute(std::string_view name) const;

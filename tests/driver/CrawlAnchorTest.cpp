@@ -54,6 +54,14 @@ TEST_F(AnchorFixture, JumpsToConvertedPagesAndTheirAnchors) {
   EXPECT_TRUE(popups.text().empty());
 }
 
+TEST_F(AnchorFixture, SingleQuotedLinksAndNamesWorkAsDoubleQuotedOnes) {
+  site.write("index.html", "<a href='a.html'>one</a> <a href='a.html#part'>two</a>");
+  site.write("a.html", "<a name='part'>here</a>");
+  EXPECT_EQ(writeIndex(), "{\\uldb\\cf2 one}{\\v documentID1} {\\uldb\\cf2 two}{\\v documentID1_nameID0}");
+  EXPECT_TRUE(popups.text().empty());
+  EXPECT_EQ(status("a.html")->anchorNames.count("part"), 1u);
+}
+
 TEST_F(AnchorFixture, NamedAnchorsBecomeContextStrings) {
   site.write("index.html", "<a name=top>Top</a> text <a name=IDH_Intro>x</a>");
   EXPECT_EQ(writeIndex(), "{#{\\footnote documentID0_nameID0}} Top text {#{\\footnote documentID0_nameID1}} "

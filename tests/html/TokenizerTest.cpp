@@ -98,6 +98,23 @@ TEST(Tokenizer, AttributeForms) {
   EXPECT_TRUE(f.context.attributes().empty());
 }
 
+TEST(Tokenizer, SingleQuotedValuesLoseTheirQuotesLikeDoubleQuotedOnes) {
+  HtmlFixture f;
+  f.parse("<a href='b.html' name = ' top ' target='_top'>");
+  EXPECT_EQ(f.context.getAttribute("href"), "b.html");
+  EXPECT_EQ(f.context.getAttribute("name"), "top");
+  EXPECT_EQ(f.context.getAttribute("target"), "_top");
+  // Blanks and the other quote belong to the value.
+  f.parse("<img alt='a \"quoted\" word' src=\"it's.gif\" width=''>");
+  EXPECT_EQ(f.context.getAttribute("alt"), "a \"quoted\" word");
+  EXPECT_EQ(f.context.getAttribute("src"), "it's.gif");
+  EXPECT_EQ(f.context.getAttribute("width"), "");
+  // An apostrophe inside an unquoted value, or a quote left open, is text.
+  f.parse("<img alt=don't src='x.gif>");
+  EXPECT_EQ(f.context.getAttribute("alt"), "don't");
+  EXPECT_EQ(f.context.getAttribute("src"), "'x.gif");
+}
+
 TEST(Tokenizer, TagSplitOverLinesIsNormalized) {
   HtmlFixture f;
   qvItemList& items = f.parse("<a\nhref=\"x\r\ny\">");
