@@ -27,8 +27,9 @@ class PictureStore {
   explicit PictureStore(std::vector<std::filesystem::path> searchFolders);
 
   // Resolves `fileName` as written in the topic ("\" or "/" separators,
-  // letters in any case) and stores the picture. `transparent` is for the
-  // bmct/bmlt/bmrt forms, which are stored apart from the opaque form.
+  // letters in any case where no folder has the exact name) and stores the
+  // picture. `transparent` is for the bmct/bmlt/bmrt forms, which are stored
+  // apart from the opaque form.
   Result add(const std::string& fileName, bool transparent);
 
   // The internal files made so far, in number order: name ("|bm0", ...) and
