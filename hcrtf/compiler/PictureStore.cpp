@@ -4,7 +4,7 @@
 #include "hcrtf/compiler/HelpPicture.h"
 #include "hcrtf/compiler/ProjectPaths.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 namespace fs = std::filesystem;
 
@@ -43,4 +43,4 @@ PictureStore::Result PictureStore::add(const std::string& fileName, bool transpa
   return byName_[key] = result;
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

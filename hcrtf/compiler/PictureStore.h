@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 // The pictures of one help file. Each bitmap file referred to by the topics
 // is found, read and converted once, however often it is used, and becomes
@@ -48,4 +48,4 @@ class PictureStore {
   std::vector<std::pair<std::string, std::vector<std::uint8_t>>> files_;
 };
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -8,7 +8,7 @@
 
 namespace fs = std::filesystem;
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 namespace {
 
@@ -73,4 +73,4 @@ fs::path findInRoots(const std::vector<fs::path>& roots, std::string_view writte
   return {};
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

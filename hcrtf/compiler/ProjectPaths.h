@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 // Where the file names written in a help project or topic file lead on disk.
 // Projects come from systems whose file names ignore case, so a file to read
@@ -26,4 +26,4 @@ std::filesystem::path resolveProjectPath(const std::filesystem::path& base, std:
 // does. An absolute name is looked up once, whatever the roots.
 std::filesystem::path findInRoots(const std::vector<std::filesystem::path>& roots, std::string_view written);
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -8,7 +8,7 @@
 
 namespace fs = std::filesystem;
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 namespace {
 
@@ -270,4 +270,4 @@ HelpProject ProjectReader::parse(std::string_view text, const fs::path& projectF
   return project;
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

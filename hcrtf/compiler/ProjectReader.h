@@ -6,7 +6,7 @@
 #include "hcrtf/compiler/Diagnostics.h"
 #include "hcrtf/compiler/HelpProject.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 // Reads a help project (.hpj): [OPTIONS], [FILES], [WINDOWS], [CONFIG] and
 // [MAP]. Problems are reported through Diagnostics with the project's file
@@ -27,4 +27,4 @@ class ProjectReader {
   Diagnostics& diag_;
 };
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -9,10 +9,12 @@
 
 #include "BmpTestFiles.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 namespace {
 
 using namespace hcrtf::testing;
+using dump::Picture;
+using dump::PictureImage;
 
 std::uint32_t colourOf(const DibImage& img, int x, int y) {
   const std::uint32_t v = img.pixel(x, y);
@@ -152,4 +154,4 @@ TEST_F(PictureStoreTest, ReportsMissingAndBrokenFilesWithoutStoringThem) {
 }
 
 }  // namespace
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

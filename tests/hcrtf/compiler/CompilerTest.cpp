@@ -10,7 +10,8 @@
 #include "hcrtf/compiler/Compiler.h"
 #include "hcrtf/compiler/ProjectReader.h"
 
-using namespace hcrtf;
+using namespace hcrtf::compiler;
+using hcrtf::helpHash;
 
 namespace {
 
