@@ -4,7 +4,7 @@
 
 #include "hcrtf/common/ByteWriter.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 namespace {
 
@@ -108,4 +108,4 @@ std::vector<std::uint8_t> BTreeBuilder::build(const std::vector<BTreeEntry>& ent
   return header;
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

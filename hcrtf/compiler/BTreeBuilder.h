@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 // One entry of a B+ tree: its bytes in a leaf page, and the key bytes that
 // stand for it in an index page.
@@ -35,4 +35,4 @@ class BTreeBuilder {
   std::string_view structure_;
 };
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <iterator>
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 namespace {
 
 constexpr std::size_t kFileHeaderSize = 14;
@@ -253,4 +253,4 @@ DibImage BmpFile::read(const std::filesystem::path& file) {
   return parse(bytes);
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

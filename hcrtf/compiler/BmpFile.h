@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 // One colour of a picture's palette.
 struct PaletteEntry {
@@ -54,4 +54,4 @@ class BmpFile {
   static DibImage parse(std::span<const std::uint8_t> bytes);
 };
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -18,7 +18,7 @@
 
 namespace fs = std::filesystem;
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 namespace {
 constexpr std::uint32_t kNone = 0xFFFFFFFF;
@@ -395,4 +395,4 @@ void Compiler::addIndexFiles(const HelpProject& project, const Built& built, Hel
   file.add("|CTXOMAP", buildMapFile(map));
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -19,7 +19,7 @@
 #include "hcrtf/compiler/TopicLayout.h"
 #include "hcrtf/compiler/TopicRecord.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 // What one compilation produced.
 struct CompileResult {
@@ -64,4 +64,4 @@ class Compiler {
   std::optional<PictureStore> pictures_;
 };
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

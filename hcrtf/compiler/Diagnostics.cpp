@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 namespace {
 // Past this many messages only the counts grow; the user has seen enough.
@@ -41,4 +41,4 @@ void Diagnostics::emit(const SourcePos& where, std::string_view kind, std::strin
   }
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

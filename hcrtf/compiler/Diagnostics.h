@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 // Where a message points: a file and a 1-based line (0 when the message is
 // about the file as a whole).
@@ -44,4 +44,4 @@ class Diagnostics {
   std::vector<std::string> seen_;
 };
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -2,7 +2,7 @@
 
 #include "hcrtf/common/ByteWriter.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 namespace {
 constexpr std::size_t kFaceSlot = 32;
@@ -62,4 +62,4 @@ std::vector<std::uint8_t> FontTable::serialize() const {
   return out.take();
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -7,7 +7,7 @@
 
 #include "hcrtf/compiler/HelpModel.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 // The fonts a help file uses, each distinct FontSpec once, in order of first
 // use; serialises to the |FONT internal file (face names in 32-byte slots,
@@ -27,4 +27,4 @@ class FontTable {
   std::map<std::string, std::uint16_t> specIndex_;
 };
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -11,7 +11,7 @@
 #include "hcrtf/compiler/BTreeBuilder.h"
 #include "hcrtf/common/ByteWriter.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 namespace {
 constexpr std::uint32_t kMagic = 0x00035F3F;
@@ -76,4 +76,4 @@ void HelpFileWriter::writeAtomically(const std::filesystem::path& target, const 
   }
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

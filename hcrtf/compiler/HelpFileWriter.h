@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 // The container of a help file: a 16-byte header, then every internal file
 // behind its 9-byte header (reserved size, used size, flags; reserved is
@@ -29,4 +29,4 @@ class HelpFileWriter {
   std::map<std::string, std::vector<std::uint8_t>> files_;
 };
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

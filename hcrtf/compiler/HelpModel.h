@@ -9,7 +9,7 @@
 #include "hcrtf/compiler/Diagnostics.h"
 #include "hcrtf/compiler/TableRecord.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 // What the topic files say, after the RTF has been read and before anything
 // is laid out in help-file terms. The RTF reader builds it; the help-file
@@ -131,4 +131,4 @@ struct Topic {
   std::vector<Paragraph> paragraphs;
 };
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -3,7 +3,7 @@
 #include "hcrtf/common/ByteWriter.h"
 #include "hcrtf/common/Lz77Compressor.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 namespace {
 
 constexpr std::uint16_t kMagicSingleResolution = 0x506C;  // "lP"
@@ -131,4 +131,4 @@ PicturePacking HelpPicture::packingOf(std::span<const std::uint8_t> built) {
   return static_cast<PicturePacking>(built[9]);
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

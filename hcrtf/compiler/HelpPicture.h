@@ -6,7 +6,7 @@
 
 #include "hcrtf/compiler/BmpFile.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 // How the pixel data of a stored picture is packed.
 enum class PicturePacking : std::uint8_t {
@@ -36,4 +36,4 @@ class HelpPicture {
   static std::vector<std::uint8_t> runLengthEncode(std::span<const std::uint8_t> data);
 };
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

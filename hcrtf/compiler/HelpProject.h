@@ -8,7 +8,7 @@
 
 #include "hcrtf/compiler/Diagnostics.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 // A window of the [WINDOWS] section. Absent values keep the viewer's
 // defaults; positions are in the viewer's 0..1023 screen units.
@@ -49,4 +49,4 @@ struct HelpProject {
   std::uint16_t lcid = 0x0409;
 };
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

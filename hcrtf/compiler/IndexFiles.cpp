@@ -6,7 +6,7 @@
 #include "hcrtf/common/ByteWriter.h"
 #include "hcrtf/compiler/TextUtil.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 namespace {
 constexpr std::uint16_t kTreeFlags = 0x0002;
@@ -125,4 +125,4 @@ std::vector<std::uint8_t> windowRecord(const WindowDef& w) {
   return out.take();
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -6,7 +6,7 @@
 
 #include "hcrtf/compiler/HelpProject.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 // The look-up files of a help file, each built from plain lists.
 
@@ -48,4 +48,4 @@ std::vector<std::uint8_t> buildMapFile(const std::vector<std::pair<std::int32_t,
 // The 90-byte window record of |SYSTEM.
 std::vector<std::uint8_t> windowRecord(const WindowDef& window);
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -5,7 +5,7 @@
 
 #include "hcrtf/compiler/TextUtil.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 namespace {
 
@@ -399,4 +399,4 @@ std::string MacroNormaliser::apply(std::string_view macros, const SourcePos& whe
   return std::string(macros);
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

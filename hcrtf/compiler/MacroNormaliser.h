@@ -6,7 +6,7 @@
 
 #include "hcrtf/compiler/Diagnostics.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 // Rewrites help macros into the strict form the viewer's macro parser takes.
 // Authors (and our own converter) write macros the loose way help compilers
@@ -36,4 +36,4 @@ class MacroNormaliser {
   std::string thisHelpFile_;
 };
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -6,7 +6,7 @@
 #include "hcrtf/common/HelpHash.h"
 #include "hcrtf/compiler/TextUtil.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 namespace {
 
@@ -328,4 +328,4 @@ void ParagraphRecordBuilder::picture(const PictureRef& picture) {
   data1_.u16(static_cast<unsigned>(*number));
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

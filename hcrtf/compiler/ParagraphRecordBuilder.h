@@ -13,7 +13,7 @@
 #include "hcrtf/compiler/HelpProject.h"
 #include "hcrtf/compiler/TopicRecord.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 // Turns paragraphs into text records (type 0x20): the paragraph header with
 // its bit-packed flags and compressed distances, then the text in LinkData2
@@ -82,4 +82,4 @@ class ParagraphRecordBuilder {
   bool inTableRow_ = false;  // a table record is never split
 };
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -6,7 +6,7 @@
 #include "hcrtf/common/ByteWriter.h"
 #include "hcrtf/common/Lz77Compressor.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 namespace {
 
@@ -190,4 +190,4 @@ std::vector<std::uint8_t> PhraseEncoder::indexFile() const {
 
 std::vector<std::uint8_t> PhraseEncoder::imageFile() const { return packedImage_.empty() ? image_ : packedImage_; }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

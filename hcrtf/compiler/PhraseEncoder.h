@@ -9,7 +9,7 @@
 #include <unordered_set>
 #include <vector>
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 // Phrase compression of topic text in the WinHelp 4 form: a dictionary of
 // phrases kept in |PhrIndex (their lengths, bit-packed) and |PhrImage (their
@@ -72,4 +72,4 @@ class PhraseEncoder {
   std::vector<std::uint8_t> packedImage_;  // the same LZ77-packed, or empty when that is not smaller
 };
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -6,7 +6,7 @@
 
 #include "hcrtf/compiler/PhraseEncoder.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 namespace {
 
@@ -148,4 +148,4 @@ std::vector<std::string> PhraseSelector::select(std::size_t limit) const {
   return chosen;
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

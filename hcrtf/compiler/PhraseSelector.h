@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 // Picks the phrase dictionary for a project from its topic text: the words
 // and runs of up to three words (joined by single spaces, with or without
@@ -34,4 +34,4 @@ class PhraseSelector {
   std::size_t total_ = 0;
 };
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

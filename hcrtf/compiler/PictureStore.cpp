@@ -1,70 +1,20 @@
 #include "hcrtf/compiler/PictureStore.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include "hcrtf/compiler/BmpFile.h"
 #include "hcrtf/compiler/HelpPicture.h"
+#include "hcrtf/compiler/ProjectPaths.h"
 
-namespace hcrtf {
-namespace {
+namespace hcrtf::compiler {
 
 namespace fs = std::filesystem;
-
-bool sameIgnoringCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-           return std::tolower(x) == std::tolower(y);
-         });
-}
-
-bool isFile(const fs::path& p) {
-  std::error_code ec;
-  return fs::is_regular_file(p, ec);
-}
-
-// Help projects come from systems where file names ignore case; here each
-// component is matched exactly first, then in any case.
-std::optional<fs::path> findIgnoringCase(const fs::path& folder, const fs::path& relative) {
-  fs::path current = folder;
-  for (const fs::path& part : relative) {
-    if (part.empty() || part == ".") continue;
-    std::error_code ec;
-    if (part == ".." || fs::exists(current / part, ec)) {
-      current /= part;
-      continue;
-    }
-    std::optional<fs::path> match;
-    for (fs::directory_iterator it(current, ec), end; !ec && it != end; it.increment(ec)) {
-      if (sameIgnoringCase(it->path().filename().string(), part.string())) {
-        match = it->path();
-        break;
-      }
-    }
-    if (!match) return std::nullopt;
-    current = *match;
-  }
-  if (!isFile(current)) return std::nullopt;
-  return current;
-}
-
-}  // namespace
 
 PictureStore::PictureStore(std::vector<std::filesystem::path> searchFolders)
     : folders_(std::move(searchFolders)) {}
 
 std::optional<std::filesystem::path> PictureStore::locate(const std::string& fileName) const {
-  std::string name = fileName;
-  std::replace(name.begin(), name.end(), '\\', '/');
-  const fs::path wanted(name);
-  if (name.empty()) return std::nullopt;
-  if (wanted.is_absolute()) {
-    return findIgnoringCase(wanted.root_path(), wanted.relative_path());
-  }
-  for (const fs::path& folder : folders_) {
-    if (auto found = findIgnoringCase(folder, wanted)) return found;
-  }
-  return std::nullopt;
+  fs::path found = findInRoots(folders_, fileName);
+  if (found.empty()) return std::nullopt;
+  return found;
 }
 
 PictureStore::Result PictureStore::add(const std::string& fileName, bool transparent) {
@@ -93,4 +43,4 @@ PictureStore::Result PictureStore::add(const std::string& fileName, bool transpa
   return byName_[key] = result;
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 // The pictures of one help file. Each bitmap file referred to by the topics
 // is found, read and converted once, however often it is used, and becomes
@@ -27,8 +27,9 @@ class PictureStore {
   explicit PictureStore(std::vector<std::filesystem::path> searchFolders);
 
   // Resolves `fileName` as written in the topic ("\" or "/" separators,
-  // letters in any case) and stores the picture. `transparent` is for the
-  // bmct/bmlt/bmrt forms, which are stored apart from the opaque form.
+  // letters in any case where no folder has the exact name) and stores the
+  // picture. `transparent` is for the bmct/bmlt/bmrt forms, which are stored
+  // apart from the opaque form.
   Result add(const std::string& fileName, bool transparent);
 
   // The internal files made so far, in number order: name ("|bm0", ...) and
@@ -47,4 +48,4 @@ class PictureStore {
   std::vector<std::pair<std::string, std::vector<std::uint8_t>>> files_;
 };
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -1,15 +1,14 @@
 #include "hcrtf/compiler/ProjectReader.h"
 
-#include <cctype>
 #include <fstream>
 #include <sstream>
-#include <system_error>
 
+#include "hcrtf/compiler/ProjectPaths.h"
 #include "hcrtf/compiler/TextUtil.h"
 
 namespace fs = std::filesystem;
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 namespace {
 
@@ -23,16 +22,6 @@ Section sectionFor(std::string_view name) {
   if (lower == "config") return Section::Config;
   if (lower == "map") return Section::Map;
   return Section::Ignored;
-}
-
-// Matches one path component case-insensitively inside `dir`.
-fs::path matchComponent(const fs::path& dir, const fs::path& component) {
-  std::error_code ec;
-  if (fs::exists(dir / component, ec)) return dir / component;
-  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    if (equalsIgnoreCase(it->path().filename().string(), component.string())) return it->path();
-  }
-  return dir / component;
 }
 
 // COMPRESS= as help compilers read it. Words: HIGH, MAXIMUM, YES, TRUE, ON
@@ -127,7 +116,7 @@ class ProjectParser {
     }
     const std::string key = toLower(trim(text.substr(0, eq)));
     const std::string_view value = trim(text.substr(eq + 1));
-    if (key == "hlp") project_.helpFile = resolveProjectPath(project_.projectDir, value);
+    if (key == "hlp") project_.helpFile = literalProjectPath(project_.projectDir, value);
     else if (key == "title") project_.title = std::string(value);
     else if (key == "copyright") project_.copyright = std::string(value);
     else if (key == "contents" || key == "index") project_.contents = std::string(value);
@@ -251,33 +240,6 @@ class ProjectParser {
 
 }  // namespace
 
-fs::path resolveProjectPath(const fs::path& base, std::string_view written) {
-  std::string text(trim(written));
-  if (text.size() >= 2 && text.front() == '"' && text.back() == '"') text = text.substr(1, text.size() - 2);
-  for (char& c : text) {
-    if (c == '\\') c = '/';
-  }
-  if (text.size() >= 2 && text[1] == ':' && std::isalpha(static_cast<unsigned char>(text[0]))) text = text.substr(2);
-  const fs::path written_path(text);
-  fs::path current = written_path.is_absolute() ? fs::path("/") : base;
-  std::error_code ec;
-  if (fs::exists(current / written_path.relative_path(), ec)) return current / written_path.relative_path();
-  for (const auto& component : written_path.relative_path()) {
-    if (component.empty() || component == ".") continue;
-    current = component == ".." ? current / component : matchComponent(current, component);
-  }
-  return current;
-}
-
-fs::path findInRoots(const std::vector<fs::path>& roots, std::string_view written) {
-  std::error_code ec;
-  for (const auto& root : roots) {
-    const fs::path candidate = resolveProjectPath(root, written);
-    if (fs::is_regular_file(candidate, ec)) return candidate;
-  }
-  return {};
-}
-
 HelpProject ProjectReader::readFile(const fs::path& projectFile) {
   std::ifstream in(projectFile, std::ios::binary);
   if (!in) {
@@ -308,4 +270,4 @@ HelpProject ProjectReader::parse(std::string_view text, const fs::path& projectF
   return project;
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -6,7 +6,7 @@
 #include "hcrtf/compiler/Diagnostics.h"
 #include "hcrtf/compiler/HelpProject.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 // Reads a help project (.hpj): [OPTIONS], [FILES], [WINDOWS], [CONFIG] and
 // [MAP]. Problems are reported through Diagnostics with the project's file
@@ -27,14 +27,4 @@ class ProjectReader {
   Diagnostics& diag_;
 };
 
-// Turns a path written in a project or topic file ("\" or "/" separators)
-// into a path below `base` when it is relative. When the exact name does not
-// exist, a case-insensitive match in the same folder is accepted, because
-// projects written on Windows rarely agree with the disk on case.
-std::filesystem::path resolveProjectPath(const std::filesystem::path& base, std::string_view written);
-
-// The first of `roots` in which `written` names an existing file; empty when
-// none does.
-std::filesystem::path findInRoots(const std::vector<std::filesystem::path>& roots, std::string_view written);
-
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

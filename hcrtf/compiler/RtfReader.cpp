@@ -5,7 +5,7 @@
 
 #include "hcrtf/compiler/TextUtil.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 namespace {
 
@@ -490,4 +490,4 @@ FontSpec RtfReader::currentFont() {
   return style;
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -12,7 +12,7 @@
 #include "hcrtf/compiler/RtfTokenizer.h"
 #include "hcrtf/compiler/TopicCollector.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 // Reads Windows Help RTF: the topic files the converter writes and the
 // common hand-written forms (\page topics, # $ K + ! > footnotes, hotspots
@@ -99,4 +99,4 @@ class RtfReader {
   int cell_ = 0;
 };
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 namespace {
 constexpr std::size_t kMaxWordLength = 32;
@@ -109,4 +109,4 @@ RtfToken RtfTokenizer::controlSequence(int startLine) {
   return token;
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 // One lexical element of RTF.
 struct RtfToken {
@@ -38,4 +38,4 @@ class RtfTokenizer {
   int line_ = 1;
 };
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

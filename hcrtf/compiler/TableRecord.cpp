@@ -5,7 +5,7 @@
 
 #include "hcrtf/common/ByteWriter.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 namespace {
 
 constexpr int kTwipsPerUnit = 10;
@@ -93,4 +93,4 @@ std::vector<std::uint8_t> TableRecord::rowEnd() {
   return w.take();
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

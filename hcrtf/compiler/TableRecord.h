@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 // The row layout that \trowd, \trgaph, \trleft, \cellx and \trqc describe.
 // Distances are twips from the paragraph's left margin.
@@ -55,4 +55,4 @@ class TableRecord {
   static std::vector<Column> columns(const TableRowFormat& row);
 };
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 std::string_view trim(std::string_view text) {
   const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
@@ -72,4 +72,4 @@ bool parseInteger(std::string_view text, long long& value) {
   return true;
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

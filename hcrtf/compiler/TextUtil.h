@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 // Small text helpers shared by the project and topic readers.
 std::string_view trim(std::string_view text);
@@ -17,4 +17,4 @@ std::vector<std::string> splitTopLevel(std::string_view text, char separator);
 // when the whole text is not one or it does not fit in 32 bits.
 bool parseInteger(std::string_view text, long long& value);
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 namespace {
 
 // Some viewers read the last block as if it had at least this many bytes.
@@ -121,4 +121,4 @@ void TopicBlockPacker::setBlockHeader(std::size_t block, std::uint32_t lastTopic
   putU32(file_, at + 8, lastTopicHeader);
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -8,7 +8,7 @@
 
 #include "hcrtf/common/Lz77Compressor.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 // Cuts the topic stream (every TOPICLINK record, one after the other) into
 // the 4 KiB blocks of the |TOPIC file, each a 12-byte block header and then
@@ -83,4 +83,4 @@ class TopicBlockPacker {
   std::vector<std::uint8_t> file_;
 };
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -4,7 +4,7 @@
 
 #include "hcrtf/compiler/TextUtil.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 namespace {
 
@@ -234,4 +234,4 @@ void TopicCollector::makeHotspot(const std::string& rawTarget) {
   content.emplace_back(HotspotEnd{});
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

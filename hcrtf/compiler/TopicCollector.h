@@ -7,7 +7,7 @@
 #include "hcrtf/compiler/Diagnostics.h"
 #include "hcrtf/compiler/HelpModel.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 // Receives the meaning of the RTF (text in fonts, hidden text, breaks,
 // footnotes, paragraph and page ends) and assembles topics from it. It knows
@@ -57,4 +57,4 @@ class TopicCollector {
   int hiddenLine_ = 0;
 };
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -5,7 +5,7 @@
 
 #include "hcrtf/common/ByteWriter.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 namespace {
 constexpr std::uint32_t kHeaderSize = 12;
@@ -100,4 +100,4 @@ std::vector<std::uint8_t> TopicLayout::serializeUncompressed(const std::vector<T
   return out.take();
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -6,11 +6,9 @@
 
 #include "hcrtf/compiler/TopicRecord.h"
 
-namespace hcrtf {
-class TopicBlockPacker;
-}
+namespace hcrtf::compiler {
 
-namespace hcrtf {
+class TopicBlockPacker;
 
 // One block of the |TOPIC file: its 12-byte header and the record bytes it
 // holds (before any compression).
@@ -64,4 +62,4 @@ class TopicLayout {
   std::shared_ptr<TopicBlockPacker> packer_;    // packed: the blocks
 };
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -3,7 +3,7 @@
 #include "hcrtf/compiler/TopicBlockPacker.h"
 #include "hcrtf/compiler/TopicLayout.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 namespace {
 constexpr std::uint32_t kNone = 0xFFFFFFFF;
@@ -87,4 +87,4 @@ std::vector<std::uint8_t> TopicLayout::serializePacked(const std::vector<TopicRe
   return packer_->file();
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -6,7 +6,7 @@
 
 #include "hcrtf/compiler/Diagnostics.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 
 // One TOPICLINK of the |TOPIC file before layout: its record type and its
 // two data parts. Type 2 is a topic header, 0x20 displayable text, 0x23 a
@@ -39,4 +39,4 @@ struct AnchorAt {
   SourcePos where;
 };
 
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -15,12 +15,12 @@
 #include "hcrtf/compiler/TextUtil.h"
 
 int main(int argc, char** argv) {
-  hcrtf::Diagnostics diagnostics(&std::cerr);
+  hcrtf::compiler::Diagnostics diagnostics(&std::cerr);
   std::vector<std::string> projects;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg.size() > 1 && (arg[0] == '/' || arg[0] == '-') && arg.find('.') == std::string::npos) {
-      const std::string name = hcrtf::toLower(arg.substr(1));
+      const std::string name = hcrtf::compiler::toLower(arg.substr(1));
       if (name != "nc" && name != "xh") diagnostics.warning({}, "unknown switch " + arg + " ignored");
       continue;
     }
@@ -30,8 +30,8 @@ int main(int argc, char** argv) {
     std::cerr << "usage: hcrtf [/nc] [/xh] PROJECT.hpj\n";
     return 2;
   }
-  hcrtf::Compiler compiler(diagnostics);
-  const hcrtf::CompileResult result = compiler.compile(projects.front());
+  hcrtf::compiler::Compiler compiler(diagnostics);
+  const hcrtf::compiler::CompileResult result = compiler.compile(projects.front());
   if (!result.written) {
     std::cerr << "hcrtf: " << diagnostics.errorCount() << " error(s); no help file written\n";
     return 1;

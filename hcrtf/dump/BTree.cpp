@@ -4,7 +4,7 @@
 
 #include "hcrtf/common/FormatError.h"
 
-namespace hcrtf {
+namespace hcrtf::dump {
 namespace {
 
 constexpr std::uint16_t kBTreeMagic = 0x293B;
@@ -85,4 +85,4 @@ void BTree::forEachEntry(const std::function<void(ByteReader&)>& parseEntry) con
   }
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::dump

@@ -7,7 +7,7 @@
 
 #include "hcrtf/common/ByteReader.h"
 
-namespace hcrtf {
+namespace hcrtf::dump {
 
 // The B+ tree that the directory and many internal files are built on: a
 // 38-byte header, then fixed-size pages. Leaf pages form a doubly linked
@@ -49,4 +49,4 @@ class BTree {
   Header header_;
 };
 
-}  // namespace hcrtf
+}  // namespace hcrtf::dump

@@ -3,7 +3,7 @@
 #include "hcrtf/common/ByteReader.h"
 #include "hcrtf/common/FormatError.h"
 
-namespace hcrtf {
+namespace hcrtf::dump {
 namespace {
 
 // Help compilers put the face names right after the 8-byte header; anything
@@ -45,4 +45,4 @@ FontTable FontTable::parse(std::span<const std::uint8_t> content) {
   return t;
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::dump

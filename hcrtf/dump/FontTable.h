@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace hcrtf {
+namespace hcrtf::dump {
 
 // One entry of |FONT's descriptor array in the layout of help compilers
 // (sizes in half points); topic text selects fonts by index into these.
@@ -33,4 +33,4 @@ struct FontTable {
   static FontTable parse(std::span<const std::uint8_t> content);
 };
 
-}  // namespace hcrtf
+}  // namespace hcrtf::dump

@@ -10,7 +10,7 @@
 #include "hcrtf/dump/IndexFiles.h"
 #include "hcrtf/dump/TextEscape.h"
 
-namespace hcrtf {
+namespace hcrtf::dump {
 namespace {
 
 std::string quoted(const std::string& s) { return "\"" + escapeText(s) + "\""; }
@@ -347,4 +347,4 @@ void HelpDumper::writePictureFile(const std::string& name, std::size_t index, co
   out << "    written to " << path.string() << "\n";
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::dump

@@ -13,7 +13,7 @@
 #include "hcrtf/dump/SystemInfo.h"
 #include "hcrtf/dump/TopicReader.h"
 
-namespace hcrtf {
+namespace hcrtf::dump {
 
 // What to print; with none of the sections chosen, all of them are.
 struct DumpOptions {
@@ -83,4 +83,4 @@ class HelpDumper {
   std::optional<TopicList> topics_;
 };
 
-}  // namespace hcrtf
+}  // namespace hcrtf::dump

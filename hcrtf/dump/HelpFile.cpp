@@ -8,7 +8,7 @@
 #include "hcrtf/common/FormatError.h"
 #include "hcrtf/dump/BTree.h"
 
-namespace hcrtf {
+namespace hcrtf::dump {
 namespace {
 
 constexpr std::uint32_t kHelpMagic = 0x00035F3F;
@@ -87,4 +87,4 @@ std::optional<std::span<const std::uint8_t>> HelpFile::file(const std::string& n
   return std::nullopt;
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::dump

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace hcrtf {
+namespace hcrtf::dump {
 
 // One entry of a help file's internal directory.
 struct InternalFile {
@@ -62,4 +62,4 @@ std::span<const std::uint8_t> internalFileContent(std::span<const std::uint8_t> 
                                                   const std::string& name,
                                                   InternalFile* header = nullptr);
 
-}  // namespace hcrtf
+}  // namespace hcrtf::dump

@@ -4,7 +4,7 @@
 #include "hcrtf/common/FormatError.h"
 #include "hcrtf/dump/BTree.h"
 
-namespace hcrtf {
+namespace hcrtf::dump {
 
 std::vector<ContextEntry> readContext(std::span<const std::uint8_t> content) {
   std::vector<ContextEntry> out;
@@ -79,4 +79,4 @@ std::vector<MapEntry> readContextMap(std::span<const std::uint8_t> content) {
   return out;
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::dump

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace hcrtf {
+namespace hcrtf::dump {
 
 // The look-up files that sit beside |TOPIC. Each reader throws FormatError
 // when its file is damaged.
@@ -48,4 +48,4 @@ struct MapEntry {
 };
 std::vector<MapEntry> readContextMap(std::span<const std::uint8_t> content);
 
-}  // namespace hcrtf
+}  // namespace hcrtf::dump

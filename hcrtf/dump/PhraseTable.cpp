@@ -4,7 +4,7 @@
 #include "hcrtf/common/FormatError.h"
 #include "hcrtf/common/Lz77.h"
 
-namespace hcrtf {
+namespace hcrtf::dump {
 namespace {
 
 // Phrase texts are small; anything claiming more is hostile.
@@ -181,4 +181,4 @@ std::string PhraseTable::expandHall(std::span<const std::uint8_t> in, std::size_
   return out;
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::dump

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace hcrtf {
+namespace hcrtf::dump {
 
 // The phrase dictionary of a phrase-compressed help file and the expansion of
 // compressed topic text. Two schemes exist: the older one (|Phrases, a phrase
@@ -51,4 +51,4 @@ class PhraseTable {
   std::size_t longest_ = 0;
 };
 
-}  // namespace hcrtf
+}  // namespace hcrtf::dump

@@ -7,7 +7,7 @@
 #include "hcrtf/common/FormatError.h"
 #include "hcrtf/common/Lz77.h"
 
-namespace hcrtf {
+namespace hcrtf::dump {
 namespace {
 
 constexpr std::uint64_t kMaxPixels = 1u << 24;  // 4096 x 4096
@@ -221,4 +221,4 @@ bool writePpm(const PictureImage& image, std::ostream& out) {
   return static_cast<bool>(out);
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::dump

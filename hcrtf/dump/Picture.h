@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace hcrtf {
+namespace hcrtf::dump {
 
 // A hotspot stored with a picture (the hypergraphics of SHG files).
 struct PictureHotspot {
@@ -51,4 +51,4 @@ struct Picture {
 bool writeBmp(const PictureImage& image, std::ostream& out);
 bool writePpm(const PictureImage& image, std::ostream& out);
 
-}  // namespace hcrtf
+}  // namespace hcrtf::dump

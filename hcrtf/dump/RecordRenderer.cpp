@@ -5,7 +5,7 @@
 #include "hcrtf/common/FormatError.h"
 #include "hcrtf/dump/TextEscape.h"
 
-namespace hcrtf {
+namespace hcrtf::dump {
 namespace {
 
 constexpr std::uint8_t kTextRecord = 0x20;
@@ -210,4 +210,4 @@ void RecordRenderer::externalJump(std::uint8_t code, ByteReader& r, State& s) co
   s.current += marker + ">";
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::dump

@@ -9,7 +9,7 @@
 #include "hcrtf/common/ByteReader.h"
 #include "hcrtf/dump/TopicStream.h"
 
-namespace hcrtf {
+namespace hcrtf::dump {
 
 // Turns one text or table record of |TOPIC into the dump's lines: a line of
 // paragraph attributes, then the text with markers in angle brackets for
@@ -43,4 +43,4 @@ class RecordRenderer {
   const std::map<std::int32_t, std::string>& names_;
 };
 
-}  // namespace hcrtf
+}  // namespace hcrtf::dump

@@ -3,7 +3,7 @@
 #include "hcrtf/common/ByteReader.h"
 #include "hcrtf/common/FormatError.h"
 
-namespace hcrtf {
+namespace hcrtf::dump {
 namespace {
 
 constexpr std::uint16_t kSystemMagic = 0x036C;
@@ -102,4 +102,4 @@ SystemInfo SystemInfo::parse(std::span<const std::uint8_t> content) {
   return info;
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::dump

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace hcrtf {
+namespace hcrtf::dump {
 
 // A window definition from the project's [WINDOWS] section: the fixed
 // 90-byte record of |SYSTEM.
@@ -61,4 +61,4 @@ struct SystemInfo {
   static SystemInfo parse(std::span<const std::uint8_t> content);
 };
 
-}  // namespace hcrtf
+}  // namespace hcrtf::dump

@@ -1,6 +1,6 @@
 #include "hcrtf/dump/TextEscape.h"
 
-namespace hcrtf {
+namespace hcrtf::dump {
 
 std::string escapeText(std::string_view text) {
   static const char* digits = "0123456789ABCDEF";
@@ -29,4 +29,4 @@ std::string hex32(std::uint32_t value) {
   return s;
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::dump

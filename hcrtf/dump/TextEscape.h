@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace hcrtf {
+namespace hcrtf::dump {
 
 // Help-file text in the dump's stable form: printable ASCII as it is, a
 // backslash and '<' (which opens the dump's markers) escaped with a
@@ -15,4 +15,4 @@ std::string escapeText(std::string_view text);
 // "0x" and eight upper-case hex digits.
 std::string hex32(std::uint32_t value);
 
-}  // namespace hcrtf
+}  // namespace hcrtf::dump

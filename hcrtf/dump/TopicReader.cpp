@@ -9,7 +9,7 @@
 #include "hcrtf/dump/TextEscape.h"
 #include "hcrtf/dump/TopicStream.h"
 
-namespace hcrtf {
+namespace hcrtf::dump {
 namespace {
 
 constexpr std::uint32_t kFirstRecord = 12;
@@ -158,4 +158,4 @@ TopicList TopicList::read(std::span<const std::uint8_t> topicFile, const SystemI
   return list;
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::dump

@@ -10,7 +10,7 @@
 #include "hcrtf/dump/PhraseTable.h"
 #include "hcrtf/dump/SystemInfo.h"
 
-namespace hcrtf {
+namespace hcrtf::dump {
 
 // A topic as the dump shows it: its header fields and its records rendered
 // to lines (see RecordRenderer).
@@ -53,4 +53,4 @@ struct TopicList {
                         const std::map<std::int32_t, std::string>& names);
 };
 
-}  // namespace hcrtf
+}  // namespace hcrtf::dump

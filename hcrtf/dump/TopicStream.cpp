@@ -5,7 +5,7 @@
 #include "hcrtf/common/Lz77.h"
 #include "hcrtf/dump/TextEscape.h"
 
-namespace hcrtf {
+namespace hcrtf::dump {
 namespace {
 
 constexpr std::uint32_t kBlockHeaderSize = 12;
@@ -76,4 +76,4 @@ TopicLink TopicStream::linkAt(std::uint32_t position, const PhraseTable& phrases
   return link;
 }
 
-}  // namespace hcrtf
+}  // namespace hcrtf::dump

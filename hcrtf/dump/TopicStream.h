@@ -8,7 +8,7 @@
 #include "hcrtf/dump/PhraseTable.h"
 #include "hcrtf/dump/SystemInfo.h"
 
-namespace hcrtf {
+namespace hcrtf::dump {
 
 // One record of |TOPIC's chain, with its text part already expanded.
 struct TopicLink {
@@ -51,4 +51,4 @@ class TopicStream {
   std::vector<std::size_t> blockLength_;
 };
 
-}  // namespace hcrtf
+}  // namespace hcrtf::dump

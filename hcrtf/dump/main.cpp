@@ -12,6 +12,8 @@
 
 namespace {
 
+namespace dump = hcrtf::dump;
+
 const char* const kUsage =
     "usage: hlpdump FILE [--files] [--system] [--fonts] [--topics] [--titles]\n"
     "               [--context] [--keywords] [--map] [--pictures [DIR]] [--ppm]\n"
@@ -26,7 +28,7 @@ const char* const kUsage =
 constexpr int kDamaged = 1;
 constexpr int kUnusable = 2;
 
-bool readNames(const std::string& path, hcrtf::DumpOptions& options) {
+bool readNames(const std::string& path, dump::DumpOptions& options) {
   std::ifstream in(path);
   if (!in) return false;
   std::string line;
@@ -37,13 +39,13 @@ bool readNames(const std::string& path, hcrtf::DumpOptions& options) {
   return true;
 }
 
-bool flag(const char* arg, hcrtf::DumpOptions& o) {
-  struct { const char* name; bool hcrtf::DumpOptions::*member; } const flags[] = {
-      {"--files", &hcrtf::DumpOptions::files},     {"--system", &hcrtf::DumpOptions::system},
-      {"--fonts", &hcrtf::DumpOptions::fonts},     {"--topics", &hcrtf::DumpOptions::topics},
-      {"--titles", &hcrtf::DumpOptions::titles},   {"--context", &hcrtf::DumpOptions::context},
-      {"--keywords", &hcrtf::DumpOptions::keywords}, {"--map", &hcrtf::DumpOptions::map},
-      {"--ppm", &hcrtf::DumpOptions::ppm},         {"--no-offsets", &hcrtf::DumpOptions::noOffsets}};
+bool flag(const char* arg, dump::DumpOptions& o) {
+  struct { const char* name; bool dump::DumpOptions::*member; } const flags[] = {
+      {"--files", &dump::DumpOptions::files},     {"--system", &dump::DumpOptions::system},
+      {"--fonts", &dump::DumpOptions::fonts},     {"--topics", &dump::DumpOptions::topics},
+      {"--titles", &dump::DumpOptions::titles},   {"--context", &dump::DumpOptions::context},
+      {"--keywords", &dump::DumpOptions::keywords}, {"--map", &dump::DumpOptions::map},
+      {"--ppm", &dump::DumpOptions::ppm},         {"--no-offsets", &dump::DumpOptions::noOffsets}};
   for (const auto& f : flags) {
     if (std::strcmp(arg, f.name) == 0) {
       o.*f.member = true;
@@ -56,7 +58,7 @@ bool flag(const char* arg, hcrtf::DumpOptions& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  hcrtf::DumpOptions options;
+  dump::DumpOptions options;
   std::string path;
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
@@ -81,8 +83,8 @@ int main(int argc, char** argv) {
     return kUnusable;
   }
   try {
-    const hcrtf::HelpFile file = hcrtf::HelpFile::load(path);
-    hcrtf::HelpDumper dumper(file, options);
+    const dump::HelpFile file = dump::HelpFile::load(path);
+    dump::HelpDumper dumper(file, options);
     const int errors = dumper.dump(std::cout);
     std::cout.flush();
     return errors == 0 ? 0 : kDamaged;

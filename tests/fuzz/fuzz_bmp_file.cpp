@@ -9,10 +9,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   try {
-    const hcrtf::DibImage img = hcrtf::BmpFile::parse(std::span(data, size));
+    const hcrtf::compiler::DibImage img = hcrtf::compiler::BmpFile::parse(std::span(data, size));
     if (img.pixels.size() != img.stride() * static_cast<std::size_t>(img.height)) __builtin_trap();
-    if (img.pixels.size() < 4096) (void)hcrtf::HelpPicture::build(img, size % 2 == 0);
-  } catch (const hcrtf::BmpError&) {
+    if (img.pixels.size() < 4096) (void)hcrtf::compiler::HelpPicture::build(img, size % 2 == 0);
+  } catch (const hcrtf::compiler::BmpError&) {
   }
   return 0;
 }

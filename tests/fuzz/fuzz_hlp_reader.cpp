@@ -13,14 +13,14 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   try {
-    hcrtf::HelpFile file = hcrtf::HelpFile::fromBytes(std::vector<std::uint8_t>(data, data + size));
+    hcrtf::dump::HelpFile file = hcrtf::dump::HelpFile::fromBytes(std::vector<std::uint8_t>(data, data + size));
     std::ostringstream out;
-    hcrtf::HelpDumper(file, hcrtf::DumpOptions()).dump(out);
+    hcrtf::dump::HelpDumper(file, hcrtf::dump::DumpOptions()).dump(out);
   } catch (const hcrtf::FormatError&) {
   }
   // The same bytes as a picture file on its own.
   try {
-    hcrtf::Picture::parse({data, size}, "fuzz");
+    hcrtf::dump::Picture::parse({data, size}, "fuzz");
   } catch (const hcrtf::FormatError&) {
   }
   return 0;

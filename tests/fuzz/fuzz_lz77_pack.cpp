@@ -20,12 +20,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<hcrtf::ByteRange> pinned;
   const std::size_t step = 7 + (size % 500);
   for (std::size_t at = 3; at + 4 <= stream.size(); at += step) pinned.emplace_back(at, at + 4);
-  hcrtf::TopicBlockPacker packer(stream, pinned, true);
+  hcrtf::compiler::TopicBlockPacker packer(stream, pinned, true);
   for (const auto& [b, e] : pinned) packer.patchU32(b, static_cast<std::uint32_t>(b * 2654435761u));
   const auto& file = packer.file();
   for (std::size_t k = 0; k < packer.blockCount(); ++k) {
-    const std::size_t begin = k * hcrtf::TopicBlockPacker::kBlockSize + hcrtf::TopicBlockPacker::kHeaderSize;
-    const std::size_t end = std::min(file.size(), begin + hcrtf::TopicBlockPacker::kDataSize);
+    const std::size_t begin = k * hcrtf::compiler::TopicBlockPacker::kBlockSize + hcrtf::compiler::TopicBlockPacker::kHeaderSize;
+    const std::size_t end = std::min(file.size(), begin + hcrtf::compiler::TopicBlockPacker::kDataSize);
     const auto block = hcrtf::lz77Decompress(std::span(file).subspan(begin, end - begin), 1 << 20);
     const std::size_t from = packer.blockStart(k);
     const std::size_t to = k + 1 < packer.blockCount() ? packer.blockStart(k + 1) : stream.size();

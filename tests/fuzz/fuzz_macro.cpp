@@ -9,7 +9,7 @@
 #include "hcrtf/compiler/MacroNormaliser.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const hcrtf::MacroNormaliser normaliser("fuzz.hlp");
+  const hcrtf::compiler::MacroNormaliser normaliser("fuzz.hlp");
   const auto once = normaliser.normalise(std::string_view(reinterpret_cast<const char*>(data), size));
   if (!once) return 0;
   const auto twice = normaliser.normalise(*once);

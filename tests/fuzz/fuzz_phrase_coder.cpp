@@ -12,10 +12,10 @@
 
 namespace {
 
-void roundTrip(const hcrtf::PhraseEncoder& encoder, std::span<const std::uint8_t> text) {
+void roundTrip(const hcrtf::compiler::PhraseEncoder& encoder, std::span<const std::uint8_t> text) {
   const auto index = encoder.indexFile();
   const auto image = encoder.imageFile();
-  const hcrtf::PhraseTable table = hcrtf::PhraseTable::fromHall(index, image);
+  const hcrtf::dump::PhraseTable table = hcrtf::dump::PhraseTable::fromHall(index, image);
   if (table.size() != encoder.phrases().size()) __builtin_trap();
   std::size_t bad = 0;
   const std::string back = table.expand(encoder.encode(text), text.size(), &bad);
@@ -40,11 +40,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   given.push_back(current);
   const auto body = in.subspan(text < size ? text + 1 : size);
-  roundTrip(hcrtf::PhraseEncoder(given), body);
+  roundTrip(hcrtf::compiler::PhraseEncoder(given), body);
 
-  hcrtf::PhraseSelector selector;
+  hcrtf::compiler::PhraseSelector selector;
   selector.add(body);
   selector.add(in);
-  roundTrip(hcrtf::PhraseEncoder(selector.select(300)), in);
+  roundTrip(hcrtf::compiler::PhraseEncoder(selector.select(300)), in);
   return 0;
 }

@@ -12,15 +12,15 @@
 #include "hcrtf/compiler/RtfReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  hcrtf::Diagnostics diag(nullptr);
-  std::vector<hcrtf::Topic> topics;
-  hcrtf::RtfReader reader(diag, topics);
+  hcrtf::compiler::Diagnostics diag(nullptr);
+  std::vector<hcrtf::compiler::Topic> topics;
+  hcrtf::compiler::RtfReader reader(diag, topics);
   reader.read(std::string_view(reinterpret_cast<const char*>(data), size), "fuzz.rtf");
-  hcrtf::FontTable fonts;
-  const std::vector<hcrtf::WindowDef> windows(1, hcrtf::WindowDef{"main", "", {}, {}, {}, {}, false, {}, {}, {}});
-  hcrtf::ParagraphRecordBuilder builder(diag, fonts, windows);
-  std::vector<hcrtf::TopicRecord> records;
-  std::vector<hcrtf::AnchorAt> anchors;
+  hcrtf::compiler::FontTable fonts;
+  const std::vector<hcrtf::compiler::WindowDef> windows(1, hcrtf::compiler::WindowDef{"main", "", {}, {}, {}, {}, false, {}, {}, {}});
+  hcrtf::compiler::ParagraphRecordBuilder builder(diag, fonts, windows);
+  std::vector<hcrtf::compiler::TopicRecord> records;
+  std::vector<hcrtf::compiler::AnchorAt> anchors;
   for (std::size_t t = 0; t < topics.size(); ++t) {
     builder.startTopic();
     for (const auto& paragraph : topics[t].paragraphs) builder.build(paragraph, t, records, anchors);

@@ -4,7 +4,7 @@
 
 #include "BmpTestFiles.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 namespace {
 
 using namespace hcrtf::testing;
@@ -123,4 +123,4 @@ TEST(BmpFile, EveryTruncationIsAnErrorNotACrash) {
 }
 
 }  // namespace
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -21,7 +21,7 @@ inline void putLe(Bytes& b, std::uint32_t v, int n) {
 // A BITMAPFILEHEADER + BITMAPINFOHEADER file. `pixelData` is written as
 // given (rows or RLE codes); `height` negative means top-down.
 inline Bytes bmpFile(std::int32_t width, std::int32_t height, int bitCount, std::uint32_t compression,
-                     const std::vector<PaletteEntry>& palette, const Bytes& pixelData) {
+                     const std::vector<compiler::PaletteEntry>& palette, const Bytes& pixelData) {
   Bytes b;
   const std::uint32_t offset = 14 + 40 + 4 * static_cast<std::uint32_t>(palette.size());
   b.push_back('B');
@@ -40,7 +40,7 @@ inline Bytes bmpFile(std::int32_t width, std::int32_t height, int bitCount, std:
   putLe(b, 2835, 4);
   putLe(b, static_cast<std::uint32_t>(palette.size()), 4);
   putLe(b, 0, 4);
-  for (const PaletteEntry& c : palette) {
+  for (const compiler::PaletteEntry& c : palette) {
     b.push_back(c.blue);
     b.push_back(c.green);
     b.push_back(c.red);
@@ -75,8 +75,8 @@ inline Bytes rows(std::int32_t width, std::int32_t height, int bitCount,
   return out;
 }
 
-inline std::vector<PaletteEntry> greyPalette(int count) {
-  std::vector<PaletteEntry> p;
+inline std::vector<compiler::PaletteEntry> greyPalette(int count) {
+  std::vector<compiler::PaletteEntry> p;
   for (int i = 0; i < count; ++i) {
     const auto v = static_cast<std::uint8_t>(count == 1 ? 0 : i * 255 / (count - 1));
     p.push_back({v, v, v});

@@ -9,10 +9,12 @@
 
 #include "BmpTestFiles.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 namespace {
 
 using namespace hcrtf::testing;
+using dump::Picture;
+using dump::PictureImage;
 
 std::uint32_t colourOf(const DibImage& img, int x, int y) {
   const std::uint32_t v = img.pixel(x, y);
@@ -126,6 +128,18 @@ TEST_F(PictureStoreTest, FindsEachFileOnceInAnyCaseAndSeparatorStyle) {
   EXPECT_EQ(store.files()[1].first, "|bm1");
 }
 
+// Names are matched in any case only when no folder has the exact name: on
+// this system Pic.bmp and pic.bmp are two pictures.
+TEST_F(PictureStoreTest, AnExactNameWinsOverAnotherCaseInAnEarlierFolder) {
+  const Bytes bitmap = bmpFile(1, 1, 24, 0, {}, rows(1, 1, 24, [](int, int) { return 0u; }));
+  writeFile(root_ / "project" / "Pic.bmp", bitmap);
+  writeFile(root_ / "art" / "pic.bmp", bitmap);
+  const PictureStore store({root_ / "project", root_ / "art"});
+  EXPECT_EQ(store.locate("pic.bmp"), root_ / "art" / "pic.bmp");
+  EXPECT_EQ(store.locate("Pic.bmp"), root_ / "project" / "Pic.bmp");
+  EXPECT_EQ(store.locate("PIC.BMP"), root_ / "project" / "Pic.bmp");
+}
+
 TEST_F(PictureStoreTest, ReportsMissingAndBrokenFilesWithoutStoringThem) {
   PictureStore store({root_ / "project"});
   const auto missing = store.add("nothere.bmp", false);
@@ -140,4 +154,4 @@ TEST_F(PictureStoreTest, ReportsMissingAndBrokenFilesWithoutStoringThem) {
 }
 
 }  // namespace
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -20,7 +20,7 @@
 #include "hcrtf/dump/Picture.h"
 #include "hcrtf/dump/TopicReader.h"
 
-namespace hcrtf {
+namespace hcrtf::dump {
 namespace {
 
 using testing::Bytes;
@@ -707,4 +707,4 @@ TEST(HelpDumper, PictureFileNamesCannotLeaveTheFolder) {
 }
 
 }  // namespace
-}  // namespace hcrtf
+}  // namespace hcrtf::dump

@@ -20,7 +20,7 @@
 #include "hcrtf/dump/SystemInfo.h"
 #include "hcrtf/dump/TopicReader.h"
 
-namespace hcrtf {
+namespace hcrtf::dump {
 namespace {
 
 const std::string kSample = std::string(HCRTF_TESTDATA_DIR) + "/winfile.hlp";
@@ -166,4 +166,4 @@ TEST_F(SampleHelpFile, DamagedCopiesNeverCrash) {
 }
 
 }  // namespace
-}  // namespace hcrtf
+}  // namespace hcrtf::dump

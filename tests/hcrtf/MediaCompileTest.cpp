@@ -15,10 +15,13 @@
 #include "hcrtf/dump/Picture.h"
 #include "../support/ViewerTool.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 namespace {
 
 using namespace hcrtf::testing;
+using dump::HelpFile;
+using dump::Picture;
+using dump::PictureImage;
 
 constexpr int kSide = 60;
 
@@ -249,4 +252,4 @@ TEST_F(MediaCompileTest, ViewerShowsEveryPictureAndTheTable) {
 }
 
 }  // namespace
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

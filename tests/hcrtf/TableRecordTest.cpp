@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 namespace {
 
 std::int16_t shortAt(const std::vector<std::uint8_t>& b, std::size_t at) {
@@ -75,4 +75,4 @@ TEST(TableRecord, CellsAndRowEndMarkTheirPlaces) {
 }
 
 }  // namespace
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -5,7 +5,7 @@
 
 #include <random>
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -153,4 +153,4 @@ TEST(TopicBlockPacker, SmallAndEmptyStreamsMakeOneBlock) {
 }
 
 }  // namespace
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
+#include <iterator>
+#include <tuple>
 
 #include "CompilerTestSupport.h"
 #include "hcrtf/common/HelpHash.h"
 #include "hcrtf/compiler/Compiler.h"
 #include "hcrtf/compiler/ProjectReader.h"
 
-using namespace hcrtf;
+using namespace hcrtf::compiler;
+using hcrtf::helpHash;
 
 namespace {
 
@@ -85,6 +89,24 @@ TEST(ProjectReaderTest, ReadsTheConverterProject) {
   EXPECT_EQ(p.map[0].context, "idh_intro");
   EXPECT_EQ(p.map[0].id, 17);
   EXPECT_TRUE(diag.messages().empty());
+}
+
+// File names written in a project are looked up in any case only where no
+// root holds the exact name, and where several names differ only in case the
+// choice does not depend on the order of the folder.
+TEST(ProjectReaderTest, ExactNamesWinOverOtherCasesInEveryRoot) {
+  ScratchDir dir;
+  dir.write("a/topic.rtf", "x");
+  dir.write("b/Topic.rtf", "x");
+  dir.write("c/TOPIC.RTF", "x");
+  dir.write("c/topic.rtf", "x");
+  Diagnostics diag(nullptr);
+  const HelpProject p = ProjectReader(diag).parse(
+      "[OPTIONS]\nROOT=a,b\n[FILES]\nTopic.rtf\ntopic.rtf\nc/Topic.Rtf\n", dir.path() / "p.hpj");
+  ASSERT_EQ(p.topicFiles.size(), 3u);
+  EXPECT_EQ(p.topicFiles[0], dir.path() / "b" / "Topic.rtf");
+  EXPECT_EQ(p.topicFiles[1], dir.path() / "a" / "topic.rtf");
+  EXPECT_EQ(p.topicFiles[2], dir.path() / "c" / "TOPIC.RTF");
 }
 
 TEST(ProjectReaderTest, OddLinesAreWarnedAboutWithTheirLine) {
@@ -183,6 +205,29 @@ TEST(CompilerTest, DuplicateContextIsAWarningAndACollisionAnError) {
   std::ifstream in(old);
   std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(kept, "previous help file");  // the old file is left as it was
+}
+
+// HLP= names the file to write exactly: Foo.HLP beside foo.hlp is a new
+// file, and the older one, relative or below an absolute folder as the
+// engine writes it, keeps every byte.
+TEST(CompilerTest, TheHelpFileKeepsTheCaseOfItsName) {
+  ScratchDir dir;
+  dir.write("a.rtf", rtfHeader() + topic("a", "Case kept", "text") + "}");
+  const std::string older = "an older help file that is not ours\r\n";
+  const auto beside = dir.write("foo.hlp", older);
+  const auto below = dir.write("HelpFiles/foo.hlp", older);
+  dir.write("rel.hpj", "[OPTIONS]\r\nHLP=Foo.HLP\r\n[FILES]\r\na.rtf\r\n");
+  dir.write("abs.hpj", "[OPTIONS]\r\nHLP=" + (dir.path() / "HelpFiles" / "Foo.HLP").string() + "\r\n[FILES]\r\na.rtf\r\n");
+  for (const auto& [project, written, kept] : {std::tuple{"rel.hpj", dir.path() / "Foo.HLP", beside},
+                                              std::tuple{"abs.hpj", dir.path() / "HelpFiles" / "Foo.HLP", below}}) {
+    int status = -1;
+    const std::string out = runCommand("cd '" + dir.path().string() + "' && " + HCRTF_PATH + " /nc " + project, status);
+    EXPECT_EQ(status, 0) << out;
+    ASSERT_TRUE(std::filesystem::exists(written)) << project << ": " << out;
+    EXPECT_NE(dump(written).find("topic 0: \"Case kept\""), std::string::npos);
+    std::ifstream in(kept, std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), older) << project;
+  }
 }
 
 TEST(CompilerTest, MissingFilesAndEmptyProjectsGiveClearMessages) {

@@ -8,7 +8,7 @@
 #include "hcrtf/compiler/Compiler.h"
 #include "tests/hcrtf/compiler/CompilerTestSupport.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 namespace {
 
 std::string strict(std::string_view macro, std::string file = "s.hlp") {
@@ -123,4 +123,4 @@ TEST(MacroNormaliserTest, CompiledProjectStoresStrictMacrosAfterAnEmptyLead) {
 #endif
 
 }  // namespace
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -18,11 +18,13 @@
 #include "hcrtf/dump/PhraseTable.h"
 #include "../../support/ViewerTool.h"
 
-namespace hcrtf {
+namespace hcrtf::compiler {
 namespace {
 
 using namespace std::string_literals;
 using hcrtf::testing::Bytes;
+using dump::HelpFile;
+using dump::PhraseTable;
 
 Bytes bytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
@@ -280,4 +282,4 @@ TEST_F(PhraseCompileTest, ViewerShowsPhraseCompressedText) {
 }
 
 }  // namespace
-}  // namespace hcrtf
+}  // namespace hcrtf::compiler

@@ -5,7 +5,7 @@
 #include "CompilerTestSupport.h"
 #include "hcrtf/compiler/RtfReader.h"
 
-using namespace hcrtf;
+using namespace hcrtf::compiler;
 
 namespace {
 
