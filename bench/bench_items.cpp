@@ -8,7 +8,6 @@
 #include <benchmark/benchmark.h>
 #include <libxml/HTMLparser.h>
 #include <malloc.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -17,11 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "base/qvDriverSettings.h"
 #include "html/qvHtmlContext.h"
 #include "html/qvHtmlParser.h"
 #include "html/qvPrototypeList.h"
 #include "rtf/qvRtfWriter.h"
-#include "ui/qvDriverSettings.h"
 #include "ui/qvUserInterface.h"
 
 namespace {

@@ -4,10 +4,9 @@
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
-
 #include <string>
 
-#include "ui/qvDriverSettings.h"
+#include "base/qvDriverSettings.h"
 #include "url/qvLinkResolver.h"
 #include "url/qvMimeTypes.h"
 #include "url/qvURLCanonicaliser.h"

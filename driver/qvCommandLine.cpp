@@ -5,7 +5,8 @@
 #include <climits>
 #include <cstring>
 
-#include "ui/qvDriverSettings.h"
+#include "base/qvDriverSettings.h"
+#include "base/qvTextUtil.h"
 
 namespace {
 
@@ -16,17 +17,11 @@ const char* const kKeywords[] = {"maxurl", "noim",  "heapd",   "wide",  "white",
                                  "deb",    "fulldeb", "batch", "out",   "depth", "offline",
                                  "nocache", "proxy", "time",   "help"};
 
-std::string lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
 // The option's text without its "-" (or "--"), lower-cased.
 std::string optionName(const std::string& arg) {
   std::string name = arg.substr(1);
   if (!name.empty() && name[0] == '-') name.erase(0, 1);
-  return lower(name);
+  return qvLowerCase(name);
 }
 
 // A decimal integer as a Java-style parser reads one: an optional sign and

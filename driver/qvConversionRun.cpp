@@ -1,10 +1,10 @@
 #include "driver/qvConversionRun.h"
 
+#include "base/qvDriverSettings.h"
 #include "driver/qvFileSink.h"
 #include "driver/qvHelpProject.h"
 #include "driver/qvTemporaryFiles.h"
 #include "html/qvHtmlContext.h"
-#include "ui/qvDriverSettings.h"
 #include "ui/qvUserInterface.h"
 #include "ui/qvUserInterfaceCodes.h"
 

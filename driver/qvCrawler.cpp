@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -11,21 +10,22 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "html/qvCharsetConverter.h"
+#include "base/qvDriverSettings.h"
+#include "base/qvTextUtil.h"
 #include "driver/qvFileSink.h"
 #include "driver/qvItemFile.h"
 #include "driver/qvRunCounters.h"
+#include "html/qvCharsetConverter.h"
 #include "html/qvHtmlContext.h"
 #include "html/qvHtmlParser.h"
 #include "html/qvItemList.h"
 #include "html/qvItemWriter.h"
-#include "ui/qvDriverSettings.h"
 #include "ui/qvRuntimeException.h"
 #include "ui/qvUserInterface.h"
+#include "ui/qvUserInterfaceCodes.h"
 #include "url/qvFileURL.h"
 #include "url/qvMimeTypes.h"
 #include "url/qvURLTable.h"
-#include "ui/qvUserInterfaceCodes.h"
 
 namespace {
 
@@ -56,17 +56,10 @@ class FileDescriptor {
   int fd_;
 };
 
-std::string lowerCase(std::string_view s) {
-  std::string out(s);
-  std::transform(out.begin(), out.end(), out.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return out;
-}
-
 // The media type of a Content-Type value: parameters dropped, lower case.
 std::string mediaType(std::string_view value) {
   const auto semicolon = value.find(';');
-  std::string type = lowerCase(value.substr(0, semicolon));
+  std::string type = qvLowerCase(value.substr(0, semicolon));
   const auto first = type.find_first_not_of(" \t");
   const auto last = type.find_last_not_of(" \t");
   return first == std::string::npos ? std::string() : type.substr(first, last - first + 1);
@@ -189,7 +182,7 @@ void qvCrawler::runRound(qvURLStatus& status) {
 }
 
 bool qvCrawler::passGates(qvURLStatus& status, std::optional<qvURL>& parsed) {
-  const std::string lower = lowerCase(status.url);
+  const std::string lower = qvLowerCase(status.url);
   const bool local = lower.starts_with("file:");
   const auto refuse = [&](bool& flag) {
     flag = true;

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "base/qvDriverSettings.h"
 #include "driver/qvCommandLine.h"
 #include "driver/qvExitThread.h"
 #include "ui/qvDebugLog.h"
-#include "ui/qvDriverSettings.h"
 #include "ui/qvMemoryLog.h"
 #include "ui/qvStartPoints.h"
 #include "ui/qvUserInterfaceFactory.h"

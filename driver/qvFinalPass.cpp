@@ -1,18 +1,17 @@
 #include "driver/qvFinalPass.h"
 
 #include <unistd.h>
-
 #include <memory>
 
+#include "base/qvDriverSettings.h"
 #include "driver/qvFileSink.h"
 #include "driver/qvHtmlConverter.h"
 #include "driver/qvItemFile.h"
 #include "driver/qvRunCounters.h"
-#include "url/qvUrlOutcome.h"
 #include "html/qvHtmlContext.h"
-#include "ui/qvDriverSettings.h"
 #include "ui/qvRuntimeException.h"
 #include "ui/qvUserInterface.h"
+#include "url/qvUrlOutcome.h"
 
 namespace {
 

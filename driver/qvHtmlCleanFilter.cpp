@@ -1,11 +1,10 @@
 #include "driver/qvHtmlCleanFilter.h"
 
 #include <sys/stat.h>
-
 #include <array>
 #include <string_view>
 
-#include "html/qvTextUtil.h"
+#include "base/qvTextUtil.h"
 #include "ui/qvUserInterface.h"
 
 std::atomic<long> qvHtmlCleanFilter::count_{0};

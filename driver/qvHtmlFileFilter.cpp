@@ -5,10 +5,10 @@
 #include <string>
 #include <system_error>
 
+#include "base/qvTextUtil.h"
+
 bool qvHtmlFileFilter::isHtmlName(std::string_view name) {
-  std::string lower(name);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  const std::string lower = qvLowerCase(name);
   return lower.ends_with(".htm") || lower.ends_with(".html") || lower.ends_with(".shtml");
 }
 

@@ -4,6 +4,8 @@
 #include <array>
 #include <cctype>
 
+#include "base/qvTextUtil.h"
+
 namespace {
 
 constexpr std::size_t kDeclarationWindow = 8192;
@@ -42,13 +44,6 @@ std::size_t decodeAt(std::string_view s, std::size_t pos, char32_t& cp) {
   return len;
 }
 
-char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
-
-std::string lowered(std::string_view s) {
-  std::string out(s);
-  std::transform(out.begin(), out.end(), out.begin(), lower);
-  return out;
-}
 
 // The value following "charset" in a lower-cased <meta ...> tag, or empty.
 std::string charsetIn(std::string_view tag) {
@@ -71,7 +66,7 @@ std::string charsetIn(std::string_view tag) {
 
 qvCharsetConverter::Declared qvCharsetConverter::declaredCharset(std::string_view page) {
   if (page.starts_with(kByteOrderMark)) return Declared::Utf8;
-  const std::string head = lowered(page.substr(0, kDeclarationWindow));
+  const std::string head = qvLowerCase(page.substr(0, kDeclarationWindow));
   for (std::size_t at = head.find("<meta"); at != std::string::npos; at = head.find("<meta", at + 5)) {
     const auto close = head.find('>', at);
     if (close == std::string::npos) break;

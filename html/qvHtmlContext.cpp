@@ -1,6 +1,6 @@
 #include "html/qvHtmlContext.h"
 
-#include "html/qvTextUtil.h"
+#include "base/qvTextUtil.h"
 
 qvHtmlContext::qvHtmlContext(qvUserInterface& ui, qvDriverSettings& settings)
     : qvURLTable(settings),

@@ -6,12 +6,12 @@
 #include <limits>
 #include <string>
 
+#include "base/qvDriverSettings.h"
 #include "html/qvHtmlContext.h"
 #include "html/qvHtmlTag.h"
 #include "html/qvHtmlText.h"
-#include "html/qvTagAnchor.h"
 #include "html/qvPrototypeList.h"
-#include "ui/qvDriverSettings.h"
+#include "html/qvTagAnchor.h"
 #include "ui/qvUserInterface.h"
 
 qvHtmlParser::qvHtmlParser(qvHtmlContext& context, qvPrototypeList& prototypes)

@@ -2,12 +2,12 @@
 
 #include <string>
 
+#include "base/qvTextUtil.h"
 #include "html/qvHtmlContext.h"
 #include "html/qvItemReader.h"
 #include "html/qvItemWriter.h"
 #include "html/qvPattern.h"
 #include "html/qvTagNameSet.h"
-#include "html/qvTextUtil.h"
 
 struct qvHtmlTag::Prototype {
   // A class with literal names matches by name; the others by expression.

@@ -1,8 +1,8 @@
 #include "html/qvNamedTag.h"
 
+#include "base/qvTextUtil.h"
 #include "html/qvHtmlContext.h"
 #include "html/qvHtmlText.h"
-#include "html/qvTextUtil.h"
 #include "ui/qvUserInterface.h"
 
 namespace {

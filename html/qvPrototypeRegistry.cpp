@@ -1,15 +1,15 @@
 #include "html/qvPrototypeRegistry.h"
 
+#include "base/qvTextUtil.h"
 #include "html/qvGenericTag.h"
 #include "html/qvTagAnchor.h"
-#include "html/qvTagDiscardable.h"
-#include "html/qvTagPlaintext.h"
 #include "html/qvTagBR.h"
 #include "html/qvTagBase.h"
 #include "html/qvTagBaseFont.h"
 #include "html/qvTagCaption.h"
 #include "html/qvTagChunks.h"
 #include "html/qvTagDL.h"
+#include "html/qvTagDiscardable.h"
 #include "html/qvTagDiv.h"
 #include "html/qvTagFont.h"
 #include "html/qvTagForm.h"
@@ -17,11 +17,11 @@
 #include "html/qvTagHR.h"
 #include "html/qvTagImg.h"
 #include "html/qvTagP.h"
+#include "html/qvTagPlaintext.h"
 #include "html/qvTagPre.h"
 #include "html/qvTagTable.h"
 #include "html/qvTagTitle.h"
 #include "html/qvTagUL.h"
-#include "html/qvTextUtil.h"
 
 const std::vector<qvPrototypeEntry>& qvPrototypeEntries() {
   static const std::vector<qvPrototypeEntry> entries{

@@ -1,9 +1,9 @@
 #include "html/qvTagChunks.h"
 
+#include "base/qvDriverSettings.h"
 #include "html/qvHtmlContext.h"
 #include "html/qvPrototypeRegistry.h"
 #include "html/qvTagValues.h"
-#include "ui/qvDriverSettings.h"
 
 void qvTagChunks::constructed() {
   setTypeCode(qvInstanceTypeCode(typeCode(), tagName()));

@@ -1,8 +1,8 @@
 #include "html/qvTagHR.h"
 
+#include "base/qvTextUtil.h"
 #include "html/qvItemReader.h"
 #include "html/qvItemWriter.h"
-#include "html/qvTextUtil.h"
 #include "rtf/qvRtfWriter.h"
 
 void qvTagHR::constructed() {

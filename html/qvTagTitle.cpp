@@ -2,9 +2,9 @@
 
 #include <vector>
 
+#include "base/qvTextUtil.h"
 #include "html/qvHtmlContext.h"
 #include "html/qvHtmlText.h"
-#include "html/qvTextUtil.h"
 
 std::string qvTagTitle::cleanTitle(std::string_view text) {
   text = qvTrim(text);

@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "html/qvTextUtil.h"
+#include "base/qvTextUtil.h"
 
 namespace qvTagValues {
 namespace {

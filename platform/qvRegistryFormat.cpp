@@ -5,16 +5,12 @@
 #include <cstdio>
 #include <limits>
 
+#include "base/qvTextUtil.h"
+
 namespace {
 
-std::string lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
 bool sameName(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && lower(a) == lower(b);
+  return a.size() == b.size() && qvLowerCase(a) == qvLowerCase(b);
 }
 
 // True when `key` is `parent` itself or lies below it.

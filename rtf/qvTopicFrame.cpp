@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "html/qvTextUtil.h"
+#include "base/qvTextUtil.h"
 #include "rtf/qvTopicText.h"
 
 namespace qvTopicFrame {

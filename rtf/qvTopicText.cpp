@@ -4,7 +4,7 @@
 #include <array>
 #include <cctype>
 
-#include "html/qvTextUtil.h"
+#include "base/qvTextUtil.h"
 
 namespace qvTopicText {
 namespace {

@@ -2,10 +2,9 @@
 
 #include <fcntl.h>
 #include <unistd.h>
-
 #include <cstring>
 
-#include "ui/qvDriverSettings.h"
+#include "base/qvDriverSettings.h"
 
 qvDebugLog::qvDebugLog(const qvDriverSettings& settings, std::string path)
     : settings_(settings), path_(std::move(path)) {}

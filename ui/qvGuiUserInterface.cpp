@@ -6,10 +6,10 @@
 #include <cstring>
 #include <thread>
 
+#include "base/qvDriverSettings.h"
 #include "platform/qvMessageBox.h"
 #include "platform/qvProcessExit.h"
 #include "platform/qvSystemInfo.h"
-#include "ui/qvDriverSettings.h"
 #include "ui/qvRuntimeException.h"
 #include "ui/qvStartOptions.h"
 #include "ui/qvStartPoints.h"

@@ -1,6 +1,6 @@
 #include "ui/qvLoggingUserInterface.h"
 
-#include "ui/qvDriverSettings.h"
+#include "base/qvDriverSettings.h"
 #include "ui/qvUserInterfaceCodes.h"
 
 namespace {

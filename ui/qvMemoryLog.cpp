@@ -1,15 +1,14 @@
 #include "ui/qvMemoryLog.h"
 
 #include <malloc.h>
-
 #include <cstdio>
 #include <ctime>
 #include <fstream>
 #include <utility>
 
+#include "base/qvDriverSettings.h"
 #include "platform/qvSystemInfo.h"
 #include "ui/qvDebugLog.h"
-#include "ui/qvDriverSettings.h"
 
 std::string qvFormatMemoryNumber(std::int64_t value) {
   bool negative = value < 0;

@@ -1,12 +1,11 @@
 #include "ui/qvPlainUserInterface.h"
 
 #include <unistd.h>
-
 #include <chrono>
 #include <iostream>
 
+#include "base/qvDriverSettings.h"
 #include "platform/qvProcess.h"
-#include "ui/qvDriverSettings.h"
 
 qvPlainUserInterface::qvPlainUserInterface(qvDriverSettings& settings, const std::string& logPath)
     : qvPlainUserInterface(settings, logPath, std::cout, std::cerr) {

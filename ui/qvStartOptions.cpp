@@ -2,23 +2,17 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 
-#include "ui/qvDriverSettings.h"
+#include "base/qvDriverSettings.h"
+#include "base/qvTextUtil.h"
 #include "ui/qvStartPoints.h"
 #include "ui/qvUserInterface.h"
 #include "ui/qvUserInterfaceCodes.h"
 
 namespace {
-
-std::string lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
 
 std::string trim(const std::string& text) {
   size_t first = text.find_first_not_of(" \t\r\n");
@@ -47,7 +41,7 @@ bool qvStartOptions::isLocalPath(const std::string& start, const std::string& ba
 }
 
 std::string qvStartOptions::withHelpExtension(const std::string& name) {
-  std::string lowered = lower(name);
+  std::string lowered = qvLowerCase(name);
   if (lowered.size() >= 4 && lowered.compare(lowered.size() - 4, 4, ".hlp") == 0) return name;
   return name + ".hlp";
 }
@@ -97,7 +91,7 @@ void qvStartOptions::reportStartOptions(qvUserInterface& ui, qvStartPoints& star
 }
 
 std::string qvStartOptions::derivedHelpName(const std::string& url) {
-  std::string text = lower(trim(url));
+  std::string text = qvLowerCase(trim(url));
   std::string name;
   if (text.rfind("http://", 0) == 0) {
     name = cutAt(dropHostPrefix(cutAt(text.substr(7), '/')), '.');

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "ui/qvDriverSettings.h"
+#include "base/qvDriverSettings.h"
 #include "url/qvURL.h"
 #include "url/qvURLCanonicaliser.h"
 #include "url/qvURLTable.h"

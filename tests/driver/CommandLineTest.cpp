@@ -2,11 +2,10 @@
 // arguments and their failures.
 
 #include <gtest/gtest.h>
-
 #include <cstring>
 
+#include "base/qvDriverSettings.h"
 #include "driver/qvCommandLine.h"
-#include "ui/qvDriverSettings.h"
 
 namespace {
 

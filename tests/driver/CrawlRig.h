@@ -3,10 +3,10 @@
 // parser, item list and MIME table: the base of the crawl and anchor tests.
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 #include "CrawlTestSupport.h"
+#include "base/qvDriverSettings.h"
 #include "driver/qvCrawler.h"
 #include "driver/qvLocalScanner.h"
 #include "driver/qvRunCounters.h"
@@ -14,7 +14,6 @@
 #include "html/qvHtmlParser.h"
 #include "html/qvItemList.h"
 #include "html/qvPrototypeList.h"
-#include "ui/qvDriverSettings.h"
 #include "url/qvFileURL.h"
 #include "url/qvMimeTypes.h"
 

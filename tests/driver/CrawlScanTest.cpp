@@ -1,14 +1,13 @@
 // Seeding a run from a local tree, and the reasons given for URLs that were
 // not converted.
 #include <gtest/gtest.h>
-
 #include <filesystem>
 
 #include "CrawlTestSupport.h"
+#include "base/qvDriverSettings.h"
 #include "driver/qvLocalScanner.h"
-#include "url/qvUrlOutcome.h"
-#include "ui/qvDriverSettings.h"
 #include "url/qvURLTable.h"
+#include "url/qvUrlOutcome.h"
 
 using crawltest::RecordingUi;
 using crawltest::TempDir;

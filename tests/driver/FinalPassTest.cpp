@@ -1,14 +1,13 @@
 // The final pass and the project over small local trees: which topic files
 // are written, in which order, and what the project lists.
 #include <gtest/gtest.h>
-
 #include <filesystem>
 
 #include "CrawlTestSupport.h"
+#include "base/qvDriverSettings.h"
 #include "driver/qvConversionRun.h"
 #include "driver/qvLocalScanner.h"
 #include "html/qvHtmlContext.h"
-#include "ui/qvDriverSettings.h"
 #include "url/qvFileURL.h"
 
 using crawltest::RecordingUi;

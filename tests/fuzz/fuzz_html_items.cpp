@@ -6,11 +6,11 @@
 #include <string_view>
 
 #include "PlainPowerSchedule.h"
+#include "base/qvDriverSettings.h"
 #include "html/qvHtmlContext.h"
 #include "html/qvHtmlParser.h"
 #include "html/qvPrototypeList.h"
 #include "rtf/qvRtfWriter.h"
-#include "ui/qvDriverSettings.h"
 #include "ui/qvUserInterface.h"
 
 namespace {

@@ -7,12 +7,12 @@
 #include <memory>
 #include <string_view>
 
+#include "base/qvDriverSettings.h"
 #include "driver/qvItemFile.h"
 #include "html/qvHtmlContext.h"
 #include "html/qvHtmlParser.h"
 #include "html/qvPrototypeList.h"
 #include "rtf/qvRtfWriter.h"
-#include "ui/qvDriverSettings.h"
 #include "ui/qvUserInterface.h"
 
 namespace {

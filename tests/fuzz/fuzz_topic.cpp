@@ -12,13 +12,13 @@
 
 #include "../rtf/RtfCheck.h"
 #include "PlainPowerSchedule.h"
+#include "base/qvDriverSettings.h"
 #include "driver/qvHtmlConverter.h"
 #include "html/qvHtmlContext.h"
 #include "html/qvHtmlParser.h"
 #include "html/qvItemList.h"
 #include "html/qvPrototypeList.h"
 #include "rtf/qvByteSink.h"
-#include "ui/qvDriverSettings.h"
 #include "ui/qvUserInterface.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "ui/qvDriverSettings.h"
+#include "base/qvDriverSettings.h"
 #include "url/qvFileURL.h"
 #include "url/qvLinkResolver.h"
 #include "url/qvMimeTypes.h"

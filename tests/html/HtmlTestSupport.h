@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/qvDriverSettings.h"
 #include "html/qvHtmlContext.h"
 #include "html/qvHtmlParser.h"
 #include "html/qvHtmlTag.h"
@@ -13,7 +14,6 @@
 #include "html/qvItemList.h"
 #include "html/qvPrototypeList.h"
 #include "rtf/qvRtfWriter.h"
-#include "ui/qvDriverSettings.h"
 #include "ui/qvRuntimeException.h"
 #include "ui/qvUserInterface.h"
 

@@ -1,13 +1,13 @@
 // Whole topics written from small pages, compared byte for byte with RTF
 // worked out by hand, and read back by a real RTF reader.
 #include <gtest/gtest.h>
-
 #include <filesystem>
 #include <set>
 #include <string>
 #include <unistd.h>
 
 #include "RtfCheck.h"
+#include "base/qvDriverSettings.h"
 #include "driver/qvHtmlConverter.h"
 #include "html/qvHtmlContext.h"
 #include "html/qvHtmlParser.h"
@@ -15,7 +15,6 @@
 #include "html/qvItemList.h"
 #include "html/qvPrototypeList.h"
 #include "rtf/qvByteSink.h"
-#include "ui/qvDriverSettings.h"
 #include "ui/qvUserInterface.h"
 
 namespace {

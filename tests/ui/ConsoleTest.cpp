@@ -1,14 +1,13 @@
 // The console user interface and the settings a batch run reads.
 
 #include <gtest/gtest.h>
-
 #include <sstream>
 #include <thread>
 
 #include "TestDirectory.h"
+#include "base/qvDriverSettings.h"
 #include "platform/qvRegistry.h"
 #include "ui/qvConsoleSettings.h"
-#include "ui/qvDriverSettings.h"
 #include "ui/qvPlainUserInterface.h"
 #include "ui/qvStartPoints.h"
 

@@ -4,7 +4,6 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
-
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -13,8 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "base/qvDriverSettings.h"
 #include "ui/qvCorvane2Binding.h"
-#include "ui/qvDriverSettings.h"
 #include "ui/qvGuiUserInterface.h"
 #include "ui/qvRuntimeException.h"
 #include "ui/qvStartPoints.h"

@@ -1,14 +1,13 @@
 // The log and diagnostic files.
 
 #include <gtest/gtest.h>
-
 #include <cctype>
 #include <chrono>
 #include <thread>
 
 #include "TestDirectory.h"
+#include "base/qvDriverSettings.h"
 #include "ui/qvDebugLog.h"
-#include "ui/qvDriverSettings.h"
 #include "ui/qvMemoryLog.h"
 #include "ui/qvPrintWriter.h"
 #include "ui/qvRuntimeException.h"

@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 
 #include "TestDirectory.h"
-#include "ui/qvDriverSettings.h"
+#include "base/qvDriverSettings.h"
 #include "ui/qvStartOptions.h"
 #include "ui/qvStartPoints.h"
 

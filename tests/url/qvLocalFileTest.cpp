@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
-#include "ui/qvDriverSettings.h"
+#include "base/qvDriverSettings.h"
 #include "url/qvFileURL.h"
 #include "url/qvURLCanonicaliser.h"
 #include "url/qvURLTable.h"

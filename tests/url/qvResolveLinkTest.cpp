@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
-#include "ui/qvDriverSettings.h"
+#include "base/qvDriverSettings.h"
 #include "url/qvLinkResolver.h"
 #include "url/qvURLTable.h"
 

@@ -1,11 +1,10 @@
 #include "url/qvURLTable.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
-#include "ui/qvDriverSettings.h"
+#include "base/qvDriverSettings.h"
 
 namespace {
 

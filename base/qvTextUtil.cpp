@@ -1,4 +1,4 @@
-#include "html/qvTextUtil.h"
+#include "base/qvTextUtil.h"
 
 namespace {
 char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
