@@ -5,7 +5,7 @@
 
 using D = qvCharsetConverter::Declared;
 
-TEST(CrawlCharsetTest, DeclarationsInMetaTags) {
+TEST(CharsetConverterTest, DeclarationsInMetaTags) {
   EXPECT_EQ(qvCharsetConverter::declaredCharset("<head><META CHARSET=\"UTF-8\"></head>"), D::Utf8);
   EXPECT_EQ(qvCharsetConverter::declaredCharset(
                 "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\" />"),
@@ -16,7 +16,7 @@ TEST(CrawlCharsetTest, DeclarationsInMetaTags) {
   EXPECT_EQ(qvCharsetConverter::declaredCharset("<meta charset=\"utf-8\""), D::None);  // never closed
 }
 
-TEST(CrawlCharsetTest, DetectionNeedsWellFormedMultiByteText) {
+TEST(CharsetConverterTest, DetectionNeedsWellFormedMultiByteText) {
   EXPECT_TRUE(qvCharsetConverter::looksLikeUtf8("caf\xC3\xA9"));
   EXPECT_FALSE(qvCharsetConverter::looksLikeUtf8("plain ascii"));
   EXPECT_FALSE(qvCharsetConverter::looksLikeUtf8("caf\xE9"));            // Windows-1252 e-acute
@@ -29,7 +29,7 @@ TEST(CrawlCharsetTest, DetectionNeedsWellFormedMultiByteText) {
   EXPECT_FALSE(qvCharsetConverter::htmlNeedsTranscoding("<p>caf\xE9"));
 }
 
-TEST(CrawlCharsetTest, TranscodesToWindows1252) {
+TEST(CharsetConverterTest, TranscodesToWindows1252) {
   EXPECT_EQ(qvCharsetConverter::utf8ToWindows1252("\xEF\xBB\xBF" "caf\xC3\xA9 na\xC3\xAFve"), "caf\xE9 na\xEFve");
   // Euro sign, curly quotes, dashes and the trade mark live in 0x80..0x9F.
   EXPECT_EQ(qvCharsetConverter::utf8ToWindows1252("\xE2\x82\xAC \xE2\x80\x9Cq\xE2\x80\x9D \xE2\x80\x94 \xE2\x84\xA2"),
