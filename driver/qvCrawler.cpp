@@ -12,14 +12,12 @@
 
 #include "base/qvDriverSettings.h"
 #include "base/qvTextUtil.h"
-#include "driver/qvFileSink.h"
 #include "driver/qvItemFile.h"
 #include "driver/qvRunCounters.h"
 #include "html/qvCharsetConverter.h"
 #include "html/qvHtmlContext.h"
 #include "html/qvHtmlParser.h"
 #include "html/qvItemList.h"
-#include "html/qvItemWriter.h"
 #include "ui/qvRuntimeException.h"
 #include "ui/qvUserInterface.h"
 #include "ui/qvUserInterfaceCodes.h"
@@ -395,21 +393,14 @@ void qvCrawler::readImage(qvURLStatus& status, const qvURL& parsed) {
 }
 
 bool qvCrawler::savePage(qvURLStatus& status, std::string_view text, bool withItems) {
-  qvFileSink file(intermediateFile(status));
-  qvItemWriter out(file);
-  out.writeI32(static_cast<std::int32_t>(text.size()));
-  out.writeBytes(text);
-  const bool itemsSaved = !withItems || file.failed() || qvItemFile::saveItems(out, items_, ui_);
-  const bool written = file.close();
-  if (itemsSaved && written) return true;
-  if (!itemsSaved) {
+  const auto result = qvItemFile::writePage(intermediateFile(status), text, withItems ? &items_ : nullptr, ui_);
+  if (result.ok()) return true;
+  if (!result.itemsSaved) {
     status.failureText = "Failed to write temp file";
     ui_.showError("Failed to write temp file");
   } else {
     status.otherError = true;
-    ui_.showError("IO Exception : " + file.errorText());
   }
-  ::unlink(intermediateFile(status).c_str());
   skip();
   return false;
 }

@@ -108,25 +108,25 @@ std::optional<qvItemList> qvItemFile::restoreItems(qvItemReader& in, std::string
   return items;
 }
 
-bool qvItemFile::writePage(const std::string& path, std::string_view text, const qvItemList* items,
-                           qvUserInterface& ui) {
+qvItemFile::WriteResult qvItemFile::writePage(const std::string& path, std::string_view text,
+                                              const qvItemList* items, qvUserInterface& ui) {
   qvFileSink file(path);
   qvItemWriter out(file);
   out.writeI32(static_cast<std::int32_t>(text.size()));
   out.writeBytes(text);
-  bool saved = true;
+  WriteResult result;
   try {
-    saved = items == nullptr || file.failed() || saveItems(out, *items, ui);
+    result.itemsSaved = items == nullptr || file.failed() || saveItems(out, *items, ui);
   } catch (...) {
     file.close();
     ::unlink(path.c_str());
     throw;
   }
-  const bool written = file.close();
-  if (saved && written) return true;
-  if (!written) ui.showError("IO Exception : " + file.errorText());
+  result.written = file.close();
+  if (result.ok()) return result;
+  if (result.itemsSaved) ui.showError("IO Exception : " + file.errorText());
   ::unlink(path.c_str());
-  return false;
+  return result;
 }
 
 std::unique_ptr<qvRestoredPage> qvItemFile::readPage(const std::string& path, bool withItems,

@@ -48,10 +48,17 @@ class qvItemFile {
   static std::optional<qvItemList> restoreItems(qvItemReader& in, std::string_view page, qvHtmlContext& context,
                                                 qvUserInterface& ui);
 
+  // How writing a page's file went; on any failure the file is removed.
+  struct WriteResult {
+    bool itemsSaved = true;  // false: saveItems refused an item
+    bool written = true;     // false: the file could not be written
+    bool ok() const { return itemsSaved && written; }
+  };
   // Writes the whole file: N, the text and, when `items` is given, the
-  // records. False (file removed) on any failure; I/O failures are shown.
-  static bool writePage(const std::string& path, std::string_view text, const qvItemList* items,
-                        qvUserInterface& ui);
+  // records. An I/O failure is shown ("IO Exception : " + reason) unless
+  // saving the items had already failed and said so.
+  static WriteResult writePage(const std::string& path, std::string_view text, const qvItemList* items,
+                               qvUserInterface& ui);
 
   // Reads the whole file; with `withItems` the records are restored too,
   // otherwise anything after the text is ignored (plain-text pages). Null

@@ -49,7 +49,7 @@ class ItemFile : public ::testing::Test {
   std::string saved(const std::string& html) {
     qvItemList& items = f.parse(html);
     const std::string path = dir.file("documentID1.tmp");
-    EXPECT_TRUE(qvItemFile::writePage(path, html, &items, f.ui));
+    EXPECT_TRUE(qvItemFile::writePage(path, html, &items, f.ui).ok());
     return readFile(path);
   }
   std::unique_ptr<qvRestoredPage> restore(const std::string& data) {
@@ -119,7 +119,7 @@ TEST_F(ItemFile, ItemOfUnknownKindFailsTheSave) {
   };
   qvItemList items;
   items.append(std::make_unique<Stranger>());
-  EXPECT_FALSE(qvItemFile::writePage(dir.file("documentID2.tmp"), "x", &items, f.ui));
+  EXPECT_FALSE(qvItemFile::writePage(dir.file("documentID2.tmp"), "x", &items, f.ui).ok());
   EXPECT_EQ(lastError(), "Internal error (html.write ())");
   EXPECT_FALSE(fs::exists(dir.file("documentID2.tmp")));
 }
