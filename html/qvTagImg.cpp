@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/qvDriverSettings.h"
 #include "html/qvHtmlContext.h"
 #include "html/qvHtmlText.h"
 #include "html/qvItemReader.h"
@@ -36,7 +37,7 @@ void qvTagImg::constructed() {
   alignment_ = qvTagValues::parseAlignment(getAttribute("align").value_or(""));
   const std::optional<std::string> src = getAttribute("src");
   if (!src || src->empty()) return;
-  const qvURLStatus* page = context().currentPage();
+  qvURLStatus* page = context().currentPage();
   const std::string base = page != nullptr ? page->baseURL : std::string();
   const std::optional<std::string> absolute = qvURLCanonicaliser::absoluteURL(base, *src);
   if (!absolute) {
@@ -44,6 +45,9 @@ void qvTagImg::constructed() {
     return;
   }
   imageURL_ = *absolute;
+  // The user asked for no pictures: the topic says that something of its
+  // page was left out.
+  if (page != nullptr && context().settings().noImages) page->elementsSkipped = true;
 }
 
 bool qvTagImg::bind(qvItemCursor& /*following*/) { return !isConsumed() && !isEndTag() && !imageURL_.empty(); }

@@ -282,6 +282,19 @@ TEST_F(EngineStartupTest, BatchStatusSaysWhetherAnyPageWasConverted) {
   EXPECT_NE(empty.err.find("No start point could be used"), std::string::npos) << empty.err;
 }
 
+// With pictures switched off, a page that had some says so in its topic.
+TEST_F(EngineStartupTest, PagesWhosePicturesWereLeftOutSaySo) {
+  fs::create_directories(dir / "work/site");
+  std::ofstream(dir / "work/site/index.html") << "<html><body><p>A <img src=\"a.gif\"> picture. <a href=\"b.html\">b</a></body></html>";
+  std::ofstream(dir / "work/site/b.html") << "<html><body><p>No picture here.</p></body></html>";
+  const std::string note = "Note : This URL had some elements skipped.";
+  ASSERT_EQ(run({"-batch", "site", "-noimages"}).status, 0);
+  EXPECT_NE(readFile(dir / "work/rtf/out0.rtf").find(note), std::string::npos);
+  EXPECT_EQ(readFile(dir / "work/rtf/out1.rtf").find(note), std::string::npos);
+  ASSERT_EQ(run({"-batch", "site"}).status, 0);
+  EXPECT_EQ(readFile(dir / "work/rtf/out0.rtf").find(note), std::string::npos);
+}
+
 TEST_F(EngineStartupTest, LogThatCannotBeCreatedEndsStartUp) {
   fs::create_directories(dir / "work/Corvane.log");
   Result r = run({"-batch", sampleSite()});
