@@ -2,6 +2,7 @@
 
 #include "hcrtf/common/ByteWriter.h"
 #include "hcrtf/common/HelpFormat.h"
+#include "hcrtf/compiler/FlagBits.h"
 
 namespace hcrtf::compiler {
 
@@ -42,14 +43,12 @@ std::vector<std::uint8_t> FontTable::serialize() const {
   out.u16(static_cast<unsigned>(kFontHeaderSize + kFontFaceSize * faces_.size()));
   for (const auto& face : faces_) out.fixedString(face, kFontFaceSize);
   for (const auto& s : specs_) {
-    unsigned attributes = 0;
-    if (s.bold) attributes |= kFontBold;
-    if (s.italic) attributes |= kFontItalic;
-    if (s.underline) attributes |= kFontUnderline;
-    if (s.strikeout) attributes |= kFontStrikeout;
-    if (s.doubleUnderline) attributes |= kFontDoubleUnderline;
-    if (s.smallCaps) attributes |= kFontSmallCaps;
-    out.u8(static_cast<std::uint8_t>(attributes));
+    out.u8(static_cast<std::uint8_t>(flagBits({{s.bold, kFontBold},
+                                                {s.italic, kFontItalic},
+                                                {s.underline, kFontUnderline},
+                                                {s.strikeout, kFontStrikeout},
+                                                {s.doubleUnderline, kFontDoubleUnderline},
+                                                {s.smallCaps, kFontSmallCaps}})));
     out.u8(static_cast<unsigned>(s.halfPoints));
     out.u8(static_cast<unsigned>(s.family));
     out.u16(faceIndex_.at(s.face));

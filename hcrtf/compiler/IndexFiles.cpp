@@ -5,6 +5,7 @@
 #include "hcrtf/compiler/BTreeBuilder.h"
 #include "hcrtf/common/ByteWriter.h"
 #include "hcrtf/common/HelpFormat.h"
+#include "hcrtf/compiler/FlagBits.h"
 #include "hcrtf/compiler/TextUtil.h"
 
 namespace hcrtf::compiler {
@@ -99,15 +100,15 @@ std::vector<std::uint8_t> buildMapFile(const std::vector<std::pair<std::int32_t,
 }
 
 std::vector<std::uint8_t> windowRecord(const WindowDef& w) {
-  unsigned flags = kWindowHasType | kWindowHasName;
-  if (!w.caption.empty()) flags |= kWindowHasCaption;
-  if (w.x) flags |= kWindowHasX;
-  if (w.y) flags |= kWindowHasY;
-  if (w.width) flags |= kWindowHasWidth;
-  if (w.height) flags |= kWindowHasHeight;
-  if (w.maximize) flags |= kWindowHasMaximize;
-  if (w.scrollingRgb) flags |= kWindowHasScrollingColour;
-  if (w.nonScrollingRgb) flags |= kWindowHasNonScrollingColour;
+  const unsigned flags = flagBits({{true, kWindowHasType | kWindowHasName},
+                                   {!w.caption.empty(), kWindowHasCaption},
+                                   {w.x.has_value(), kWindowHasX},
+                                   {w.y.has_value(), kWindowHasY},
+                                   {w.width.has_value(), kWindowHasWidth},
+                                   {w.height.has_value(), kWindowHasHeight},
+                                   {w.maximize, kWindowHasMaximize},
+                                   {w.scrollingRgb.has_value(), kWindowHasScrollingColour},
+                                   {w.nonScrollingRgb.has_value(), kWindowHasNonScrollingColour}});
   ByteWriter out;
   out.u16(static_cast<std::uint16_t>(flags));
   out.fixedString(equalsIgnoreCase(w.name, "main") ? "main" : "secondary", kWindowTypeSize);
