@@ -135,10 +135,10 @@ inline constexpr std::size_t kTopicHeaderDataSize = 28;
 // ---- Paragraphs (text and table records) ---------------------------------
 // LinkData1 of a text record: two lengths (a compressed signed 32, then the
 // record's share of topic offsets as a compressed unsigned 16, which is the
-// length of its text), then the paragraph info:
-// two bytes (0, 0x80), a 16-bit paragraph id, 16 bits saying which values
-// follow, and those values (distances as compressed signed 16-bit numbers of
-// half points, which are 10 twips).
+// length of its text), then the paragraph info: two bytes (0, 0x80), a
+// 16-bit paragraph id, 16 bits saying which values follow, and those values
+// (distances as compressed signed 16-bit numbers of half points, which are
+// 10 twips).
 inline constexpr std::uint8_t kParagraphInfoStart[] = {0x00, 0x80};
 inline constexpr int kTwipsPerHalfPoint = 10;
 inline constexpr std::uint16_t kParagraphUnknown = 0x0001;  // a compressed signed 32 follows
