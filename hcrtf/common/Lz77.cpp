@@ -1,5 +1,7 @@
 #include "hcrtf/common/Lz77.h"
 
+#include "hcrtf/common/HelpFormat.h"
+
 namespace hcrtf {
 namespace {
 
@@ -29,7 +31,7 @@ std::vector<std::uint8_t> lz77Decompress(std::span<const std::uint8_t> input,
       if (pos + 2 > input.size()) return out;
       const unsigned word = input[pos] | (input[pos + 1] << 8);
       pos += 2;
-      copyMatch(out, (word & 0x0FFF) + 1, (word >> 12) + 3, maxOutput);
+      copyMatch(out, (word & (kLz77Window - 1)) + 1, (word >> 12) + kLz77MinMatch, maxOutput);
     }
   }
   return out;
@@ -41,8 +43,8 @@ std::vector<std::uint8_t> runLengthDecode(std::span<const std::uint8_t> input,
   std::size_t pos = 0;
   while (pos < input.size() && out.size() < maxOutput) {
     const std::uint8_t n = input[pos++];
-    if (n & 0x80) {
-      for (std::size_t i = 0; i < (n & 0x7Fu) && pos < input.size() && out.size() < maxOutput; ++i) {
+    if (n & kRunLengthCopy) {
+      for (std::size_t i = 0; i < (n & kRunLengthMax) && pos < input.size() && out.size() < maxOutput; ++i) {
         out.push_back(input[pos++]);
       }
       continue;

@@ -7,13 +7,10 @@
 
 namespace hcrtf {
 
-// Decoders for the two packings help files use.
+// Decoders for the two packings help files use (see HelpFormat.h).
 //
-// The LZ77 variant: a flag byte governs the next eight items, lowest bit
-// first; a clear bit is one literal byte, a set bit a little-endian 16-bit
-// word whose low 12 bits give a distance (minus one) back into the output and
-// whose top 4 bits a length (minus three). There is no end marker: input ends
-// where the caller says, and a flag byte may describe items that never come.
+// LZ77 streams have no end marker: input ends where the caller says, and a
+// flag byte may describe items that never come.
 //
 // Decoding stops at maxOutput bytes, so a hostile stream can neither grow
 // memory without bound nor write past a fixed-size block. A back-reference to
@@ -22,9 +19,8 @@ namespace hcrtf {
 std::vector<std::uint8_t> lz77Decompress(std::span<const std::uint8_t> input,
                                          std::size_t maxOutput);
 
-// The run-length packing of pictures: a byte n with the top bit set copies
-// the next n & 0x7F bytes; otherwise the next byte is repeated n times.
-// Also stops at maxOutput bytes; a truncated copy takes what is there.
+// The run-length packing of pictures. Also stops at maxOutput bytes; a
+// truncated copy takes what is there.
 std::vector<std::uint8_t> runLengthDecode(std::span<const std::uint8_t> input,
                                           std::size_t maxOutput);
 

@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "hcrtf/common/HelpFormat.h"
+
 namespace hcrtf {
 namespace {
 
-constexpr std::size_t kWindow = 4096;
-constexpr std::size_t kMinMatch = 3;
-constexpr std::size_t kMaxMatch = 18;
 constexpr int kHashBits = 13;
 constexpr int kChainDepth = 64;
 
@@ -42,7 +41,7 @@ class ItemWriter {
   void match(std::size_t distance, std::size_t length) {
     startItem();
     out_[flagPos_] |= static_cast<std::uint8_t>(1u << (items_ - 1));
-    const unsigned word = static_cast<unsigned>(((length - kMinMatch) << 12) | (distance - 1));
+    const unsigned word = static_cast<unsigned>(((length - kLz77MinMatch) << 12) | (distance - 1));
     out_.push_back(static_cast<std::uint8_t>(word & 0xFF));
     out_.push_back(static_cast<std::uint8_t>(word >> 8));
   }
@@ -77,7 +76,7 @@ class MatchFinder {
         prev_(length, -1) {}
 
   void insert(std::size_t pos) {
-    if (pos + kMinMatch > length_ || freeRun_[pos] < kMinMatch) return;
+    if (pos + kLz77MinMatch > length_ || freeRun_[pos] < kLz77MinMatch) return;
     const unsigned h = hash3(base_ + pos);
     prev_[pos] = head_[h];
     head_[h] = static_cast<std::int32_t>(pos);
@@ -85,12 +84,12 @@ class MatchFinder {
 
   Match longest(std::size_t pos) const {
     Match best;
-    const std::size_t limit = std::min({kMaxMatch, length_ - pos, std::size_t{freeRun_[pos]}});
-    if (limit < kMinMatch) return best;
+    const std::size_t limit = std::min({kLz77MaxMatch, length_ - pos, std::size_t{freeRun_[pos]}});
+    if (limit < kLz77MinMatch) return best;
     std::int32_t cand = head_[hash3(base_ + pos)];
     for (int depth = 0; cand >= 0 && depth < kChainDepth; ++depth, cand = prev_[cand]) {
       const std::size_t c = static_cast<std::size_t>(cand);
-      if (pos - c > kWindow) break;
+      if (pos - c > kLz77Window) break;
       const std::size_t max = std::min(limit, std::size_t{freeRun_[c]});
       if (max <= best.length || base_[c + best.length] != base_[pos + best.length]) continue;
       std::size_t n = 0;
@@ -100,7 +99,7 @@ class MatchFinder {
         if (n == limit) break;
       }
     }
-    if (best.length < kMinMatch) return {};
+    if (best.length < kLz77MinMatch) return {};
     return best;
   }
 
@@ -174,24 +173,24 @@ Lz77Segment Lz77Compressor::encode(std::size_t begin, std::size_t maxInput, std:
     const std::size_t space = maxOutput - out.size();
     Match m = freeRun[pos] ? finder.longest(pos) : Match{};
     // One step of lazy matching: a longer match starting at the next byte wins.
-    if (m.length >= kMinMatch && m.length < kMaxMatch && pos + 1 < length) {
+    if (m.length >= kLz77MinMatch && m.length < kLz77MaxMatch && pos + 1 < length) {
       finder.insert(pos);
       const Match next = finder.longest(pos + 1);
       if (next.length > m.length) m = {};
     } else {
       finder.insert(pos);
     }
-    if (m.length >= kMinMatch && fillOutput) {
+    if (m.length >= kLz77MinMatch && fillOutput) {
       // Keep "remaining input as literals" at least as large as the remaining
       // space, so that the space is used up before or exactly at the end.
       const std::size_t slotsAfter = out.freeSlots() == 0 ? 7 : out.freeSlots() - 1;
-      while (m.length >= kMinMatch &&
+      while (m.length >= kLz77MinMatch &&
              (out.matchSize() > space ||
               literalCost(length - pos - m.length, slotsAfter) < space - out.matchSize())) {
         --m.length;
       }
     }
-    if (m.length >= kMinMatch && out.matchSize() <= space) {
+    if (m.length >= kLz77MinMatch && out.matchSize() <= space) {
       out.match(m.distance, m.length);
       for (std::size_t i = 1; i < m.length; ++i) finder.insert(pos + i);
       pos += m.length;

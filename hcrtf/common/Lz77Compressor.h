@@ -20,9 +20,8 @@ struct Lz77Segment {
   std::vector<std::uint32_t> pinnedAt;
 };
 
-// Encoder for the LZ77 packing of help files (the decoder is lz77Decompress):
-// flag bytes for eight items each, literals and (distance 1..4096, length
-// 3..18) back-references. Match search uses hash chains over the 4 KiB window.
+// Encoder for the LZ77 packing of help files (the decoder is lz77Decompress).
+// Match search uses hash chains over the whole window.
 //
 // Pinned bytes exist for data whose final value is only known after packing,
 // such as the forward pointers in |TOPIC whose values depend on where the

@@ -3,12 +3,11 @@
 #include <stdexcept>
 
 #include "hcrtf/common/ByteWriter.h"
+#include "hcrtf/common/HelpFormat.h"
 
 namespace hcrtf::compiler {
 
 namespace {
-
-constexpr std::size_t kMaxPages = 0x7FFF;
 
 struct Page {
   std::vector<std::uint8_t> bytes;
@@ -25,12 +24,11 @@ void putU16(std::vector<std::uint8_t>& bytes, std::size_t at, unsigned value) {
 std::vector<std::uint8_t> BTreeBuilder::build(const std::vector<BTreeEntry>& entries, std::vector<std::uint8_t>* leafMap) const {
   std::vector<Page> pages;
   ByteWriter map;
-  // Leaves: 8-byte header (free bytes, entry count, previous and next leaf).
   std::size_t next = 0;
   std::size_t leafCount = 0;
   do {
     Page page;
-    page.bytes.assign(8, 0);
+    page.bytes.assign(kBTreeLeafHeaderSize, 0);
     std::size_t count = 0;
     const std::size_t firstEntry = next;
     while (next < entries.size() && page.bytes.size() + entries[next].leaf.size() <= pageSize_) {
@@ -43,18 +41,16 @@ std::vector<std::uint8_t> BTreeBuilder::build(const std::vector<BTreeEntry>& ent
     const std::size_t index = pages.size();
     putU16(page.bytes, 0, static_cast<unsigned>(pageSize_ - page.bytes.size()));
     putU16(page.bytes, 2, static_cast<unsigned>(count));
-    putU16(page.bytes, 4, index == 0 ? 0xFFFF : static_cast<unsigned>(index - 1));
-    putU16(page.bytes, 6, next < entries.size() ? static_cast<unsigned>(index + 1) : 0xFFFF);
+    putU16(page.bytes, 4, index == 0 ? kBTreeNoPage : static_cast<unsigned>(index - 1));
+    putU16(page.bytes, 6, next < entries.size() ? static_cast<unsigned>(index + 1) : kBTreeNoPage);
     page.bytes.resize(pageSize_, 0);
     map.u32(static_cast<std::uint32_t>(firstEntry));
     map.u16(static_cast<unsigned>(index));
     pages.push_back(std::move(page));
     ++leafCount;
-    if (pages.size() > kMaxPages) throw std::length_error("B+ tree needs too many pages");
+    if (pages.size() > kBTreeMaxPages) throw std::length_error("B+ tree needs too many pages");
   } while (next < entries.size());
 
-  // Index levels: 6-byte header (free bytes, entry count, first child), then
-  // key + child page for every further child.
   std::size_t levelStart = 0;
   std::size_t levelEnd = pages.size();
   int levels = 1;
@@ -63,7 +59,7 @@ std::vector<std::uint8_t> BTreeBuilder::build(const std::vector<BTreeEntry>& ent
     std::size_t child = levelStart;
     while (child < levelEnd) {
       Page page;
-      page.bytes.assign(6, 0);
+      page.bytes.assign(kBTreeIndexHeaderSize, 0);
       page.firstKey = pages[child].firstKey;
       putU16(page.bytes, 4, static_cast<unsigned>(child));
       ++child;
@@ -79,21 +75,21 @@ std::vector<std::uint8_t> BTreeBuilder::build(const std::vector<BTreeEntry>& ent
       putU16(page.bytes, 2, static_cast<unsigned>(count));
       page.bytes.resize(pageSize_, 0);
       pages.push_back(std::move(page));
-      if (pages.size() > kMaxPages) throw std::length_error("B+ tree needs too many pages");
+      if (pages.size() > kBTreeMaxPages) throw std::length_error("B+ tree needs too many pages");
     }
     levelStart = levelEnd;
     levelEnd = pages.size();
   }
 
   ByteWriter out;
-  out.u16(0x293B);
+  out.u16(kBTreeMagic);
   out.u16(flags_);
   out.u16(pageSize_);
-  out.fixedString(structure_, 16);
-  out.u16(0);                                                          // must be zero
+  out.fixedString(structure_, kBTreeLayoutSize);
+  out.u16(0);
   out.u16(static_cast<unsigned>(pages.size() - static_cast<std::size_t>(levels)));  // page splits
   out.u16(static_cast<unsigned>(pages.size() - 1));                    // root page
-  out.u16(0xFFFF);
+  out.u16(kBTreeNoPage);
   out.u16(static_cast<unsigned>(pages.size()));
   out.u16(static_cast<unsigned>(levels));
   out.u32(static_cast<std::uint32_t>(entries.size()));

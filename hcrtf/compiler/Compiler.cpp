@@ -7,8 +7,9 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "hcrtf/common/HelpHash.h"
 #include "hcrtf/common/ByteWriter.h"
+#include "hcrtf/common/HelpFormat.h"
+#include "hcrtf/common/HelpHash.h"
 #include "hcrtf/compiler/IndexFiles.h"
 #include "hcrtf/compiler/ParagraphRecordBuilder.h"
 #include "hcrtf/compiler/PhraseSelector.h"
@@ -21,12 +22,11 @@ namespace fs = std::filesystem;
 namespace hcrtf::compiler {
 
 namespace {
-constexpr std::uint32_t kNone = 0xFFFFFFFF;
 constexpr std::uintmax_t kMaxTopicFile = 1u << 30;
 
 SourcePos projectPos(const HelpProject& project) { return SourcePos{project.projectFile.filename().string(), 0}; }
 
-void systemRecord(ByteWriter& out, unsigned type, const std::vector<std::uint8_t>& data) {
+void systemRecord(ByteWriter& out, std::uint16_t type, const std::vector<std::uint8_t>& data) {
   out.u16(type);
   out.u16(static_cast<unsigned>(data.size()));
   out.bytes(data);
@@ -170,8 +170,8 @@ void Compiler::buildRecords(const HelpProject& project, Built& built) {
     const Topic& topic = topics_[t];
     paragraphs.startTopic();
     TopicRecord header;
-    header.type = TopicRecord::kTopicHeader;
-    header.data1.assign(28, 0);
+    header.type = kRecordTopicHeader;
+    header.data1.assign(kTopicHeaderDataSize, 0);
     std::string names = topic.title.substr(0, 2000);
     for (const auto& macro : topic.entryMacros) names += '\0' + macro.substr(0, 2000);
     header.data2.assign(names.begin(), names.end());
@@ -198,8 +198,8 @@ void Compiler::buildRecords(const HelpProject& project, Built& built) {
     }
   }
   TopicRecord closing;
-  closing.type = TopicRecord::kTopicHeader;
-  closing.data1.assign(28, 0);
+  closing.type = kRecordTopicHeader;
+  closing.data1.assign(kTopicHeaderDataSize, 0);
   closing.topic = topics_.size();
   built.headerRecord.push_back(built.records.size());
   built.records.push_back(std::move(closing));
@@ -208,7 +208,7 @@ void Compiler::buildRecords(const HelpProject& project, Built& built) {
 void Compiler::compressPhrases(Built& built) {
   PhraseSelector selector;
   for (const TopicRecord& record : built.records) selector.add(record.data2);
-  PhraseEncoder encoder(selector.select(PhraseEncoder::kMaxPhrases));
+  PhraseEncoder encoder(selector.select(kMaxPhrases));
   if (encoder.phrases().empty()) return;
   std::size_t saved = 0;
   for (TopicRecord& record : built.records) {
@@ -219,7 +219,7 @@ void Compiler::compressPhrases(Built& built) {
     record.phrased2 = std::move(coded);
   }
   // Two more internal files, each with a header and a directory entry.
-  constexpr std::size_t kFileOverhead = 2 * (9 + 16);
+  constexpr std::size_t kFileOverhead = 2 * (kInternalFileHeaderSize + 16);
   if (saved <= encoder.indexFile().size() + encoder.imageFile().size() + kFileOverhead) {
     for (TopicRecord& record : built.records) record.phrased2.clear();
     return;
@@ -270,7 +270,7 @@ void Compiler::checkJumpTargets(const Built& built) {
 
 void Compiler::linkTopicHeaders(Built& built) {
   const std::size_t count = topics_.size();
-  std::vector<std::uint32_t> previous(count, kNone), next(count, kNone);
+  std::vector<std::uint32_t> previous(count, kNoTopic), next(count, kNoTopic);
   std::map<std::string, std::vector<std::size_t>> sequences;
   for (std::size_t t = 0; t < count; ++t) {
     if (!topics_[t].inBrowse) continue;
@@ -294,39 +294,39 @@ void Compiler::linkTopicHeaders(Built& built) {
   for (std::size_t t = 0; t <= count; ++t) {
     const std::size_t header = built.headerRecord[t];
     const std::size_t end = t < count ? built.headerRecord[t + 1] : header + 1;
-    std::uint32_t size = 0, nonScroll = kNone, scroll = kNone;
+    std::uint32_t size = 0, nonScroll = kNoTopic, scroll = kNoTopic;
     for (std::size_t r = header + 1; r < end; ++r) {
       size += static_cast<std::uint32_t>(built.records[r].size());
       std::uint32_t& first = built.records[r].nonScrolling ? nonScroll : scroll;
-      if (first == kNone) first = built.layout.position(r);
+      if (first == kNoTopic) first = built.layout.position(r);
     }
     ByteWriter data;
     data.u32(size);
-    data.u32(t < count ? previous[t] : kNone);
-    data.u32(t < count ? next[t] : kNone);
+    data.u32(t < count ? previous[t] : kNoTopic);
+    data.u32(t < count ? next[t] : kNoTopic);
     data.u32(static_cast<std::uint32_t>(t));
     data.u32(nonScroll);
     data.u32(scroll);
-    data.u32(t < count ? built.layout.position(end) : kNone);
+    data.u32(t < count ? built.layout.position(end) : kNoTopic);
     built.records[header].data1 = data.take();
   }
 }
 
 std::vector<std::uint8_t> Compiler::buildSystemFile(const HelpProject& project, const Built& built) {
   ByteWriter out;
-  out.u16(0x036C);
-  out.u16(33);  // minor version: WinHelp 4
-  out.u16(1);
+  out.u16(kSystemMagic);
+  out.u16(kSystemMinorWin4);
+  out.u16(kSystemMajor);
   out.u32(static_cast<std::uint32_t>(std::time(nullptr)));
-  out.u16(project.compressRequested ? 4 : 0);  // 4 KiB topic blocks, LZ77-packed or stored
+  out.u16(project.compressRequested ? kSystemFlagsLz77 : kSystemFlagsStored);
   std::string title = project.title;
   if (title.empty()) {
     for (const auto& w : project.windows) {
       if (equalsIgnoreCase(w.name, "main")) title = w.caption;
     }
   }
-  if (!title.empty()) systemRecord(out, 1, zString(title));
-  if (!project.copyright.empty()) systemRecord(out, 2, zString(project.copyright));
+  if (!title.empty()) systemRecord(out, kSystemTitle, zString(title));
+  if (!project.copyright.empty()) systemRecord(out, kSystemCopyright, zString(project.copyright));
   std::uint32_t contents = built.topicOffset(0);
   if (!project.contents.empty()) {
     const auto found = built.contextOffsets.find(helpHash(project.contents));
@@ -335,7 +335,7 @@ std::vector<std::uint8_t> Compiler::buildSystemFile(const HelpProject& project, 
   }
   ByteWriter contentsBytes;
   contentsBytes.u32(contents);
-  systemRecord(out, 3, contentsBytes.data());
+  systemRecord(out, kSystemContents, contentsBytes.data());
   const MacroNormaliser macros(project.helpFile.filename().string());
   // The viewer runs these macros again at every jump, and when the jump comes
   // from a macro (a button, a macro hotspot) its lexer drops the first macro
@@ -343,19 +343,19 @@ std::vector<std::uint8_t> Compiler::buildSystemFile(const HelpProject& project, 
   // jumps does not lose the buttons the project defines.
   const bool anyEntryMacro = std::any_of(topics_.begin(), topics_.end(),
                                          [](const Topic& topic) { return !topic.entryMacros.empty(); });
-  if (!project.configMacros.empty() || anyEntryMacro) systemRecord(out, 4, zString(""));
+  if (!project.configMacros.empty() || anyEntryMacro) systemRecord(out, kSystemMacro, zString(""));
   for (std::size_t i = 0; i < project.configMacros.size(); ++i) {
     const SourcePos where = i < project.configMacroLines.size() ? project.configMacroLines[i] : projectPos(project);
-    systemRecord(out, 4, zString(macros.apply(project.configMacros[i], where, diag_)));
+    systemRecord(out, kSystemMacro, zString(macros.apply(project.configMacros[i], where, diag_)));
   }
-  for (const auto& window : project.windows) systemRecord(out, 6, windowRecord(window));
+  for (const auto& window : project.windows) systemRecord(out, kSystemWindow, windowRecord(window));
   ByteWriter lcid;
   lcid.zeros(8);
   lcid.u16(project.lcid);
-  systemRecord(out, 9, lcid.data());
+  systemRecord(out, kSystemLcid, lcid.data());
   ByteWriter charset;
   charset.u16(0);  // ANSI
-  systemRecord(out, 11, charset.data());
+  systemRecord(out, kSystemCharset, charset.data());
   return out.take();
 }
 

@@ -1,12 +1,12 @@
 #include "hcrtf/compiler/FontTable.h"
 
 #include "hcrtf/common/ByteWriter.h"
+#include "hcrtf/common/HelpFormat.h"
+#include "hcrtf/compiler/FlagBits.h"
 
 namespace hcrtf::compiler {
 
 namespace {
-constexpr std::size_t kFaceSlot = 32;
-
 std::string keyOf(const FontSpec& s) {
   std::string key = s.face;
   key += '\0';
@@ -39,18 +39,16 @@ std::vector<std::uint8_t> FontTable::serialize() const {
   ByteWriter out;
   out.u16(static_cast<unsigned>(faces_.size()));
   out.u16(static_cast<unsigned>(specs_.size()));
-  out.u16(8);
-  out.u16(static_cast<unsigned>(8 + kFaceSlot * faces_.size()));
-  for (const auto& face : faces_) out.fixedString(face, kFaceSlot);
+  out.u16(kFontHeaderSize);
+  out.u16(static_cast<unsigned>(kFontHeaderSize + kFontFaceSize * faces_.size()));
+  for (const auto& face : faces_) out.fixedString(face, kFontFaceSize);
   for (const auto& s : specs_) {
-    unsigned attributes = 0;
-    if (s.bold) attributes |= 0x01;
-    if (s.italic) attributes |= 0x02;
-    if (s.underline) attributes |= 0x04;
-    if (s.strikeout) attributes |= 0x08;
-    if (s.doubleUnderline) attributes |= 0x10;
-    if (s.smallCaps) attributes |= 0x20;
-    out.u8(attributes);
+    out.u8(static_cast<std::uint8_t>(flagBits({{s.bold, kFontBold},
+                                                {s.italic, kFontItalic},
+                                                {s.underline, kFontUnderline},
+                                                {s.strikeout, kFontStrikeout},
+                                                {s.doubleUnderline, kFontDoubleUnderline},
+                                                {s.smallCaps, kFontSmallCaps}})));
     out.u8(static_cast<unsigned>(s.halfPoints));
     out.u8(static_cast<unsigned>(s.family));
     out.u16(faceIndex_.at(s.face));

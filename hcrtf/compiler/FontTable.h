@@ -10,8 +10,7 @@
 namespace hcrtf::compiler {
 
 // The fonts a help file uses, each distinct FontSpec once, in order of first
-// use; serialises to the |FONT internal file (face names in 32-byte slots,
-// then 11-byte descriptors with sizes in half-points).
+// use; serialises to the |FONT internal file.
 class FontTable {
  public:
   // The descriptor number of `style`, adding it on first use. The table is

@@ -10,15 +10,13 @@
 
 #include "hcrtf/compiler/BTreeBuilder.h"
 #include "hcrtf/common/ByteWriter.h"
+#include "hcrtf/common/HelpFormat.h"
 
 namespace hcrtf::compiler {
 
 namespace {
-constexpr std::uint32_t kMagic = 0x00035F3F;
-constexpr std::uint32_t kFileHeader = 9;
-
-void appendInternalFile(ByteWriter& out, const std::vector<std::uint8_t>& content, unsigned flags) {
-  out.u32(static_cast<std::uint32_t>(content.size() + kFileHeader));
+void appendInternalFile(ByteWriter& out, const std::vector<std::uint8_t>& content, std::uint8_t flags) {
+  out.u32(static_cast<std::uint32_t>(content.size() + kInternalFileHeaderSize));
   out.u32(static_cast<std::uint32_t>(content.size()));
   out.u8(flags);
   out.bytes(content);
@@ -31,7 +29,7 @@ void HelpFileWriter::add(const std::string& name, std::vector<std::uint8_t> cont
 
 std::vector<std::uint8_t> HelpFileWriter::assemble() const {
   std::vector<BTreeEntry> directory;
-  std::uint64_t offset = 16;
+  std::uint64_t offset = kHelpFileHeaderSize;
   for (const auto& [name, content] : files_) {
     ByteWriter leaf;
     leaf.cString(name);
@@ -39,17 +37,18 @@ std::vector<std::uint8_t> HelpFileWriter::assemble() const {
     ByteWriter key;
     key.cString(name);
     directory.push_back(BTreeEntry{leaf.take(), key.take()});
-    offset += kFileHeader + content.size();
+    offset += kInternalFileHeaderSize + content.size();
   }
   if (offset > 0x7FFFFFFF) throw std::length_error("help file larger than 2 GB");
-  const std::vector<std::uint8_t> tree = BTreeBuilder(0x0402, 0x0400, "z4").build(directory);
+  const std::vector<std::uint8_t> tree =
+      BTreeBuilder(kDirectoryTreeFlags, kDirectoryPageSize, kDirectoryLayout).build(directory);
   ByteWriter out;
-  out.u32(kMagic);
+  out.u32(kHelpFileMagic);
   out.u32(static_cast<std::uint32_t>(offset));
-  out.u32(0xFFFFFFFF);  // no free blocks
-  out.u32(static_cast<std::uint32_t>(offset + kFileHeader + tree.size()));
-  for (const auto& [name, content] : files_) appendInternalFile(out, content, 0);
-  appendInternalFile(out, tree, 4);
+  out.u32(kNoFreeBlock);
+  out.u32(static_cast<std::uint32_t>(offset + kInternalFileHeaderSize + tree.size()));
+  for (const auto& [name, content] : files_) appendInternalFile(out, content, kInternalFileFlagsPlain);
+  appendInternalFile(out, tree, kInternalFileFlagsDirectory);
   return out.take();
 }
 

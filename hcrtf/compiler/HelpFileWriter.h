@@ -8,10 +8,9 @@
 
 namespace hcrtf::compiler {
 
-// The container of a help file: a 16-byte header, then every internal file
-// behind its 9-byte header (reserved size, used size, flags; reserved is
-// always used + 9, which viewers check), then the internal directory, a B+
-// tree of file names in byte order, 1 KiB pages.
+// The container of a help file: its header, then every internal file behind
+// its own header (with nothing reserved beyond what is used), then the
+// internal directory.
 class HelpFileWriter {
  public:
   // Adds or replaces an internal file ("|SYSTEM", "|TOPIC", "|bm0", ...).

@@ -6,10 +6,9 @@
 namespace hcrtf::compiler {
 namespace {
 
-constexpr std::uint16_t kMagicSingleResolution = 0x506C;  // "lP"
-constexpr std::uint8_t kTypeDib = 6;
 constexpr std::uint32_t kScreenDpi = 96;
-constexpr std::size_t kMaxRun = 127;
+// The picture file's header: magic, picture count, one offset.
+constexpr std::uint32_t kFirstPictureAt = 8;
 
 // Swaps palette entries a and b, and the pixels that use them.
 void swapColours(DibImage& img, std::uint32_t a, std::uint32_t b) {
@@ -67,7 +66,7 @@ std::vector<std::uint8_t> HelpPicture::runLengthEncode(std::span<const std::uint
   std::size_t i = 0;
   while (i < data.size()) {
     std::size_t run = 1;
-    while (i + run < data.size() && run < kMaxRun && data[i + run] == data[i]) ++run;
+    while (i + run < data.size() && run < kRunLengthMax && data[i + run] == data[i]) ++run;
     if (run >= 3) {
       out.push_back(static_cast<std::uint8_t>(run));
       out.push_back(data[i]);
@@ -76,12 +75,12 @@ std::vector<std::uint8_t> HelpPicture::runLengthEncode(std::span<const std::uint
     }
     // Literal bytes up to the next run of three.
     std::size_t n = 0;
-    while (i + n < data.size() && n < kMaxRun &&
+    while (i + n < data.size() && n < kRunLengthMax &&
            !(i + n + 2 < data.size() && data[i + n] == data[i + n + 1] &&
              data[i + n] == data[i + n + 2])) {
       ++n;
     }
-    out.push_back(static_cast<std::uint8_t>(0x80 | n));
+    out.push_back(static_cast<std::uint8_t>(kRunLengthCopy | n));
     out.insert(out.end(), data.begin() + static_cast<std::ptrdiff_t>(i),
                data.begin() + static_cast<std::ptrdiff_t>(i + n));
     i += n;
@@ -95,7 +94,7 @@ std::vector<std::uint8_t> HelpPicture::build(const DibImage& source, bool transp
   const PackedPixels packed = packSmallest(img.pixels);
 
   ByteWriter head;  // the picture header, offsets relative to its type byte
-  head.u8(kTypeDib);
+  head.u8(kPictureDib);
   head.u8(static_cast<std::uint8_t>(packed.packing));
   head.compressedU32(kScreenDpi);
   head.compressedU32(kScreenDpi);
@@ -118,17 +117,18 @@ std::vector<std::uint8_t> HelpPicture::build(const DibImage& source, bool transp
   }
 
   ByteWriter file;
-  file.u16(kMagicSingleResolution);
+  file.u16(kPictureMagic);
   file.u16(1);
-  file.u32(8);
+  file.u32(kFirstPictureAt);
   file.bytes(head.data());
   file.bytes(packed.bytes);
   return file.take();
 }
 
 PicturePacking HelpPicture::packingOf(std::span<const std::uint8_t> built) {
-  if (built.size() < 10) return PicturePacking::None;
-  return static_cast<PicturePacking>(built[9]);
+  // The packing byte follows the picture's type byte.
+  if (built.size() <= kFirstPictureAt + 1) return PicturePacking::None;
+  return static_cast<PicturePacking>(built[kFirstPictureAt + 1]);
 }
 
 }  // namespace hcrtf::compiler

@@ -4,14 +4,13 @@
 
 #include "hcrtf/compiler/BTreeBuilder.h"
 #include "hcrtf/common/ByteWriter.h"
+#include "hcrtf/common/HelpFormat.h"
+#include "hcrtf/compiler/FlagBits.h"
 #include "hcrtf/compiler/TextUtil.h"
 
 namespace hcrtf::compiler {
 
 namespace {
-constexpr std::uint16_t kTreeFlags = 0x0002;
-constexpr std::uint16_t kPageSize = 0x0800;
-
 std::vector<std::uint8_t> u32Bytes(std::uint32_t value) {
   ByteWriter out;
   out.u32(value);
@@ -29,7 +28,7 @@ std::vector<std::uint8_t> buildContextFile(std::vector<ContextEntry> entries) {
     leaf.u32(e.offset);
     tree.push_back(BTreeEntry{leaf.take(), u32Bytes(static_cast<std::uint32_t>(e.hash))});
   }
-  return BTreeBuilder(kTreeFlags, kPageSize, "L4").build(tree);
+  return BTreeBuilder(kIndexTreeFlags, kIndexPageSize, kContextLayout).build(tree);
 }
 
 std::vector<std::uint8_t> buildTitleFile(std::vector<TitleEntry> entries) {
@@ -42,7 +41,7 @@ std::vector<std::uint8_t> buildTitleFile(std::vector<TitleEntry> entries) {
     leaf.cString(e.title.substr(0, 1000));
     tree.push_back(BTreeEntry{leaf.take(), u32Bytes(e.offset)});
   }
-  return BTreeBuilder(kTreeFlags, kPageSize, "Lz").build(tree);
+  return BTreeBuilder(kIndexTreeFlags, kIndexPageSize, kTitleLayout).build(tree);
 }
 
 KeywordFiles buildKeywordFiles(std::vector<KeywordEntry> entries) {
@@ -68,7 +67,7 @@ KeywordFiles buildKeywordFiles(std::vector<KeywordEntry> entries) {
     const std::string& spelling = entries[order[i]].keyword;
     const auto dataOffset = static_cast<std::uint32_t>(data.size());
     unsigned count = 0;
-    std::uint32_t previous = 0xFFFFFFFF;
+    std::uint32_t previous = kNoTopic;
     for (; i < order.size() && keys[order[i]] == key; ++i) {
       const std::uint32_t offset = entries[order[i]].offset;
       if (offset == previous || count >= 0xFFFF) continue;
@@ -84,7 +83,7 @@ KeywordFiles buildKeywordFiles(std::vector<KeywordEntry> entries) {
     indexKey.cString(spelling);
     tree.push_back(BTreeEntry{leaf.take(), indexKey.take()});
   }
-  files.btree = BTreeBuilder(kTreeFlags, kPageSize, "F24").build(tree, &files.map);
+  files.btree = BTreeBuilder(kIndexTreeFlags, kIndexPageSize, kKeywordLayout).build(tree, &files.map);
   files.data = data.take();
   return files;
 }
@@ -101,20 +100,20 @@ std::vector<std::uint8_t> buildMapFile(const std::vector<std::pair<std::int32_t,
 }
 
 std::vector<std::uint8_t> windowRecord(const WindowDef& w) {
-  unsigned flags = 0x0001 | 0x0002;  // type and name
-  if (!w.caption.empty()) flags |= 0x0004;
-  if (w.x) flags |= 0x0008;
-  if (w.y) flags |= 0x0010;
-  if (w.width) flags |= 0x0020;
-  if (w.height) flags |= 0x0040;
-  if (w.maximize) flags |= 0x0080;
-  if (w.scrollingRgb) flags |= 0x0100;
-  if (w.nonScrollingRgb) flags |= 0x0200;
+  const unsigned flags = flagBits({{true, kWindowHasType | kWindowHasName},
+                                   {!w.caption.empty(), kWindowHasCaption},
+                                   {w.x.has_value(), kWindowHasX},
+                                   {w.y.has_value(), kWindowHasY},
+                                   {w.width.has_value(), kWindowHasWidth},
+                                   {w.height.has_value(), kWindowHasHeight},
+                                   {w.maximize, kWindowHasMaximize},
+                                   {w.scrollingRgb.has_value(), kWindowHasScrollingColour},
+                                   {w.nonScrollingRgb.has_value(), kWindowHasNonScrollingColour}});
   ByteWriter out;
-  out.u16(flags);
-  out.fixedString(equalsIgnoreCase(w.name, "main") ? "main" : "secondary", 10);
-  out.fixedString(w.name, 9);
-  out.fixedString(w.caption, 51);
+  out.u16(static_cast<std::uint16_t>(flags));
+  out.fixedString(equalsIgnoreCase(w.name, "main") ? "main" : "secondary", kWindowTypeSize);
+  out.fixedString(w.name, kWindowNameSize);
+  out.fixedString(w.caption, kWindowCaptionSize);
   out.u16(static_cast<unsigned>(w.x.value_or(0)));
   out.u16(static_cast<unsigned>(w.y.value_or(0)));
   out.u16(static_cast<unsigned>(w.width.value_or(0)));

@@ -45,7 +45,7 @@ KeywordFiles buildKeywordFiles(std::vector<KeywordEntry> entries);
 // |CTXOMAP: map numbers with the topic offsets they open.
 std::vector<std::uint8_t> buildMapFile(const std::vector<std::pair<std::int32_t, std::uint32_t>>& entries);
 
-// The 90-byte window record of |SYSTEM.
+// The window record of |SYSTEM.
 std::vector<std::uint8_t> windowRecord(const WindowDef& window);
 
 }  // namespace hcrtf::compiler

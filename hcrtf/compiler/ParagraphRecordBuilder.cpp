@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "hcrtf/common/HelpFormat.h"
 #include "hcrtf/common/HelpHash.h"
 #include "hcrtf/compiler/TextUtil.h"
 
@@ -10,15 +11,15 @@ namespace hcrtf::compiler {
 
 namespace {
 
-// Distances are stored in half-points; RTF gives twips.
-long halfPoints(int twips) { return twips / 10; }
+// RTF gives distances in twips.
+long halfPoints(int twips) { return twips / kTwipsPerHalfPoint; }
 
 std::int16_t shortRange(long value) { return static_cast<std::int16_t>(std::clamp(value, -0x4000L, 0x3FFFL)); }
 
 std::uint8_t pictureCommand(char align) {
-  if (align == 'l') return 0x87;
-  if (align == 'r') return 0x88;
-  return 0x86;
+  if (align == 'l') return kCommandPictureLeft;
+  if (align == 'r') return kCommandPictureRight;
+  return kCommandPictureInline;
 }
 
 }  // namespace
@@ -35,7 +36,7 @@ void ParagraphRecordBuilder::build(const Paragraph& paragraph, std::size_t topic
   inHotspot_ = false;
   beginRecord(paragraph);
   content(paragraph, anchors, true);
-  if (inHotspot_) command(0x89);
+  if (inHotspot_) command(kCommandHotspotEnd);
   inHotspot_ = false;
   endRecord(paragraph.endsWithPar);
   paragraph_ = nullptr;
@@ -49,13 +50,13 @@ void ParagraphRecordBuilder::content(const Paragraph& paragraph, std::vector<Anc
       useFont(run->font);
       text(run->text);
     } else if (std::holds_alternative<LineBreak>(item)) {
-      command(0x81);
+      command(kCommandLineBreak);
     } else if (std::holds_alternative<Tab>(item)) {
-      command(0x83);
+      command(kCommandTab);
     } else if (const auto* start = std::get_if<HotspotStart>(&item)) {
       hotspot(start->hotspot);
     } else if (std::holds_alternative<HotspotEnd>(item)) {
-      if (inHotspot_) command(0x89);
+      if (inHotspot_) command(kCommandHotspotEnd);
       inHotspot_ = false;
     } else if (const auto* pic = std::get_if<PictureRef>(&item)) {
       picture(*pic);
@@ -132,12 +133,13 @@ bool ParagraphRecordBuilder::buildRowRecords(const std::vector<const Paragraph*>
 }
 
 // One table record: the row's columns, then each cell paragraph with its own
-// paragraph header, ending in 0x82 0xFF, then -1 for the row's end.
+// paragraph header, ending in a paragraph end and the end mark, then the
+// row's end.
 bool ParagraphRecordBuilder::tableRowRecord(const std::vector<const Paragraph*>& row, std::vector<AnchorAt>& anchors) {
   TableRowFormat format = row.back()->table->row;
   int cells = 0;
   for (const Paragraph* p : row) cells = std::max(cells, p->table->cell + 1);
-  if (cells > TableRecord::kMaxColumns) return false;
+  if (cells > kTableMaxColumns) return false;
   // More cells than edges: the extra cells get the width of the last one.
   while (static_cast<int>(format.cellRight.size()) < cells) {
     const int last = format.cellRight.empty() ? format.left : format.cellRight.back();
@@ -154,16 +156,16 @@ bool ParagraphRecordBuilder::tableRowRecord(const std::vector<const Paragraph*>&
     recordFont_.reset();
     if (lastFont_) useFont(*lastFont_);
     content(*p, anchors, false);
-    if (inHotspot_) command(0x89);
+    if (inHotspot_) command(kCommandHotspotEnd);
     inHotspot_ = false;
-    command(0x82);
-    command(0xFF);
+    command(kCommandParagraphEnd);
+    command(kCommandEnd);
   }
   data1_.bytes(TableRecord::rowEnd());
   const std::vector<std::uint8_t> columns = TableRecord::columnHeader(format);
   // The record's fixed part must fit into one topic block.
   if (data2_.size() > kHardTextLimit || columns.size() + data1_.size() > kHardCommandLimit) return false;
-  pushRecord(TopicRecord::kTable, columns, row.front()->format.nonScrolling);
+  pushRecord(kRecordTable, columns, row.front()->format.nonScrolling);
   return true;
 }
 
@@ -176,25 +178,26 @@ void ParagraphRecordBuilder::beginRecord(const Paragraph& paragraph) {
 }
 
 void ParagraphRecordBuilder::header(const ParagraphFormat& f) {
-  data1_.u8(0x00);
-  data1_.u8(0x80);
+  data1_.bytes(kParagraphInfoStart);
   data1_.u16(0);  // paragraph id, unused by viewers
   unsigned bits = 0;
   const int distances[] = {f.spaceBefore, f.spaceAfter, f.lineSpacing, f.leftIndent, f.rightIndent, f.firstIndent};
+  const std::uint16_t distanceBits[] = {kParagraphSpaceBefore, kParagraphSpaceAfter, kParagraphLineSpacing,
+                                        kParagraphLeftIndent, kParagraphRightIndent, kParagraphFirstIndent};
   for (int i = 0; i < 6; ++i) {
-    if (halfPoints(distances[i]) != 0) bits |= 0x02u << i;
+    if (halfPoints(distances[i]) != 0) bits |= distanceBits[i];
   }
   std::vector<TabStop> tabs;
   std::copy_if(f.tabs.begin(), f.tabs.end(), std::back_inserter(tabs), [](const TabStop& t) { return t.position >= 0; });
   std::sort(tabs.begin(), tabs.end(), [](const TabStop& a, const TabStop& b) { return a.position < b.position; });
-  if (f.borders != 0) bits |= 0x0100;
-  if (!tabs.empty()) bits |= 0x0200;
-  if (f.alignment == Alignment::Right) bits |= 0x0400;
-  if (f.alignment == Alignment::Centre) bits |= 0x0800;
-  if (f.keepTogether) bits |= 0x1000;
-  data1_.u16(bits);
+  if (f.borders != 0) bits |= kParagraphBorder;
+  if (!tabs.empty()) bits |= kParagraphTabs;
+  if (f.alignment == Alignment::Right) bits |= kParagraphRight;
+  if (f.alignment == Alignment::Centre) bits |= kParagraphCentre;
+  if (f.keepTogether) bits |= kParagraphKeep;
+  data1_.u16(static_cast<std::uint16_t>(bits));
   for (int i = 0; i < 6; ++i) {
-    if (bits & (0x02u << i)) data1_.compressedI16(shortRange(halfPoints(distances[i])));
+    if (bits & distanceBits[i]) data1_.compressedI16(shortRange(halfPoints(distances[i])));
   }
   if (f.borders != 0) {
     data1_.u8(static_cast<std::uint8_t>(f.borders & 0x7F));
@@ -203,8 +206,8 @@ void ParagraphRecordBuilder::header(const ParagraphFormat& f) {
   if (!tabs.empty()) {
     data1_.compressedI16(shortRange(static_cast<long>(tabs.size())));
     for (const auto& tab : tabs) {
-      const long position = std::min(halfPoints(tab.position), 0x3FFFL);
-      data1_.compressedU16(static_cast<std::uint16_t>(position | (tab.kind != 0 ? 0x4000 : 0)));
+      const long position = std::min(halfPoints(tab.position), long{kTabStopPosition});
+      data1_.compressedU16(static_cast<std::uint16_t>(position | (tab.kind != 0 ? kTabStopHasKind : 0)));
       if (tab.kind != 0) data1_.compressedU16(static_cast<std::uint16_t>(tab.kind));
     }
   }
@@ -220,7 +223,7 @@ void ParagraphRecordBuilder::useFont(const FontSpec& font) {
   lastFont_ = font;
   if (recordFont_ == index) return;
   recordFont_ = index;
-  command(0x80);
+  command(kCommandFont);
   data1_.u16(index);
 }
 
@@ -244,16 +247,16 @@ void ParagraphRecordBuilder::splitIfLong() {
   if (!soft || (inHotspot_ && !hard)) return;
   // A hotspot may not continue into the next record: the viewer would meet
   // its end without its start.
-  if (inHotspot_) command(0x89);
+  if (inHotspot_) command(kCommandHotspotEnd);
   inHotspot_ = false;
   endRecord(false);
   beginRecord(*paragraph_);
 }
 
 void ParagraphRecordBuilder::endRecord(bool paragraphEnd) {
-  if (paragraphEnd) command(0x82);
-  command(0xFF);
-  pushRecord(TopicRecord::kText, {}, paragraph_->format.nonScrolling);
+  if (paragraphEnd) command(kCommandParagraphEnd);
+  command(kCommandEnd);
+  pushRecord(kRecordText, {}, paragraph_->format.nonScrolling);
 }
 
 // The record's lengths, `prefix` (a table's columns), then the commands.
@@ -274,11 +277,11 @@ void ParagraphRecordBuilder::pushRecord(std::uint8_t type, std::span<const std::
 }
 
 void ParagraphRecordBuilder::hotspot(const Hotspot& h) {
-  if (inHotspot_) command(0x89);
+  if (inHotspot_) command(kCommandHotspotEnd);
   inHotspot_ = true;
-  const std::uint8_t plainBit = h.plain ? 0x04 : 0x00;
+  const std::uint8_t plainBit = h.plain ? kHotspotPlainBit : 0;
   if (h.kind == Hotspot::Kind::Macro) {
-    command(0xC8 | plainBit);
+    command(kCommandMacro | plainBit);
     const std::string macro = h.target.substr(0, 0xFFF0);
     data1_.u16(static_cast<unsigned>(macro.size() + 1));
     data1_.cString(macro);
@@ -288,11 +291,11 @@ void ParagraphRecordBuilder::hotspot(const Hotspot& h) {
   const auto hash = static_cast<std::uint32_t>(helpHash(h.target));
   if (!h.file.empty()) {
     ByteWriter payload;
-    payload.u8(h.window.empty() ? 4 : 6);
+    payload.u8(h.window.empty() ? kExternalFile : kExternalWindowAndFile);
     payload.u32(hash);
     if (!h.window.empty()) payload.cString(h.window);
     payload.cString(h.file);
-    command((jump ? 0xEB : 0xEA) | plainBit);
+    command((jump ? kCommandJumpExternal : kCommandPopupExternal) | plainBit);
     data1_.u16(static_cast<unsigned>(payload.size()));
     data1_.bytes(payload.data());
     return;
@@ -301,16 +304,16 @@ void ParagraphRecordBuilder::hotspot(const Hotspot& h) {
     const auto found = std::find_if(windows_.begin(), windows_.end(),
                                     [&](const WindowDef& w) { return equalsIgnoreCase(w.name, h.window); });
     if (found != windows_.end()) {
-      command(0xEB | plainBit);
+      command(kCommandJumpExternal | plainBit);
       data1_.u16(6);
-      data1_.u8(1);
+      data1_.u8(kExternalWindowNumber);
       data1_.u32(hash);
       data1_.u8(static_cast<unsigned>(found - windows_.begin()));
       return;
     }
     diag_.warning(h.where, "window '" + h.window + "' is not defined in [WINDOWS]; the jump opens in the current window");
   }
-  command((jump ? 0xE3 : 0xE2) | plainBit);
+  command((jump ? kCommandJump : kCommandPopup) | plainBit);
   data1_.u32(hash);
 }
 
@@ -322,7 +325,7 @@ void ParagraphRecordBuilder::picture(const PictureRef& picture) {
   const std::optional<int> number = pictures_(picture);
   if (!number) return;
   command(pictureCommand(picture.align));
-  data1_.u8(3);
+  data1_.u8(kPictureByNumber);
   data1_.compressedI32(4);
   data1_.u16(0);
   data1_.u16(static_cast<unsigned>(*number));

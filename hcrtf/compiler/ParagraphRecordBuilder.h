@@ -15,10 +15,10 @@
 
 namespace hcrtf::compiler {
 
-// Turns paragraphs into text records (type 0x20): the paragraph header with
-// its bit-packed flags and compressed distances, then the text in LinkData2
-// and one formatting command in LinkData1 per NUL in the text (font changes,
-// breaks, tabs, hotspots, pictures, the paragraph end and the 0xFF end).
+// Turns paragraphs into text records: the paragraph info with its bit-packed
+// flags and compressed distances, then the text in LinkData2 and one
+// formatting command in LinkData1 per NUL in the text (font changes, breaks,
+// tabs, hotspots, pictures, the paragraph end and the end mark).
 // Very long paragraphs are split over several records so that no record
 // outgrows what a topic block and the compressed length fields can hold.
 class ParagraphRecordBuilder {
@@ -36,10 +36,10 @@ class ParagraphRecordBuilder {
   void build(const Paragraph& paragraph, std::size_t topic, std::vector<TopicRecord>& out,
              std::vector<AnchorAt>& anchors);
 
-  // Appends one table record (type 0x23) holding the paragraphs of one table
-  // row, in cell order. A row too large for one record is split into several
-  // rows of the same columns; one that cannot be split small enough is
-  // written as plain paragraphs instead, with a warning.
+  // Appends one table record holding the paragraphs of one table row, in
+  // cell order. A row too large for one record is split into several rows of
+  // the same columns; one that cannot be split small enough is written as
+  // plain paragraphs instead, with a warning.
   void buildTableRow(const std::vector<const Paragraph*>& row, std::size_t topic, std::vector<TopicRecord>& out,
                      std::vector<AnchorAt>& anchors, const SourcePos& where);
 

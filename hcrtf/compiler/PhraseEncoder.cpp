@@ -4,15 +4,12 @@
 #include <array>
 
 #include "hcrtf/common/ByteWriter.h"
+#include "hcrtf/common/HelpFormat.h"
 #include "hcrtf/common/Lz77Compressor.h"
 
 namespace hcrtf::compiler {
 
 namespace {
-
-constexpr std::size_t kMaxLiteralRun = 32;
-constexpr std::size_t kMaxFillRun = 16;
-constexpr std::uint16_t kIndexTrailer = 0x4A00;
 
 std::string_view view(std::span<const std::uint8_t> text, std::size_t begin, std::size_t end) {
   return std::string_view(reinterpret_cast<const char*>(text.data()) + begin, end - begin);
@@ -26,8 +23,8 @@ std::size_t wordEnd(std::span<const std::uint8_t> text, std::size_t at) {
 // Appends the byte code for text[begin, end) taken as it is.
 void literals(std::span<const std::uint8_t> text, std::size_t begin, std::size_t end, std::vector<std::uint8_t>& out) {
   while (begin < end) {
-    const std::size_t take = std::min(kMaxLiteralRun, end - begin);
-    out.push_back(static_cast<std::uint8_t>(((take - 1) << 3) | 0x03));
+    const std::size_t take = std::min(kPhraseCodeMaxLiterals, end - begin);
+    out.push_back(static_cast<std::uint8_t>(((take - 1) << 3) | kPhraseCodeLiterals));
     out.insert(out.end(), text.begin() + static_cast<std::ptrdiff_t>(begin),
                text.begin() + static_cast<std::ptrdiff_t>(begin + take));
     begin += take;
@@ -35,26 +32,25 @@ void literals(std::span<const std::uint8_t> text, std::size_t begin, std::size_t
 }
 
 void fillRun(std::uint8_t fill, std::size_t count, std::vector<std::uint8_t>& out) {
-  const std::uint8_t kind = fill == ' ' ? 0x07 : 0x0F;
+  const std::uint8_t kind = fill == ' ' ? kPhraseCodeSpaces : kPhraseCodeNuls;
   while (count > 0) {
-    const std::size_t take = std::min(kMaxFillRun, count);
+    const std::size_t take = std::min(kPhraseCodeMaxFill, count);
     out.push_back(static_cast<std::uint8_t>(((take - 1) << 4) | kind));
     count -= take;
   }
 }
 
 void phraseCode(std::size_t number, std::vector<std::uint8_t>& out) {
-  if (number < 128) {
+  if (number < kPhraseCodeShortPhrases) {
     out.push_back(static_cast<std::uint8_t>(number << 1));
     return;
   }
-  const std::size_t rest = number - 128;
-  out.push_back(static_cast<std::uint8_t>(((rest >> 8) << 2) | 0x01));
+  const std::size_t rest = number - kPhraseCodeShortPhrases;
+  out.push_back(static_cast<std::uint8_t>(((rest >> 8) << 2) | kPhraseCodeLongPhrase));
   out.push_back(static_cast<std::uint8_t>(rest & 0xFF));
 }
 
-// Each length L is stored as L - 1: its high part (above `bits` bits) in
-// unary, ones closed by a zero, then the low `bits` bits, lowest first.
+// The bits that storing the phrase lengths with `bits` low bits takes.
 std::size_t lengthBits(const std::vector<std::string>& phrases, unsigned bits) {
   std::size_t total = 0;
   for (const auto& p : phrases) total += ((p.size() - 1) >> bits) + 1 + bits;
@@ -173,17 +169,16 @@ std::vector<std::uint8_t> PhraseEncoder::indexFile() const {
   // Readers fetch the bits a 32-bit word at a time.
   while (packed.size() % 4 != 0) packed.push_back(0);
 
-  constexpr std::size_t kHeader = 28;
   const std::size_t imageStored = packedImage_.empty() ? image_.size() : packedImage_.size();
   ByteWriter out;
-  out.u32(1);
+  out.u32(kPhrIndexMagic);
   out.u32(static_cast<std::uint32_t>(phrases_.size()));
-  out.u32(static_cast<std::uint32_t>(kHeader + packed.size()));
+  out.u32(static_cast<std::uint32_t>(kPhrIndexHeaderSize + packed.size()));
   out.u32(static_cast<std::uint32_t>(image_.size()));
   out.u32(static_cast<std::uint32_t>(imageStored));
   out.u32(0);
   out.u16(static_cast<std::uint16_t>(bits));
-  out.u16(kIndexTrailer);
+  out.u16(kPhrIndexTrailer);
   out.bytes(packed);
   return out.take();
 }

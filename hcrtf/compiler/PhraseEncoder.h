@@ -9,18 +9,14 @@
 #include <unordered_set>
 #include <vector>
 
+#include "hcrtf/common/HelpFormat.h"
+
 namespace hcrtf::compiler {
 
 // Phrase compression of topic text in the WinHelp 4 form: a dictionary of
-// phrases kept in |PhrIndex (their lengths, bit-packed) and |PhrImage (their
-// text, LZ77-packed when that is smaller), and a byte code for the text
-// itself in which every byte is a command:
-//   xxxxxxx0            phrase 0..127
-//   xxxxxx01 yyyyyyyy   phrase 128 + 256 * (x >> 2) + y (up to 16511)
-//   xxxxx011            the next x/8 + 1 bytes (1..32) as they are
-//   xxxx0111            x/16 + 1 spaces
-//   xxxx1111            x/16 + 1 NULs
-// Since every byte is coded, text of any byte values round-trips. A viewer
+// phrases kept in |PhrIndex and |PhrImage (their text LZ77-packed when that
+// is smaller), and the byte code for the text itself. Since every byte is
+// coded, text of any byte values round-trips. A viewer
 // takes a record's text as coded only when its stored length is less than
 // the length it expands to, so text that does not get shorter stays plain.
 //
@@ -28,7 +24,6 @@ namespace hcrtf::compiler {
 // by single spaces, with or without the space that follows.
 class PhraseEncoder {
  public:
-  static constexpr std::size_t kMaxPhrases = 128 + 64 * 256;
   static constexpr std::size_t kMaxWords = 3;
   static constexpr std::size_t kMaxPhraseLength = 64;
 

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "hcrtf/common/HelpFormat.h"
 #include "hcrtf/compiler/PhraseEncoder.h"
 
 namespace hcrtf::compiler {
@@ -120,10 +121,10 @@ std::vector<std::string> PhraseSelector::countCandidates(
 }
 
 std::vector<std::string> PhraseSelector::select(std::size_t limit) const {
-  limit = std::min(limit, PhraseEncoder::kMaxPhrases);
+  limit = std::min(limit, kMaxPhrases);
   if (limit == 0 || total_ == 0) return {};
   const auto picked = sample();
-  std::vector<std::string> candidates = countCandidates(picked, std::min(2 * limit, PhraseEncoder::kMaxPhrases));
+  std::vector<std::string> candidates = countCandidates(picked, std::min(2 * limit, kMaxPhrases));
   if (candidates.empty()) return {};
 
   // Counting each run on its own overstates phrases that overlap; coding the

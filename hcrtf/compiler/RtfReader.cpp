@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "hcrtf/common/HelpFormat.h"
 #include "hcrtf/compiler/TextUtil.h"
 
 namespace hcrtf::compiler {
@@ -242,7 +243,7 @@ bool RtfReader::tableWord(const RtfToken& t) {
     inRow_ = true;
     cell_ = 0;
   } else if (w == "cellx") {
-    if (row_.cellRight.size() < static_cast<std::size_t>(TableRecord::kMaxColumns)) row_.cellRight.push_back(value);
+    if (row_.cellRight.size() < static_cast<std::size_t>(kTableMaxColumns)) row_.cellRight.push_back(value);
   } else if (w == "trgaph") {
     row_.gap = value;
   } else if (w == "trleft") {

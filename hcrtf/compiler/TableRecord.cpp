@@ -8,14 +8,9 @@
 namespace hcrtf::compiler {
 namespace {
 
-constexpr int kTwipsPerUnit = 10;
-constexpr int kFullShare = 32767;
-constexpr std::uint8_t kVariableWidth = 0;
-constexpr std::uint8_t kFixedWidth = 1;
-
 int toUnits(int twips) {
-  const int half = twips < 0 ? -kTwipsPerUnit / 2 : kTwipsPerUnit / 2;
-  return (twips + half) / kTwipsPerUnit;
+  const int half = twips < 0 ? -kTwipsPerHalfPoint / 2 : kTwipsPerHalfPoint / 2;
+  return (twips + half) / kTwipsPerHalfPoint;
 }
 
 std::int16_t clampShort(long long v) {
@@ -42,7 +37,7 @@ std::vector<TableRecord::Column> TableRecord::columns(const TableRowFormat& row)
 
 std::vector<std::uint8_t> TableRecord::columnHeader(const TableRowFormat& row) {
   if (row.cellRight.empty()) throw std::invalid_argument("table row without cells");
-  if (row.cellRight.size() > static_cast<std::size_t>(kMaxColumns)) {
+  if (row.cellRight.size() > static_cast<std::size_t>(kTableMaxColumns)) {
     throw std::invalid_argument("table row with more than 255 cells");
   }
   const std::vector<Column> cols = columns(row);
@@ -52,7 +47,7 @@ std::vector<std::uint8_t> TableRecord::columnHeader(const TableRowFormat& row) {
   ByteWriter w;
   w.u8(static_cast<std::uint8_t>(cols.size()));
   const bool variable = row.centred && total > 0;
-  w.u8(variable ? kVariableWidth : kFixedWidth);
+  w.u8(variable ? kTableVariableWidth : kTableFixedWidth);
   if (!variable) {
     for (const Column& c : cols) {
       w.i16(clampShort(c.width));
@@ -66,7 +61,7 @@ std::vector<std::uint8_t> TableRecord::columnHeader(const TableRowFormat& row) {
   long long shareSoFar = 0;
   auto share = [&](int value) {
     sum += value;
-    const long long upTo = (sum * kFullShare + total / 2) / total;
+    const long long upTo = (sum * kTableFullShare + total / 2) / total;
     const long long mine = upTo - shareSoFar;
     shareSoFar = upTo;
     return clampShort(mine);
@@ -89,7 +84,7 @@ std::vector<std::uint8_t> TableRecord::cellStart(int column) {
 
 std::vector<std::uint8_t> TableRecord::rowEnd() {
   ByteWriter w;
-  w.i16(-1);
+  w.i16(kTableRowEnd);
   return w.take();
 }
 

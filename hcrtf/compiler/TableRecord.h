@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "hcrtf/common/HelpFormat.h"
+
 namespace hcrtf::compiler {
 
 // The row layout that \trowd, \trgaph, \trleft, \cellx and \trqc describe.
@@ -16,31 +18,22 @@ struct TableRowFormat {
   bool operator==(const TableRowFormat&) const = default;
 };
 
-// The parts of a table paragraph record (type 0x23) that tables add to an
-// ordinary paragraph record. Its layout:
-//
-//   lengths, as for a type 0x20 record
-//   u8 columns, u8 table type, [i16 table width], (i16 width, i16 gap) per column
-//   then per cell: i16 column, i16 0, u8 0, paragraph info, formatting
-//     commands ending in 0x82 0xFF (more paragraphs of the cell may follow
-//     the 0x82 before that)
-//   i16 -1 after the last cell
+// The parts of a table record that tables add to an ordinary paragraph
+// record: the columns, what starts each cell and what ends the row. More
+// paragraphs of a cell may follow its first one's paragraph end.
 //
 // A column's gap is the space before its text: for the first column the
 // row's left edge plus \trgaph, for the others twice \trgaph. Viewers rebuild
 // \cellx from width + gap sums, so the cell edges come back exactly.
 //
-// \trqc rows are stored as variable-width tables (type 0): widths and gaps are
-// shares of 32767 and the table width is the row's total, so the viewer can
-// stretch the row across its window; other rows (type 1) use absolute values.
-// Values are in the paragraph records' unit of 10 twips.
+// \trqc rows are stored as variable-width tables: widths and gaps are shares
+// and the table width is the row's total, so the viewer can stretch the row
+// across its window; other rows are fixed-width tables of absolute values.
+// Values are in the paragraph records' unit of half points.
 class TableRecord {
  public:
-  // Most columns a record can describe.
-  static constexpr int kMaxColumns = 255;
-
   // Throws std::invalid_argument for a row without cells or with more than
-  // kMaxColumns; cell edges that do not increase give columns of width 0.
+  // kTableMaxColumns; cell edges that do not increase give columns of width 0.
   static std::vector<std::uint8_t> columnHeader(const TableRowFormat& row);
   // What precedes the paragraph info of each cell's first paragraph.
   static std::vector<std::uint8_t> cellStart(int column);
@@ -51,7 +44,7 @@ class TableRecord {
     int width = 0;
     int gap = 0;
   };
-  // The columns in 10-twip units, before any scaling to shares.
+  // The columns in half points, before any scaling to shares.
   static std::vector<Column> columns(const TableRowFormat& row);
 };
 

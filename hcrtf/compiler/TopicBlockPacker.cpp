@@ -30,12 +30,12 @@ TopicBlockPacker::TopicBlockPacker(std::vector<std::uint8_t> stream, std::vector
 
 void TopicBlockPacker::layOutStored() {
   const std::size_t blocks = std::max<std::size_t>(1, (stream_.size() + kDataSize - 1) / kDataSize);
-  file_.assign(blocks * kBlockSize, 0);
+  file_.assign(blocks * kTopicBlockSize, 0);
   for (std::size_t b = 0; b < blocks; ++b) {
     blockStart_.push_back(b * kDataSize);
     const std::size_t n = std::min(kDataSize, stream_.size() - std::min(stream_.size(), b * kDataSize));
     std::copy_n(stream_.begin() + static_cast<std::ptrdiff_t>(b * kDataSize), n,
-                file_.begin() + static_cast<std::ptrdiff_t>(b * kBlockSize + kHeaderSize));
+                file_.begin() + static_cast<std::ptrdiff_t>(b * kTopicBlockSize + kTopicBlockHeaderSize));
   }
 }
 
@@ -43,8 +43,8 @@ void TopicBlockPacker::layOutPacked() {
   std::size_t at = 0;
   do {
     const std::size_t left = stream_.size() - at;
-    const bool mayBeLast = left <= kMaxUnpacked;
-    Lz77Segment seg = compressor_.encode(at, std::min(left, kMaxUnpacked), kDataSize, !mayBeLast);
+    const bool mayBeLast = left <= kTopicBlockMaxUnpacked;
+    Lz77Segment seg = compressor_.encode(at, std::min(left, kTopicBlockMaxUnpacked), kDataSize, !mayBeLast);
     // Ending inside a record's fixed part: end the block before that record.
     for (std::size_t cut = cutPoint(at, at + seg.consumed); seg.consumed < left && cut < at + seg.consumed;
          cut = cutPoint(at, at + seg.consumed)) {
@@ -53,12 +53,12 @@ void TopicBlockPacker::layOutPacked() {
     const bool last = seg.consumed == left;
     const std::size_t fileAt = file_.size();
     blockStart_.push_back(at);
-    file_.resize(fileAt + kHeaderSize, 0);
+    file_.resize(fileAt + kTopicBlockHeaderSize, 0);
     file_.insert(file_.end(), seg.bytes.begin(), seg.bytes.end());
     // Only the last block may end early; the others are whole blocks.
-    file_.resize(std::max(file_.size(), last ? fileAt + kMinLastBlock : fileAt + kBlockSize), 0);
+    file_.resize(std::max(file_.size(), last ? fileAt + kMinLastBlock : fileAt + kTopicBlockSize), 0);
     for (std::uint32_t p : seg.pinnedAt) {
-      pinnedFilePos_.push_back(static_cast<std::uint32_t>(fileAt + kHeaderSize + p));
+      pinnedFilePos_.push_back(static_cast<std::uint32_t>(fileAt + kTopicBlockHeaderSize + p));
     }
     at += seg.consumed;
     if (seg.consumed == 0 && !last) throw std::logic_error("topic block packing made no progress");
@@ -82,7 +82,7 @@ std::size_t TopicBlockPacker::blockOf(std::size_t offset) const {
 
 std::uint32_t TopicBlockPacker::topicPos(std::size_t offset) const {
   const std::size_t block = blockOf(offset);
-  return static_cast<std::uint32_t>(block * kMaxUnpacked + kHeaderSize + (offset - blockStart_[block]));
+  return static_cast<std::uint32_t>(block * kTopicPosBlockStep + kFirstTopicPos + (offset - blockStart_[block]));
 }
 
 void TopicBlockPacker::patch(std::size_t offset, std::span<const std::uint8_t> bytes) {
@@ -98,7 +98,7 @@ void TopicBlockPacker::patch(std::size_t offset, std::span<const std::uint8_t> b
       filePos = pinnedFilePos_[static_cast<std::size_t>(k)];
     } else {
       const std::size_t block = x / kDataSize;
-      filePos = block * kBlockSize + kHeaderSize + x % kDataSize;
+      filePos = block * kTopicBlockSize + kTopicBlockHeaderSize + x % kDataSize;
     }
     stream_[x] = bytes[i];
     file_[filePos] = bytes[i];
@@ -114,7 +114,7 @@ void TopicBlockPacker::patchU32(std::size_t offset, std::uint32_t value) {
 
 void TopicBlockPacker::setBlockHeader(std::size_t block, std::uint32_t lastTopicLink,
                                       std::uint32_t firstTopicLink, std::uint32_t lastTopicHeader) {
-  const std::size_t at = block * kBlockSize;
+  const std::size_t at = block * kTopicBlockSize;
   if (block >= blockCount()) throw std::out_of_range("no such topic block");
   putU32(file_, at, lastTopicLink);
   putU32(file_, at + 4, firstTopicLink);

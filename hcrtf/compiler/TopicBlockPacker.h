@@ -6,18 +6,19 @@
 #include <span>
 #include <vector>
 
+#include "hcrtf/common/HelpFormat.h"
 #include "hcrtf/common/Lz77Compressor.h"
 
 namespace hcrtf::compiler {
 
 // Cuts the topic stream (every TOPICLINK record, one after the other) into
-// the 4 KiB blocks of the |TOPIC file, each a 12-byte block header and then
-// the block's data, LZ77-packed or stored.
+// the blocks of the |TOPIC file, each a block header and then the block's
+// data, LZ77-packed or stored.
 //
-// Stored, a block holds 4084 bytes of the stream. Packed, a block holds what
-// fits into 4084 packed bytes, but never more than 16 KiB of stream; viewers
-// address a record as block * 0x4000 + 12 + offset in the unpacked block, so
-// where a record lands depends on how well everything before it packs. And
+// Stored, a block holds kDataSize bytes of the stream. Packed, a block holds
+// what packs into kDataSize bytes, but never more than a block may unpack to;
+// a record's TOPICPOS counts from the start of its unpacked block, so where
+// a record lands depends on how well everything before it packs. And
 // records hold such addresses of later records. The writer therefore lays
 // the stream out with placeholders, pins the bytes that will hold addresses
 // (they are packed as plain literals, see Lz77Compressor), learns the layout
@@ -28,10 +29,7 @@ namespace hcrtf::compiler {
 // blocks into one buffer and a record may run on from one block into the next.
 class TopicBlockPacker {
  public:
-  static constexpr std::size_t kBlockSize = 4096;
-  static constexpr std::size_t kHeaderSize = 12;
-  static constexpr std::size_t kDataSize = kBlockSize - kHeaderSize;
-  static constexpr std::size_t kMaxUnpacked = 0x4000;
+  static constexpr std::size_t kDataSize = kTopicBlockSize - kTopicBlockHeaderSize;
 
   // `pinned` lists the ranges of `stream` that may be patched later; they
   // must be sorted and disjoint. Without `compress` every byte may be patched.

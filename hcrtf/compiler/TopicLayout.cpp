@@ -4,14 +4,13 @@
 #include <stdexcept>
 
 #include "hcrtf/common/ByteWriter.h"
+#include "hcrtf/common/HelpFormat.h"
 
 namespace hcrtf::compiler {
 
 namespace {
-constexpr std::uint32_t kHeaderSize = 12;
-
-std::size_t blockOf(std::uint32_t position) { return (position - kHeaderSize) >> 14; }
-std::size_t placeOf(std::uint32_t position) { return (position - kHeaderSize) & 0x3FFF; }
+std::size_t blockOf(std::uint32_t position) { return (position - kFirstTopicPos) / kTopicPosBlockStep; }
+std::size_t placeOf(std::uint32_t position) { return (position - kFirstTopicPos) % kTopicPosBlockStep; }
 }  // namespace
 
 void TopicLayout::layout(const std::vector<TopicRecord>& records) {
@@ -21,18 +20,18 @@ void TopicLayout::layout(const std::vector<TopicRecord>& records) {
   std::size_t used = 0;
   std::uint32_t characters = 0;
   for (const TopicRecord& record : records) {
-    const std::size_t fixedPart = 21 + record.data1.size();
+    const std::size_t fixedPart = kTopicLinkHeaderSize + record.data1.size();
     if (fixedPart > capacity_) throw std::length_error("topic record header larger than a topic block");
     if (capacity_ - used < fixedPart) {
       ++block;
       used = 0;
       characters = 0;
     }
-    if (block >= 0x20000) throw std::length_error("topic text larger than a help file can address");
-    positions_.push_back(static_cast<std::uint32_t>(block * 0x4000 + kHeaderSize + used));
-    offsets_.push_back(static_cast<std::uint32_t>(block * 0x8000 + characters));
+    if (block >= kMaxTopicBlocks) throw std::length_error("topic text larger than a help file can address");
+    positions_.push_back(static_cast<std::uint32_t>(block * kTopicPosBlockStep + kFirstTopicPos + used));
+    offsets_.push_back(static_cast<std::uint32_t>(block * kTopicOffsetBlockStep + characters));
     used += record.size();
-    if (record.type != TopicRecord::kTopicHeader) characters += static_cast<std::uint32_t>(record.data2.size());
+    if (record.type != kRecordTopicHeader) characters += static_cast<std::uint32_t>(record.data2.size());
     while (used > capacity_) {
       ++block;
       used -= capacity_;
@@ -43,8 +42,8 @@ void TopicLayout::layout(const std::vector<TopicRecord>& records) {
 
 std::vector<TopicBlock> TopicLayout::blocks(const std::vector<TopicRecord>& records) const {
   std::vector<TopicBlock> result;
-  std::uint32_t lastLink = 0xFFFFFFFF;
-  std::uint32_t lastHeader = 0xFFFFFFFF;
+  std::uint32_t lastLink = kNoTopic;
+  std::uint32_t lastHeader = kNoTopic;
   const auto ensureBlock = [&](std::size_t index) {
     while (result.size() <= index) {
       TopicBlock block;
@@ -59,13 +58,13 @@ std::vector<TopicBlock> TopicLayout::blocks(const std::vector<TopicRecord>& reco
     const std::uint32_t pos = positions_.at(i);
     std::size_t block = blockOf(pos);
     ensureBlock(block);
-    if (result[block].firstTopicLink == 0xFFFFFFFF) result[block].firstTopicLink = pos;
+    if (result[block].firstTopicLink == kNoTopic) result[block].firstTopicLink = pos;
     ByteWriter link;
     link.u32(static_cast<std::uint32_t>(record.size()));
     link.u32(static_cast<std::uint32_t>(record.data2.size()));
-    link.u32(i == 0 ? 0xFFFFFFFF : positions_.at(i - 1));
-    link.u32(i + 1 < records.size() ? positions_.at(i + 1) : 0xFFFFFFFF);
-    link.u32(static_cast<std::uint32_t>(21 + record.data1.size()));
+    link.u32(i == 0 ? kNoTopic : positions_.at(i - 1));
+    link.u32(i + 1 < records.size() ? positions_.at(i + 1) : kNoTopic);
+    link.u32(static_cast<std::uint32_t>(kTopicLinkHeaderSize + record.data1.size()));
     link.u8(record.type);
     link.bytes(record.data1);
     link.bytes(record.stored2());
@@ -79,11 +78,11 @@ std::vector<TopicBlock> TopicLayout::blocks(const std::vector<TopicRecord>& reco
                   bytes.begin() + static_cast<std::ptrdiff_t>(done + take));
       done += take;
       lastLink = pos;
-      if (record.type == TopicRecord::kTopicHeader) lastHeader = pos;
+      if (record.type == kRecordTopicHeader) lastHeader = pos;
       if (done < bytes.size()) ensureBlock(++block);
     }
     lastLink = pos;
-    if (record.type == TopicRecord::kTopicHeader) lastHeader = pos;
+    if (record.type == kRecordTopicHeader) lastHeader = pos;
   }
   return result;
 }
@@ -95,7 +94,7 @@ std::vector<std::uint8_t> TopicLayout::serializeUncompressed(const std::vector<T
     out.u32(block.firstTopicLink);
     out.u32(block.lastTopicHeader);
     out.bytes(block.data);
-    out.zeros(blockSize - kHeaderSize - std::min(block.data.size(), blockSize - kHeaderSize));
+    out.zeros(blockSize - kTopicBlockHeaderSize - std::min(block.data.size(), blockSize - kTopicBlockHeaderSize));
   }
   return out.take();
 }

@@ -4,35 +4,32 @@
 #include <memory>
 #include <vector>
 
+#include "hcrtf/common/HelpFormat.h"
 #include "hcrtf/compiler/TopicRecord.h"
 
 namespace hcrtf::compiler {
 
 class TopicBlockPacker;
 
-// One block of the |TOPIC file: its 12-byte header and the record bytes it
-// holds (before any compression).
+// One block of the |TOPIC file: its header and the record bytes it holds
+// (before any compression).
 struct TopicBlock {
-  std::uint32_t lastTopicLink = 0xFFFFFFFF;    // last record started in an earlier block
-  std::uint32_t firstTopicLink = 0xFFFFFFFF;   // first record starting in this block
-  std::uint32_t lastTopicHeader = 0xFFFFFFFF;  // last topic header started before this block
+  std::uint32_t lastTopicLink = kNoTopic;
+  std::uint32_t firstTopicLink = kNoTopic;
+  std::uint32_t lastTopicHeader = kNoTopic;
   std::vector<std::uint8_t> data;
 };
 
 // Places the records of |TOPIC into blocks and works out the two kinds of
-// address the rest of the file uses:
-//  - a TOPICPOS names a record: block * 0x4000 + 12 + byte offset in the
-//    block's data (the same form whether or not blocks are compressed);
-//  - a TOPICOFFSET names a text position: block * 0x8000 + the characters
-//    of text records that started earlier in the same block.
-// A record's 21-byte link header and LinkData1 never straddle two blocks; its
-// text may. Laying out and serialising are separate steps so that a
-// compressing serialiser can take the blocks instead.
+// address the rest of the file uses, the TOPICPOS of each record and the
+// TOPICOFFSET of its text. A record's link header and LinkData1 never
+// straddle two blocks; its text may. Laying out and serialising are separate
+// steps so that a compressing serialiser can take the blocks instead.
 class TopicLayout {
  public:
-  // `blockData` is the room for records in one block: 4096 - 12 when blocks
-  // are stored as they are.
-  explicit TopicLayout(std::size_t blockData = 4096 - 12) : capacity_(blockData) {}
+  // `blockData` is the room for records in one block: all but the block
+  // header when blocks are stored as they are.
+  explicit TopicLayout(std::size_t blockData = kTopicBlockSize - kTopicBlockHeaderSize) : capacity_(blockData) {}
 
   void layout(const std::vector<TopicRecord>& records);
   std::uint32_t position(std::size_t record) const { return positions_.at(record); }
@@ -42,9 +39,10 @@ class TopicLayout {
   // their headers final).
   std::vector<TopicBlock> blocks(const std::vector<TopicRecord>& records) const;
 
-  // Uncompressed |TOPIC: every block written whole (4096 bytes), so a viewer
-  // that reads block by block never runs off the end of the file.
-  static std::vector<std::uint8_t> serializeUncompressed(const std::vector<TopicBlock>& blocks, std::size_t blockSize = 4096);
+  // Uncompressed |TOPIC: every block written whole, so a viewer that reads
+  // block by block never runs off the end of the file.
+  static std::vector<std::uint8_t> serializeUncompressed(const std::vector<TopicBlock>& blocks,
+                                                         std::size_t blockSize = kTopicBlockSize);
 
   // The same for LZ77-packed blocks, where a block holds as much as packs
   // into it: layoutPacked packs the records with their link fields and topic

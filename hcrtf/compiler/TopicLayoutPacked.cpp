@@ -1,15 +1,12 @@
 #include <stdexcept>
 
+#include "hcrtf/common/HelpFormat.h"
 #include "hcrtf/compiler/TopicBlockPacker.h"
 #include "hcrtf/compiler/TopicLayout.h"
 
 namespace hcrtf::compiler {
 
 namespace {
-constexpr std::uint32_t kNone = 0xFFFFFFFF;
-constexpr std::size_t kLinkHeader = 21;
-constexpr std::size_t kPrevField = 8;  // PrevBlock, then NextBlock
-
 void appendU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
@@ -31,19 +28,19 @@ void TopicLayout::layoutPacked(const std::vector<TopicRecord>& records) {
     appendU32(stream, static_cast<std::uint32_t>(record.data2.size()));
     appendU32(stream, 0);  // PrevBlock and NextBlock: patched in serializePacked
     appendU32(stream, 0);
-    appendU32(stream, static_cast<std::uint32_t>(kLinkHeader + record.data1.size()));
+    appendU32(stream, static_cast<std::uint32_t>(kTopicLinkHeaderSize + record.data1.size()));
     stream.push_back(record.type);
     stream.insert(stream.end(), record.data1.begin(), record.data1.end());
     stream.insert(stream.end(), record.stored2().begin(), record.stored2().end());
-    pinned.emplace_back(start + kPrevField, start + kPrevField + 8);
+    pinned.emplace_back(start + kTopicLinkPreviousField, start + kTopicLinkPreviousField + 8);
     // A topic header's fields (sizes, browse and region addresses) come last.
-    if (record.type == TopicRecord::kTopicHeader && !record.data1.empty()) {
-      pinned.emplace_back(start + kLinkHeader, start + kLinkHeader + record.data1.size());
+    if (record.type == kRecordTopicHeader && !record.data1.empty()) {
+      pinned.emplace_back(start + kTopicLinkHeaderSize, start + kTopicLinkHeaderSize + record.data1.size());
     }
-    fixedParts.emplace_back(start, start + kLinkHeader + record.data1.size());
+    fixedParts.emplace_back(start, start + kTopicLinkHeaderSize + record.data1.size());
   }
   packer_ = std::make_shared<TopicBlockPacker>(std::move(stream), std::move(pinned), true, std::move(fixedParts));
-  if (packer_->blockCount() >= 0x20000) throw std::length_error("topic text larger than a help file can address");
+  if (packer_->blockCount() >= kMaxTopicBlocks) throw std::length_error("topic text larger than a help file can address");
 
   positions_.clear();
   offsets_.clear();
@@ -54,8 +51,8 @@ void TopicLayout::layoutPacked(const std::vector<TopicRecord>& records) {
     if (here != block) characters = 0;
     block = here;
     positions_.push_back(packer_->topicPos(starts_[i]));
-    offsets_.push_back(static_cast<std::uint32_t>(block * 0x8000 + characters));
-    if (records[i].type != TopicRecord::kTopicHeader) characters += static_cast<std::uint32_t>(records[i].data2.size());
+    offsets_.push_back(static_cast<std::uint32_t>(block * kTopicOffsetBlockStep + characters));
+    if (records[i].type != kRecordTopicHeader) characters += static_cast<std::uint32_t>(records[i].data2.size());
   }
 }
 
@@ -65,22 +62,22 @@ std::vector<std::uint8_t> TopicLayout::serializePacked(const std::vector<TopicRe
     if (readU32(packer_->stream(), starts_[i]) != records[i].size()) {
       throw std::logic_error("topic record resized after layout");
     }
-    packer_->patchU32(starts_[i] + kPrevField, i == 0 ? kNone : positions_[i - 1]);
-    packer_->patchU32(starts_[i] + kPrevField + 4, i + 1 < records.size() ? positions_[i + 1] : kNone);
-    if (records[i].type == TopicRecord::kTopicHeader && !records[i].data1.empty()) {
-      packer_->patch(starts_[i] + kLinkHeader, records[i].data1);
+    packer_->patchU32(starts_[i] + kTopicLinkPreviousField, i == 0 ? kNoTopic : positions_[i - 1]);
+    packer_->patchU32(starts_[i] + kTopicLinkPreviousField + 4, i + 1 < records.size() ? positions_[i + 1] : kNoTopic);
+    if (records[i].type == kRecordTopicHeader && !records[i].data1.empty()) {
+      packer_->patch(starts_[i] + kTopicLinkHeaderSize, records[i].data1);
     }
   }
-  std::uint32_t lastLink = kNone, lastHeader = kNone;
+  std::uint32_t lastLink = kNoTopic, lastHeader = kNoTopic;
   std::size_t next = 0;
   for (std::size_t b = 0; b < packer_->blockCount(); ++b) {
     const std::size_t end = b + 1 < packer_->blockCount() ? packer_->blockStart(b + 1) : packer_->stream().size() + 1;
-    std::uint32_t first = kNone;
+    std::uint32_t first = kNoTopic;
     const std::uint32_t linkBefore = lastLink, headerBefore = lastHeader;
     for (; next < records.size() && starts_[next] < end; ++next) {
-      if (first == kNone) first = positions_[next];
+      if (first == kNoTopic) first = positions_[next];
       lastLink = positions_[next];
-      if (records[next].type == TopicRecord::kTopicHeader) lastHeader = positions_[next];
+      if (records[next].type == kRecordTopicHeader) lastHeader = positions_[next];
     }
     packer_->setBlockHeader(b, linkBefore, first, headerBefore);
   }

@@ -4,19 +4,15 @@
 #include <string>
 #include <vector>
 
+#include "hcrtf/common/HelpFormat.h"
 #include "hcrtf/compiler/Diagnostics.h"
 
 namespace hcrtf::compiler {
 
 // One TOPICLINK of the |TOPIC file before layout: its record type and its
-// two data parts. Type 2 is a topic header, 0x20 displayable text, 0x23 a
-// table. The 21-byte TOPICLINK header itself is produced by the layout.
+// two data parts. The link header itself is produced by the layout.
 struct TopicRecord {
-  static constexpr std::uint8_t kTopicHeader = 0x02;
-  static constexpr std::uint8_t kText = 0x20;
-  static constexpr std::uint8_t kTable = 0x23;
-
-  std::uint8_t type = kText;
+  std::uint8_t type = kRecordText;
   std::vector<std::uint8_t> data1;  // LinkData1
   std::vector<std::uint8_t> data2;  // LinkData2 as the viewer reads it
   // LinkData2 phrase-compressed, when that is shorter; empty otherwise. The
@@ -27,7 +23,7 @@ struct TopicRecord {
 
   // The LinkData2 bytes written to the file.
   const std::vector<std::uint8_t>& stored2() const { return phrased2.empty() ? data2 : phrased2; }
-  std::size_t size() const { return 21 + data1.size() + stored2().size(); }
+  std::size_t size() const { return kTopicLinkHeaderSize + data1.size() + stored2().size(); }
 };
 
 // A context string that points into a text record: the help file maps it to

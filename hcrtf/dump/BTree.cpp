@@ -3,15 +3,9 @@
 #include <vector>
 
 #include "hcrtf/common/FormatError.h"
+#include "hcrtf/common/HelpFormat.h"
 
 namespace hcrtf::dump {
-namespace {
-
-constexpr std::uint16_t kBTreeMagic = 0x293B;
-constexpr std::size_t kHeaderSize = 38;
-constexpr std::size_t kLeafHeaderSize = 8;
-
-}  // namespace
 
 BTree::BTree(std::span<const std::uint8_t> content, std::string what)
     : content_(content), what_(std::move(what)) {
@@ -22,7 +16,7 @@ BTree::BTree(std::span<const std::uint8_t> content, std::string what)
   }
   header_.flags = r.u16();
   header_.pageSize = r.u16();
-  header_.structure = r.fixedString(16);
+  header_.structure = r.fixedString(kBTreeLayoutSize);
   r.skip(2);  // always zero
   header_.pageSplits = r.i16();
   header_.rootPage = r.i16();
@@ -30,13 +24,13 @@ BTree::BTree(std::span<const std::uint8_t> content, std::string what)
   header_.totalPages = r.i16();
   header_.levels = r.i16();
   header_.totalEntries = r.i32();
-  if (header_.pageSize < kLeafHeaderSize) {
+  if (header_.pageSize < kBTreeLeafHeaderSize) {
     throw FormatError(what_ + ": page size " + std::to_string(header_.pageSize) + " is too small");
   }
   if (header_.totalPages < 0 || header_.levels < 0) {
     throw FormatError(what_ + ": negative page or level count");
   }
-  const std::size_t need = kHeaderSize + static_cast<std::size_t>(header_.totalPages) * header_.pageSize;
+  const std::size_t need = kBTreeHeaderSize + static_cast<std::size_t>(header_.totalPages) * header_.pageSize;
   if (need > content_.size()) {
     throw FormatError(what_ + ": " + std::to_string(header_.totalPages) + " pages of " +
                       std::to_string(header_.pageSize) + " bytes do not fit in " +
@@ -49,14 +43,13 @@ std::span<const std::uint8_t> BTree::page(int number) const {
     throw FormatError(what_ + ": page number " + std::to_string(number) + " out of range (" +
                       std::to_string(header_.totalPages) + " pages)");
   }
-  return content_.subspan(kHeaderSize + static_cast<std::size_t>(number) * header_.pageSize,
+  return content_.subspan(kBTreeHeaderSize + static_cast<std::size_t>(number) * header_.pageSize,
                           header_.pageSize);
 }
 
 int BTree::firstLeaf() const {
   int current = header_.rootPage;
-  // An index page starts with: unused(2) entries(2) previous-page(2), and
-  // the previous-page field leads to the leftmost child.
+  // The last field of an index page's header leads to the leftmost child.
   for (int level = 1; level < header_.levels; ++level) {
     ByteReader r(page(current), what_ + " index page");
     r.skip(4);

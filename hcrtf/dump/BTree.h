@@ -9,10 +9,9 @@
 
 namespace hcrtf::dump {
 
-// The B+ tree that the directory and many internal files are built on: a
-// 38-byte header, then fixed-size pages. Leaf pages form a doubly linked
-// list; the reader finds the first leaf by following each index page's first
-// child down from the root, then walks the list. Entry layouts differ per
+// The B+ tree that the directory and many internal files are built on. The
+// reader finds the first leaf by following each index page's first child
+// down from the root, then walks the list of leaves. Entry layouts differ per
 // file, so the caller parses each entry from the reader it is handed.
 class BTree {
  public:

@@ -2,15 +2,9 @@
 
 #include "hcrtf/common/ByteReader.h"
 #include "hcrtf/common/FormatError.h"
+#include "hcrtf/common/HelpFormat.h"
 
 namespace hcrtf::dump {
-namespace {
-
-// Help compilers put the face names right after the 8-byte header; anything
-// else means the multimedia layouts with styles and character maps.
-constexpr std::uint16_t kPlainHeaderSize = 8;
-
-}  // namespace
 
 FontTable FontTable::parse(std::span<const std::uint8_t> content) {
   ByteReader r(content, "|FONT");
@@ -29,7 +23,8 @@ FontTable FontTable::parse(std::span<const std::uint8_t> content) {
     for (std::uint16_t i = 0; i < faceCount; ++i) t.faceNames.push_back(r.fixedString(nameSize));
   }
 
-  if (t.facenamesOffset != kPlainHeaderSize) return t;
+  // Face names anywhere but right after the header mean a multimedia layout.
+  if (t.facenamesOffset != kFontHeaderSize) return t;
   r.seek(descriptorsOffset);
   for (std::uint16_t i = 0; i < t.descriptorCount; ++i) {
     FontDescriptor d;

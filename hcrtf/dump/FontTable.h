@@ -7,11 +7,10 @@
 
 namespace hcrtf::dump {
 
-// One entry of |FONT's descriptor array in the layout of help compilers
-// (sizes in half points); topic text selects fonts by index into these.
+// One entry of |FONT's descriptor array in the layout of help compilers;
+// topic text selects fonts by index into these.
 struct FontDescriptor {
-  std::uint8_t attributes = 0;  // 1 bold, 2 italic, 4 underline, 8 strike,
-                                // 0x10 double underline, 0x20 small caps
+  std::uint8_t attributes = 0;  // kFontBold and the other kFont bits
   std::uint8_t halfPoints = 0;
   std::uint8_t family = 0;      // 1 modern, 2 roman, 3 swiss, 4 script, 5 decorative
   std::uint16_t faceIndex = 0;

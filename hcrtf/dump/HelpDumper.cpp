@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "hcrtf/common/FormatError.h"
+#include "hcrtf/common/HelpFormat.h"
 #include "hcrtf/common/HelpHash.h"
 #include "hcrtf/dump/FontTable.h"
 #include "hcrtf/dump/IndexFiles.h"
@@ -117,7 +118,7 @@ std::optional<std::span<const std::uint8_t>> HelpDumper::sectionFile(const char*
 }
 
 std::string HelpDumper::topicName(std::uint32_t offset) const {
-  if (offset == 0xFFFFFFFF) return "-";
+  if (offset == kNoTopic) return "-";
   const Topic* t = topics_ ? topics_->topicAt(offset) : nullptr;
   if (!t || (t->offset != offset && t->textOffset != offset)) return hex32(offset);
   return "topic " + std::to_string(t - topics_->topics.data());
@@ -125,7 +126,7 @@ std::string HelpDumper::topicName(std::uint32_t offset) const {
 
 std::string HelpDumper::describeOffset(std::uint32_t offset) {
   std::string s = hex32(offset);
-  if (offset == 0xFFFFFFFF) return s + " (no topic)";
+  if (offset == kNoTopic) return s + " (no topic)";
   if (!topics_) return s;
   const Topic* t = topics_->topicAt(offset);
   if (!t) return s + " (before the first topic)";
@@ -220,7 +221,7 @@ void HelpDumper::dumpTopics(std::ostream& out) {
       out << " number " << t.number << " non-scrolling " << hex32(t.nonScroll) << " scrolling "
           << hex32(t.scroll) << "\n";
     }
-    if (t.browseBack != 0xFFFFFFFF || t.browseForward != 0xFFFFFFFF) {
+    if (t.browseBack != kNoTopic || t.browseForward != kNoTopic) {
       out << "  browse back " << topicName(t.browseBack) << " forward " << topicName(t.browseForward) << "\n";
     }
     for (const std::string& m : t.macros) out << "  entry macro: " << quoted(m) << "\n";
@@ -306,7 +307,7 @@ void HelpDumper::dumpPictures(std::ostream& out) {
         const PictureImage& img = p.images[i];
         out << "  image " << i << ": type " << unsigned(img.type) << " packing " << unsigned(img.packing)
             << " " << img.width << "x" << img.height;
-        if (img.type == 8) {
+        if (img.type == kPictureMetafile) {
           out << " metafile, mapping mode " << img.mappingMode << ", " << img.metafile.size() << " bytes\n";
         } else {
           out << " " << img.bitCount << " bpp, " << img.palette.size() << " colours, dpi " << img.xDpi

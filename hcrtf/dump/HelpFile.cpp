@@ -6,15 +6,10 @@
 
 #include "hcrtf/common/ByteReader.h"
 #include "hcrtf/common/FormatError.h"
+#include "hcrtf/common/HelpFormat.h"
 #include "hcrtf/dump/BTree.h"
 
 namespace hcrtf::dump {
-namespace {
-
-constexpr std::uint32_t kHelpMagic = 0x00035F3F;
-constexpr std::size_t kFileHeaderSize = 9;
-
-}  // namespace
 
 std::span<const std::uint8_t> internalFileContent(std::span<const std::uint8_t> whole,
                                                   std::uint32_t offset,
@@ -35,7 +30,7 @@ std::span<const std::uint8_t> internalFileContent(std::span<const std::uint8_t> 
     header->used = used;
     header->flags = flags;
   }
-  return whole.subspan(offset + kFileHeaderSize, used);
+  return whole.subspan(offset + kInternalFileHeaderSize, used);
 }
 
 HelpFile HelpFile::load(const std::string& path) {
@@ -57,7 +52,7 @@ HelpFile HelpFile::fromBytes(std::vector<std::uint8_t> bytes) {
 void HelpFile::parse() {
   ByteReader r(bytes_, "file header");
   magic_ = r.u32();
-  if (magic_ != kHelpMagic) throw FormatError("not a help file (wrong magic number)");
+  if (magic_ != kHelpFileMagic) throw FormatError("not a help file (wrong magic number)");
   directoryStart_ = r.u32();
   firstFreeBlock_ = r.i32();
   declaredSize_ = r.u32();
@@ -81,7 +76,7 @@ void HelpFile::parse() {
 std::optional<std::span<const std::uint8_t>> HelpFile::file(const std::string& name) const {
   for (const InternalFile& f : files_) {
     if (f.name == name) {
-      return std::span<const std::uint8_t>(bytes_).subspan(f.offset + kFileHeaderSize, f.used);
+      return std::span<const std::uint8_t>(bytes_).subspan(f.offset + kInternalFileHeaderSize, f.used);
     }
   }
   return std::nullopt;

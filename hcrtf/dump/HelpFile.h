@@ -11,14 +11,14 @@ namespace hcrtf::dump {
 // One entry of a help file's internal directory.
 struct InternalFile {
   std::string name;
-  std::uint32_t offset = 0;    // of its 9-byte file header, from the file start
+  std::uint32_t offset = 0;    // of its file header, from the file start
   std::uint32_t reserved = 0;  // space reserved, header included
   std::uint32_t used = 0;      // bytes of content
   std::uint8_t flags = 0;
 };
 
-// A whole .hlp (or annotation) file in memory: the 16-byte header and the
-// internal directory, validated so that every listed file's content lies
+// A whole .hlp (or annotation) file in memory: the header and the internal
+// directory, validated so that every listed file's content lies
 // inside the buffer. Everything else reads its internal files from here.
 class HelpFile {
  public:

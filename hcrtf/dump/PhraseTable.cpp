@@ -2,6 +2,7 @@
 
 #include "hcrtf/common/ByteReader.h"
 #include "hcrtf/common/FormatError.h"
+#include "hcrtf/common/HelpFormat.h"
 #include "hcrtf/common/Lz77.h"
 
 namespace hcrtf::dump {
@@ -27,8 +28,8 @@ PhraseTable PhraseTable::fromPhrases(std::span<const std::uint8_t> phrases, std:
   PhraseTable t;
   t.scheme_ = Scheme::Classic;
   const std::uint16_t count = r.u16();
-  if (r.u16() != 0x0100) throw FormatError("|Phrases: unknown layout");
-  const std::uint32_t unpacked = minor > 16 ? r.u32() : 0;
+  if (r.u16() != kPhrasesLayout) throw FormatError("|Phrases: unknown layout");
+  const std::uint32_t unpacked = minor > kSystemMinorWin30 ? r.u32() : 0;
   const std::size_t offsetsStart = r.position();
   std::vector<std::uint32_t> raw;
   for (std::size_t i = 0; i <= count; ++i) raw.push_back(r.u16());
@@ -41,7 +42,7 @@ PhraseTable PhraseTable::fromPhrases(std::span<const std::uint8_t> phrases, std:
   }
   r.seek(offsetsStart + base);
   auto rest = r.bytes(r.remaining());
-  if (minor > 16) {
+  if (minor > kSystemMinorWin30) {
     if (unpacked > kMaxPhraseText) throw FormatError("|Phrases: phrase text too large");
     t.text_ = lz77Decompress(rest, unpacked);
   } else {
@@ -58,7 +59,7 @@ PhraseTable PhraseTable::fromHall(std::span<const std::uint8_t> index,
   ByteReader r(index, "|PhrIndex");
   PhraseTable t;
   t.scheme_ = Scheme::Hall;
-  if (r.u32() != 1) throw FormatError("|PhrIndex: wrong magic number");
+  if (r.u32() != kPhrIndexMagic) throw FormatError("|PhrIndex: wrong magic number");
   const std::uint32_t count = r.u32();
   r.skip(4);  // compressed size of this index
   const std::uint32_t imageSize = r.u32();
@@ -145,7 +146,7 @@ std::string PhraseTable::expandClassic(std::span<const std::uint8_t> in, std::si
   std::size_t i = 0;
   while (i < in.size() && out.size() < limit) {
     const std::uint8_t c = in[i];
-    if (c == 0 || c >= 0x10 || i + 1 >= in.size()) {
+    if (c == 0 || c >= kPhrasesReferenceEnd || i + 1 >= in.size()) {
       out.push_back(static_cast<char>(c));
       ++i;
       continue;
@@ -166,15 +167,15 @@ std::string PhraseTable::expandHall(std::span<const std::uint8_t> in, std::size_
     const std::uint8_t c = in[i++];
     if ((c & 1) == 0) {
       appendPhrase(out, c / 2u, limit, bad);
-    } else if ((c & 3) == 1) {
+    } else if ((c & 3) == kPhraseCodeLongPhrase) {
       if (i >= in.size()) break;
-      appendPhrase(out, 128u + (c >> 2) * 256u + in[i++], limit, bad);
-    } else if ((c & 7) == 3) {
+      appendPhrase(out, kPhraseCodeShortPhrases + (c >> 2) * 256u + in[i++], limit, bad);
+    } else if ((c & 7) == kPhraseCodeLiterals) {
       for (std::size_t n = c / 8u + 1; n > 0 && i < in.size() && out.size() < limit; --n) {
         out.push_back(static_cast<char>(in[i++]));
       }
     } else {
-      const char fill = (c & 0x0F) == 0x07 ? ' ' : '\0';
+      const char fill = (c & 0x0F) == kPhraseCodeSpaces ? ' ' : '\0';
       for (std::size_t n = c / 16u + 1; n > 0 && out.size() < limit; --n) out.push_back(fill);
     }
   }

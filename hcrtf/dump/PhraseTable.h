@@ -8,9 +8,8 @@
 namespace hcrtf::dump {
 
 // The phrase dictionary of a phrase-compressed help file and the expansion of
-// compressed topic text. Two schemes exist: the older one (|Phrases, a phrase
-// reference is two bytes, the first 1..15) and the newer one (|PhrIndex with
-// |PhrImage, a byte code that also encodes literal runs, spaces and NULs).
+// compressed topic text. Two schemes exist: the older one (|Phrases) and the
+// newer one (|PhrIndex with |PhrImage).
 class PhraseTable {
  public:
   enum class Scheme { None, Classic, Hall };

@@ -5,6 +5,7 @@
 #include "hcrtf/common/ByteReader.h"
 #include "hcrtf/common/ByteWriter.h"
 #include "hcrtf/common/FormatError.h"
+#include "hcrtf/common/HelpFormat.h"
 #include "hcrtf/common/Lz77.h"
 
 namespace hcrtf::dump {
@@ -19,15 +20,16 @@ constexpr std::size_t kMaxDecodedBytes = 128u << 20;
 
 std::vector<std::uint8_t> unpack(std::span<const std::uint8_t> packed, std::uint8_t packing,
                                  std::size_t expected, const std::string& what) {
-  switch (packing) {
-    case 0: return std::vector<std::uint8_t>(packed.begin(), packed.end());
-    case 1: return runLengthDecode(packed, expected);
-    case 2: return lz77Decompress(packed, expected);
+  switch (static_cast<PicturePacking>(packing)) {
+    case PicturePacking::None: return std::vector<std::uint8_t>(packed.begin(), packed.end());
+    case PicturePacking::RunLength: return runLengthDecode(packed, expected);
+    case PicturePacking::Lz77: return lz77Decompress(packed, expected);
     // The run-length stream inside LZ77 can be at most 64 times shorter
     // than its result; a generous bound on the intermediate size.
-    case 3: return runLengthDecode(lz77Decompress(packed, expected + expected / 2 + 64), expected);
-    default: throw FormatError(what + ": unknown packing " + std::to_string(packing));
+    case PicturePacking::RunLengthThenLz77:
+      return runLengthDecode(lz77Decompress(packed, expected + expected / 2 + 64), expected);
   }
+  throw FormatError(what + ": unknown packing " + std::to_string(packing));
 }
 
 std::uint32_t paletteEntry(const std::vector<std::uint32_t>& palette, std::uint32_t index) {
@@ -38,7 +40,7 @@ std::uint32_t paletteEntry(const std::vector<std::uint32_t>& palette, std::uint3
 // top-down, padded to 16 bits.
 void decodePixels(PictureImage& img, const std::vector<std::uint8_t>& bits) {
   const std::uint32_t bpp = img.bitCount;
-  const bool dib = img.type == 6;
+  const bool dib = img.type == kPictureDib;
   const std::size_t stride = dib ? ((img.width * bpp + 31) / 32) * 4 : ((img.width * bpp + 15) / 16) * 2;
   img.pixels.assign(static_cast<std::size_t>(img.width) * img.height, 0);
   for (std::uint32_t row = 0; row < img.height; ++row) {
@@ -110,9 +112,9 @@ PictureImage readImage(std::span<const std::uint8_t> all, std::uint32_t start, c
   img.type = r.u8();
   img.packing = r.u8();
   std::size_t expected = 0;
-  if (img.type == 5 || img.type == 6) {
+  if (img.type == kPictureDdb || img.type == kPictureDib) {
     readBitmapHeader(r, img, what);
-  } else if (img.type == 8) {
+  } else if (img.type == kPictureMetafile) {
     img.mappingMode = r.compressedU16();
     img.width = r.u16();
     img.height = r.u16();
@@ -125,14 +127,14 @@ PictureImage readImage(std::span<const std::uint8_t> all, std::uint32_t start, c
   const std::uint32_t hotspotSize = r.compressedU32();
   const std::uint32_t dataOffset = r.u32();
   const std::uint32_t hotspotOffset = r.u32();
-  if (img.type == 6 && img.bitCount <= 8) {
+  if (img.type == kPictureDib && img.bitCount <= 8) {
     std::uint32_t colours = img.coloursUsed ? img.coloursUsed : (1u << img.bitCount);
     if (colours > 256) throw FormatError(what + ": palette of " + std::to_string(colours) + " colours");
     for (std::uint32_t i = 0; i < colours; ++i) {
       // Stored blue, green, red, 0: read little-endian that is 0x00RRGGBB.
       img.palette.push_back(r.u32() & 0xFFFFFF);
     }
-  } else if (img.type == 5 && img.bitCount == 1) {
+  } else if (img.type == kPictureDdb && img.bitCount == 1) {
     img.palette = {0x000000, 0xFFFFFF};
   }
 
@@ -140,10 +142,10 @@ PictureImage readImage(std::span<const std::uint8_t> all, std::uint32_t start, c
   data.seek(start);
   data.skip(dataOffset);
   auto packed = data.bytes(img.packedSize);
-  if (img.type == 8) {
+  if (img.type == kPictureMetafile) {
     img.metafile = unpack(packed, img.packing, expected, what);
   } else {
-    const std::size_t stride = img.type == 6 ? ((img.width * img.bitCount + 31) / 32) * 4
+    const std::size_t stride = img.type == kPictureDib ? ((img.width * img.bitCount + 31) / 32) * 4
                                              : ((img.width * img.bitCount + 15) / 16) * 2;
     decodePixels(img, unpack(packed, img.packing, stride * img.height, what));
   }
@@ -166,7 +168,7 @@ Picture Picture::parse(std::span<const std::uint8_t> bytes, const std::string& w
   ByteReader r(bytes, what);
   Picture p;
   p.magic = r.u16();
-  if (p.magic != 0x506C && p.magic != 0x706C) throw FormatError(what + ": not a picture (wrong magic)");
+  if (p.magic != kPictureMagic && p.magic != kPictureMagicShg) throw FormatError(what + ": not a picture (wrong magic)");
   const std::uint16_t count = r.u16();
   std::vector<std::uint32_t> offsets;
   for (std::uint16_t i = 0; i < count; ++i) offsets.push_back(r.u32());

@@ -19,8 +19,8 @@ struct PictureHotspot {
 
 // One image of a picture file (|bmN, or SHG/MRB on disk), decoded.
 struct PictureImage {
-  std::uint8_t type = 0;     // 5 device-dependent bitmap, 6 DIB, 8 metafile
-  std::uint8_t packing = 0;  // 0 none, 1 run-length, 2 LZ77, 3 LZ77 then run-length
+  std::uint8_t type = 0;     // kPictureDdb, kPictureDib or kPictureMetafile
+  std::uint8_t packing = 0;  // a PicturePacking
   std::uint32_t xDpi = 0, yDpi = 0;
   std::uint16_t planes = 0, bitCount = 0;
   std::uint32_t width = 0, height = 0;
@@ -35,9 +35,9 @@ struct PictureImage {
   std::vector<PictureHotspot> hotspots;
 };
 
-// The container: magic "lP" (0x506C) or "lp" (0x706C) and one image per
-// resolution. Every offset and size is checked against the buffer; pixel
-// counts are capped so a hostile header cannot demand gigabytes.
+// The container: one image per resolution. Every offset and size is checked
+// against the buffer; pixel counts are capped so a hostile header cannot
+// demand gigabytes.
 struct Picture {
   std::uint16_t magic = 0;
   std::vector<PictureImage> images;

@@ -3,19 +3,15 @@
 #include <cstring>
 
 #include "hcrtf/common/FormatError.h"
+#include "hcrtf/common/HelpFormat.h"
 #include "hcrtf/dump/TextEscape.h"
 
 namespace hcrtf::dump {
 namespace {
 
-constexpr std::uint8_t kTextRecord = 0x20;
-constexpr std::uint8_t kTableRecord = 0x23;
-constexpr std::uint8_t kOldTextRecord = 0x01;
-constexpr std::uint8_t kEndOfCommands = 0xFF;
-
 std::string hotspotKind(std::uint8_t code) {
-  std::string kind = (code & 1) ? "jump" : "popup";
-  if (code & 4) kind += "-invisible";
+  std::string kind = (code & kHotspotJumpBit) ? "jump" : "popup";
+  if (code & kHotspotPlainBit) kind += "-invisible";
   return kind;
 }
 
@@ -54,20 +50,20 @@ std::string RecordRenderer::target(std::int32_t hash) const {
 }
 
 RecordRenderer::Result RecordRenderer::render(const TopicLink& link) const {
-  if (link.recordType != kTextRecord && link.recordType != kTableRecord &&
-      link.recordType != kOldTextRecord) {
+  if (link.recordType != kRecordText && link.recordType != kRecordTable &&
+      link.recordType != kRecordOldText) {
     throw FormatError("|TOPIC record at " + hex32(link.position) + ": unknown record type " +
                       std::to_string(link.recordType));
   }
   ByteReader r(link.data1, "|TOPIC record at " + hex32(link.position));
   State s(link.data2);
   Result result;
-  const bool newStyle = link.recordType == kTextRecord || link.recordType == kTableRecord;
+  const bool newStyle = link.recordType == kRecordText || link.recordType == kRecordTable;
   r.compressedI32();  // size of the record's text in the topic, unused here
   if (newStyle) result.textLength = r.compressedU16();
 
-  if (link.recordType != kTableRecord) {
-    if (link.recordType == kOldTextRecord) r.skip(2);
+  if (link.recordType != kRecordTable) {
+    if (link.recordType == kRecordOldText) r.skip(2);
     paragraphInfo(r, s, "  text");
     textAndCommands(r, s);
   } else {
@@ -75,7 +71,7 @@ RecordRenderer::Result RecordRenderer::render(const TopicLink& link) const {
     const unsigned columns = r.u8();
     const unsigned type = r.u8();
     std::string head = "  table: " + std::to_string(columns) + " columns, type " + std::to_string(type);
-    if (type == 0 || type == 2) head += ", min width " + std::to_string(r.i16());
+    if (isVariableWidthTable(type)) head += ", min width " + std::to_string(r.i16());
     head += ", gap/width";
     for (unsigned c = 0; c < columns; ++c) {
       const std::int16_t gap = r.i16();
@@ -84,7 +80,7 @@ RecordRenderer::Result RecordRenderer::render(const TopicLink& link) const {
     s.lines.push_back(head);
     while (!r.atEnd()) {
       const std::int16_t column = r.i16();
-      if (column == -1) break;
+      if (column == kTableRowEnd) break;
       r.skip(3);
       paragraphInfo(r, s, "   cell " + std::to_string(column));
       textAndCommands(r, s);
@@ -97,31 +93,32 @@ RecordRenderer::Result RecordRenderer::render(const TopicLink& link) const {
 }
 
 void RecordRenderer::paragraphInfo(ByteReader& r, State& s, const std::string& prefix) const {
-  r.skip(4);  // two unknown bytes and a paragraph id
+  r.skip(sizeof kParagraphInfoStart + 2);  // and the paragraph id
   const std::uint16_t bits = r.u16();
   std::string line = prefix + ":";
-  if (bits & 0x0001) r.compressedI32();
+  if (bits & kParagraphUnknown) r.compressedI32();
   static const struct { std::uint16_t bit; const char* name; } spacings[] = {
-      {0x0002, "sb"}, {0x0004, "sa"}, {0x0008, "sl"}, {0x0010, "li"}, {0x0020, "ri"}, {0x0040, "fi"}};
+      {kParagraphSpaceBefore, "sb"}, {kParagraphSpaceAfter, "sa"},  {kParagraphLineSpacing, "sl"},
+      {kParagraphLeftIndent, "li"},  {kParagraphRightIndent, "ri"}, {kParagraphFirstIndent, "fi"}};
   for (const auto& sp : spacings) {
     if (bits & sp.bit) line += std::string(" ") + sp.name + "=" + std::to_string(r.compressedI16());
   }
-  if (bits & 0x0100) {
+  if (bits & kParagraphBorder) {
     const unsigned border = r.u8();
     line += " border=" + std::to_string(border) + "/" + std::to_string(r.i16());
   }
-  if (bits & 0x0200) {
+  if (bits & kParagraphTabs) {
     const std::int16_t count = r.compressedI16();
     line += " tabs=";
     for (std::int16_t i = 0; i < count; ++i) {
       const std::uint16_t stop = r.compressedU16();
-      const std::uint16_t kind = (stop & 0x4000) ? r.compressedU16() : 0;
-      line += (i ? "," : "") + std::to_string(stop & 0x3FFF) + (kind == 1 ? "r" : kind == 2 ? "c" : "");
+      const std::uint16_t kind = (stop & kTabStopHasKind) ? r.compressedU16() : 0;
+      line += (i ? "," : "") + std::to_string(stop & kTabStopPosition) + (kind == 1 ? "r" : kind == 2 ? "c" : "");
     }
   }
-  if (bits & 0x0400) line += " right";
-  if (bits & 0x0800) line += " center";
-  if (bits & 0x1000) line += " keep";
+  if (bits & kParagraphRight) line += " right";
+  if (bits & kParagraphCentre) line += " center";
+  if (bits & kParagraphKeep) line += " keep";
   if (bits & 0xE080) line += " other-bits=" + hex32(bits & 0xE080u);
   s.lines.push_back(line);
 }
@@ -131,38 +128,42 @@ void RecordRenderer::textAndCommands(ByteReader& r, State& s) const {
     s.current += escapeText(s.nextString());
     if (r.atEnd()) throw FormatError("|TOPIC: formatting ends without its end mark");
     const std::uint8_t code = r.u8();
-    if (code == kEndOfCommands) return;
+    if (code == kCommandEnd) return;
     command(code, r, s);
   }
 }
 
 void RecordRenderer::command(std::uint8_t code, ByteReader& r, State& s) const {
   switch (code) {
-    case 0x20: s.current += "<vfld " + std::to_string(r.i32()) + ">"; return;
-    case 0x21: s.current += "<dtype " + std::to_string(r.i16()) + ">"; return;
-    case 0x80: s.current += "<font " + std::to_string(r.u16()) + ">"; return;
-    case 0x81: s.current += "<br>"; return;
-    case 0x82: s.endLine(); return;
-    case 0x83: s.current += "<tab>"; return;
-    case 0x86: case 0x87: case 0x88: picture(code, r, s); return;
-    case 0x89: s.current += "</hot>"; return;
-    case 0x8B: s.current += "<nbsp>"; return;
-    case 0x8C: s.current += "<nbhyphen>"; return;
-    case 0xC8: case 0xCC: {
+    case kCommandField: s.current += "<vfld " + std::to_string(r.i32()) + ">"; return;
+    case kCommandDataType: s.current += "<dtype " + std::to_string(r.i16()) + ">"; return;
+    case kCommandFont: s.current += "<font " + std::to_string(r.u16()) + ">"; return;
+    case kCommandLineBreak: s.current += "<br>"; return;
+    case kCommandParagraphEnd: s.endLine(); return;
+    case kCommandTab: s.current += "<tab>"; return;
+    case kCommandPictureInline: case kCommandPictureLeft: case kCommandPictureRight: picture(code, r, s); return;
+    case kCommandHotspotEnd: s.current += "</hot>"; return;
+    case kCommandNonBreakingSpace: s.current += "<nbsp>"; return;
+    case kCommandNonBreakingHyphen: s.current += "<nbhyphen>"; return;
+    case kCommandMacro: case kCommandMacro | kHotspotPlainBit: {
       const std::uint16_t len = r.u16();
       auto bytes = r.bytes(len);
       const char* p = reinterpret_cast<const char*>(bytes.data());
-      s.current += std::string(code == 0xCC ? "<macro-invisible \"" : "<macro \"") +
+      s.current += std::string((code & kHotspotPlainBit) ? "<macro-invisible \"" : "<macro \"") +
                    escapeText(std::string(p, strnlen(p, len))) + "\">";
       return;
     }
-    case 0xE0: case 0xE1:
+    case kCommandPopupAtOffset: case kCommandJumpAtOffset:
       s.current += "<" + hotspotKind(code) + " @" + hex32(r.u32()) + ">";
       return;
-    case 0xE2: case 0xE3: case 0xE6: case 0xE7:
+    case kCommandPopup: case kCommandJump:
+    case kCommandPopup | kHotspotPlainBit: case kCommandJump | kHotspotPlainBit:
       s.current += "<" + hotspotKind(code) + " " + target(r.i32()) + ">";
       return;
-    case 0xEA: case 0xEB: case 0xEE: case 0xEF: externalJump(code, r, s); return;
+    case kCommandPopupExternal: case kCommandJumpExternal:
+    case kCommandPopupExternal | kHotspotPlainBit: case kCommandJumpExternal | kHotspotPlainBit:
+      externalJump(code, r, s);
+      return;
     default:
       throw FormatError("|TOPIC: unknown formatting command " + hex32(code) + " at offset " +
                         std::to_string(r.position() - 1));
@@ -171,13 +172,13 @@ void RecordRenderer::command(std::uint8_t code, ByteReader& r, State& s) const {
 
 void RecordRenderer::picture(std::uint8_t code, ByteReader& r, State& s) const {
   static const char* placement[] = {"bmc", "bml", "bmr"};
-  const std::string where = placement[code - 0x86];
+  const std::string where = placement[code - kCommandPictureInline];
   const std::uint8_t type = r.u8();
   const std::int32_t size = r.compressedI32();
-  if (type == 0x22) r.compressedU16();  // hotspot count
+  if (type == kPictureWithHotspots) r.compressedU16();  // hotspot count
   if (size < 0) throw FormatError("|TOPIC: picture with negative size");
   ByteReader data(r.bytes(static_cast<std::size_t>(size)), "|TOPIC picture");
-  if (type == 3 || type == 0x22) {
+  if (type == kPictureByNumber || type == kPictureWithHotspots) {
     const std::int16_t embedded = data.i16();
     if (embedded == 0) {
       const auto number = static_cast<std::uint16_t>(data.i16());
@@ -188,7 +189,7 @@ void RecordRenderer::picture(std::uint8_t code, ByteReader& r, State& s) const {
     }
     return;
   }
-  if (type == 5) {
+  if (type == kPictureEmbeddedObject) {
     data.skip(6);
     const auto rest = data.bytes(data.remaining());
     const char* p = reinterpret_cast<const char*>(rest.data());
@@ -203,10 +204,9 @@ void RecordRenderer::externalJump(std::uint8_t code, ByteReader& r, State& s) co
   ByteReader d(r.bytes(len), "|TOPIC external jump");
   const std::uint8_t type = d.u8();
   std::string marker = "<" + hotspotKind(code) + "-ext " + target(d.i32());
-  if (type == 1) marker += " window " + std::to_string(d.u8());
-  // Type 6 names the window first, then the file.
-  if (type == 6) marker += " window \"" + escapeText(d.cString()) + "\"";
-  if (type == 4 || type == 6) marker += " file \"" + escapeText(d.cString()) + "\"";
+  if (type == kExternalWindowNumber) marker += " window " + std::to_string(d.u8());
+  if (type == kExternalWindowAndFile) marker += " window \"" + escapeText(d.cString()) + "\"";
+  if (type == kExternalFile || type == kExternalWindowAndFile) marker += " file \"" + escapeText(d.cString()) + "\"";
   s.current += marker + ">";
 }
 

@@ -2,21 +2,13 @@
 
 #include "hcrtf/common/ByteReader.h"
 #include "hcrtf/common/FormatError.h"
+#include "hcrtf/common/HelpFormat.h"
 
 namespace hcrtf::dump {
 namespace {
 
-constexpr std::uint16_t kSystemMagic = 0x036C;
-constexpr std::size_t kWindowRecordSize = 90;
-
-enum RecordType : std::uint16_t {
-  kTitle = 1, kCopyright = 2, kContents = 3, kConfig = 4, kWindow = 6,
-  kCitation = 8, kLcid = 9, kCnt = 10, kCharset = 11, kDefFont = 12,
-  kIndexSeparators = 14,
-};
-
 // Strings inside a record end at their NUL or at the record's end, whichever
-// comes first: some compilers leave the NUL out.
+// comes first.
 std::string recordString(std::span<const std::uint8_t> data) {
   std::size_t len = 0;
   while (len < data.size() && data[len] != 0) ++len;
@@ -27,9 +19,9 @@ WindowRecord parseWindow(std::span<const std::uint8_t> data) {
   ByteReader r(data, "|SYSTEM window record");
   WindowRecord w;
   w.flags = r.u16();
-  w.type = r.fixedString(10);
-  w.name = r.fixedString(9);
-  w.caption = r.fixedString(51);
+  w.type = r.fixedString(kWindowTypeSize);
+  w.name = r.fixedString(kWindowNameSize);
+  w.caption = r.fixedString(kWindowCaptionSize);
   w.x = r.i16();
   w.y = r.i16();
   w.width = r.i16();
@@ -43,28 +35,28 @@ WindowRecord parseWindow(std::span<const std::uint8_t> data) {
 void applyRecord(SystemInfo& info, std::uint16_t type, std::span<const std::uint8_t> data) {
   ByteReader r(data, "|SYSTEM record " + std::to_string(type));
   switch (type) {
-    case kTitle: info.title = recordString(data); return;
-    case kCopyright: info.copyright = recordString(data); return;
-    case kContents: info.contents = r.u32(); return;
-    case kConfig: info.macros.push_back(recordString(data)); return;
-    case kWindow:
+    case kSystemTitle: info.title = recordString(data); return;
+    case kSystemCopyright: info.copyright = recordString(data); return;
+    case kSystemContents: info.contents = r.u32(); return;
+    case kSystemMacro: info.macros.push_back(recordString(data)); return;
+    case kSystemWindow:
       if (data.size() == kWindowRecordSize) {
         info.windows.push_back(parseWindow(data));
         return;
       }
       break;  // another layout: list it raw
-    case kCitation: info.citation = recordString(data); return;
-    case kLcid:
+    case kSystemCitation: info.citation = recordString(data); return;
+    case kSystemLcid:
       while (r.remaining() >= 2) info.lcid.push_back(r.u16());
       return;
-    case kCnt: info.contentsFile = recordString(data); return;
-    case kCharset: info.charset = r.u16(); return;
-    case kDefFont:
+    case kSystemContentsFile: info.contentsFile = recordString(data); return;
+    case kSystemCharset: info.charset = r.u16(); return;
+    case kSystemDefaultFont:
       info.defaultFontSize = r.u8();
       info.defaultFontCharset = r.u8();
       info.defaultFontName = recordString(data.subspan(2));
       return;
-    case kIndexSeparators: info.indexSeparators = recordString(data); return;
+    case kSystemIndexSeparators: info.indexSeparators = recordString(data); return;
     default: break;
   }
   info.others.push_back({type, std::vector<std::uint8_t>(data.begin(), data.end())});
@@ -73,12 +65,12 @@ void applyRecord(SystemInfo& info, std::uint16_t type, std::span<const std::uint
 }  // namespace
 
 bool SystemInfo::topicsCompressed() const {
-  return minor > 16 && (flags == 4 || flags == 8);
+  return minor > kSystemMinorWin30 && (flags == kSystemFlagsLz77 || flags == kSystemFlagsLz77SmallBlocks);
 }
 
 std::uint32_t SystemInfo::topicBlockSize() const {
-  if (minor <= 16 || flags == 8) return 0x800;
-  return 0x1000;
+  if (minor <= kSystemMinorWin30 || flags == kSystemFlagsLz77SmallBlocks) return kTopicSmallBlockSize;
+  return kTopicBlockSize;
 }
 
 SystemInfo SystemInfo::parse(std::span<const std::uint8_t> content) {
@@ -90,7 +82,7 @@ SystemInfo SystemInfo::parse(std::span<const std::uint8_t> content) {
   info.major = r.u16();
   info.generated = r.u32();
   info.flags = r.u16();
-  if (info.minor <= 16) {
+  if (info.minor <= kSystemMinorWin30) {
     info.title = r.atEnd() ? std::string() : recordString(r.bytes(r.remaining()));
     return info;
   }

@@ -8,14 +8,14 @@
 
 namespace hcrtf::dump {
 
-// A window definition from the project's [WINDOWS] section: the fixed
-// 90-byte record of |SYSTEM.
+// A window definition from the project's [WINDOWS] section: the window
+// record of |SYSTEM.
 struct WindowRecord {
   std::uint16_t flags = 0;  // which of the fields below are valid
-  std::string type;         // 10-byte field
-  std::string name;         // 9-byte field
-  std::string caption;      // 51-byte field
-  std::int16_t x = 0, y = 0, width = 0, height = 0;  // 0..1000 of the screen
+  std::string type;
+  std::string name;
+  std::string caption;
+  std::int16_t x = 0, y = 0, width = 0, height = 0;
   std::uint16_t maximize = 0;
   std::uint32_t scrollColour = 0;     // 0x00BBGGRR
   std::uint32_t nonScrollColour = 0;  // 0x00BBGGRR

@@ -5,16 +5,13 @@
 
 #include "hcrtf/common/ByteReader.h"
 #include "hcrtf/common/FormatError.h"
+#include "hcrtf/common/HelpFormat.h"
 #include "hcrtf/dump/RecordRenderer.h"
 #include "hcrtf/dump/TextEscape.h"
 #include "hcrtf/dump/TopicStream.h"
 
 namespace hcrtf::dump {
 namespace {
-
-constexpr std::uint32_t kFirstRecord = 12;
-constexpr std::uint8_t kTopicHeader = 2;
-constexpr std::uint32_t kOffsetBlockStep = 0x8000;
 
 Topic topicFromHeader(const TopicLink& link, std::uint32_t offset) {
   ByteReader r(link.data1, "topic header at " + hex32(link.position));
@@ -78,8 +75,8 @@ class TopicWalk {
       block_ = link.block;
       charsInBlock_ = 0;
     }
-    const std::uint32_t here = block_ * kOffsetBlockStep + charsInBlock_;
-    if (link.recordType == kTopicHeader) {
+    const std::uint32_t here = block_ * kTopicOffsetBlockStep + charsInBlock_;
+    if (link.recordType == kRecordTopicHeader) {
       list_.topics.push_back(topicFromHeader(link, here));
       offsetPending_ = true;
       return;
@@ -104,7 +101,7 @@ class TopicWalk {
   // Headings for the part above the scrolling region, shown only in topics
   // that have one.
   static void markRegion(Topic& topic, std::uint32_t position) {
-    if (topic.nonScroll == 0xFFFFFFFF) return;
+    if (topic.nonScroll == kNoTopic) return;
     const bool fixed = position < topic.scroll;
     const char* heading = fixed ? "  [non-scrolling region]" : "  [scrolling region]";
     const bool started = std::find(topic.lines.begin(), topic.lines.end(), heading) != topic.lines.end();
@@ -113,7 +110,7 @@ class TopicWalk {
 
   TopicList& list_;
   RecordRenderer renderer_;
-  std::uint32_t block_ = 0xFFFFFFFF;
+  std::uint32_t block_ = 0xFFFFFFFF;  // none yet
   std::uint32_t charsInBlock_ = 0;
   bool offsetPending_ = false;
 };
@@ -128,7 +125,7 @@ TopicList TopicList::read(std::span<const std::uint8_t> topicFile, const SystemI
   TopicWalk walk(list, names);
   list.blocks = stream.blockCount();
   std::set<std::uint32_t> visited;
-  for (std::uint32_t position = kFirstRecord; position != 0 && position != 0xFFFFFFFF;) {
+  for (std::uint32_t position = kFirstTopicPos; position != 0 && position != kNoTopic;) {
     if (!visited.insert(position).second) {
       list.problems.push_back("record chain loops back to " + hex32(position));
       break;

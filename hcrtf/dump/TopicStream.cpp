@@ -2,20 +2,14 @@
 
 #include "hcrtf/common/ByteReader.h"
 #include "hcrtf/common/FormatError.h"
+#include "hcrtf/common/HelpFormat.h"
 #include "hcrtf/common/Lz77.h"
 #include "hcrtf/dump/TextEscape.h"
 
 namespace hcrtf::dump {
-namespace {
-
-constexpr std::uint32_t kBlockHeaderSize = 12;
-constexpr std::uint32_t kUnpackedBlockSize = 0x4000;
-constexpr std::size_t kLinkHeaderSize = 21;
-
-}  // namespace
 
 TopicStream::TopicStream(std::span<const std::uint8_t> topicFile, const SystemInfo& system) {
-  if (system.minor <= 16) {
+  if (system.minor <= kSystemMinorWin30) {
     throw FormatError("|TOPIC: help files of format version " + std::to_string(system.minor) +
                       " (Windows 3.0) are not supported");
   }
@@ -23,11 +17,11 @@ TopicStream::TopicStream(std::span<const std::uint8_t> topicFile, const SystemIn
   const bool packed = system.topicsCompressed();
   for (std::size_t start = 0; start < topicFile.size(); start += blockSize) {
     const std::size_t end = start + blockSize < topicFile.size() ? start + blockSize : topicFile.size();
-    if (end - start < kBlockHeaderSize) break;  // a stub too short for a header holds nothing
-    auto body = topicFile.subspan(start + kBlockHeaderSize, end - start - kBlockHeaderSize);
+    if (end - start < kTopicBlockHeaderSize) break;  // a stub too short for a header holds nothing
+    auto body = topicFile.subspan(start + kTopicBlockHeaderSize, end - start - kTopicBlockHeaderSize);
     blockStart_.push_back(buffer_.size());
     if (packed) {
-      auto unpacked = lz77Decompress(body, kUnpackedBlockSize);
+      auto unpacked = lz77Decompress(body, kTopicBlockMaxUnpacked);
       buffer_.insert(buffer_.end(), unpacked.begin(), unpacked.end());
     } else {
       buffer_.insert(buffer_.end(), body.begin(), body.end());
@@ -37,9 +31,9 @@ TopicStream::TopicStream(std::span<const std::uint8_t> topicFile, const SystemIn
 }
 
 std::size_t TopicStream::absolute(std::uint32_t position) const {
-  if (position < kBlockHeaderSize) throw FormatError("|TOPIC: invalid position " + hex32(position));
-  const std::size_t block = (position - kBlockHeaderSize) / kUnpackedBlockSize;
-  const std::size_t offset = (position - kBlockHeaderSize) % kUnpackedBlockSize;
+  if (position < kFirstTopicPos) throw FormatError("|TOPIC: invalid position " + hex32(position));
+  const std::size_t block = (position - kFirstTopicPos) / kTopicPosBlockStep;
+  const std::size_t offset = (position - kFirstTopicPos) % kTopicPosBlockStep;
   if (block >= blockStart_.size() || offset >= blockLength_[block]) {
     throw FormatError("|TOPIC: position " + hex32(position) + " lies outside the topic blocks");
   }
@@ -51,18 +45,18 @@ TopicLink TopicStream::linkAt(std::uint32_t position, const PhraseTable& phrases
   ByteReader r(std::span<const std::uint8_t>(buffer_).subspan(at), "|TOPIC record at " + hex32(position));
   TopicLink link;
   link.position = position;
-  link.block = (position - kBlockHeaderSize) / kUnpackedBlockSize;
+  link.block = (position - kFirstTopicPos) / kTopicPosBlockStep;
   link.blockSize = r.u32();
   link.dataLen2 = r.u32();
   link.previous = r.u32();
   link.next = r.u32();
   link.dataLen1 = r.u32();
   link.recordType = r.u8();
-  if (link.dataLen1 < kLinkHeaderSize || link.dataLen1 > link.blockSize) {
+  if (link.dataLen1 < kTopicLinkHeaderSize || link.dataLen1 > link.blockSize) {
     throw FormatError("|TOPIC record at " + hex32(position) + ": inconsistent sizes (block " +
                       std::to_string(link.blockSize) + ", data " + std::to_string(link.dataLen1) + ")");
   }
-  auto d1 = r.bytes(link.dataLen1 - kLinkHeaderSize);
+  auto d1 = r.bytes(link.dataLen1 - kTopicLinkHeaderSize);
   link.data1.assign(d1.begin(), d1.end());
   auto d2 = r.bytes(link.blockSize - link.dataLen1);
   if (link.dataLen2 > d2.size() && phrases.scheme() != PhraseTable::Scheme::None) {

@@ -14,22 +14,20 @@ namespace hcrtf::dump {
 struct TopicLink {
   std::uint32_t position = 0;  // its TOPICPOS
   std::uint32_t block = 0;     // the topic block that position falls in
-  std::uint8_t recordType = 0; // 2 topic header, 0x20 text, 0x23 table, 1 old text
+  std::uint8_t recordType = 0; // kRecordTopicHeader, kRecordText, ...
   std::uint32_t blockSize = 0;
   std::uint32_t dataLen2 = 0;
   std::uint32_t previous = 0;
   std::uint32_t next = 0;
   std::uint32_t dataLen1 = 0;
-  std::vector<std::uint8_t> data1;  // LinkData1 after the 21-byte link header
+  std::vector<std::uint8_t> data1;  // LinkData1 after the link header
   std::string data2;                // LinkData2, phrase compression undone
   std::size_t badPhraseReferences = 0;
 };
 
 // |TOPIC as one stream of records: the blocks are unpacked (LZ77 where the
 // |SYSTEM flags say so) and laid end to end, so a record that continues into
-// the next block reads straight on. A TOPICPOS names a block in its upper
-// bits (the unpacked size of a block, 16 KiB, per step) and an offset into
-// that block's unpacked bytes in its lower 14.
+// the next block reads straight on.
 class TopicStream {
  public:
   // Throws FormatError for a help-file version whose topic positions work

@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const auto& [b, e] : pinned) packer.patchU32(b, static_cast<std::uint32_t>(b * 2654435761u));
   const auto& file = packer.file();
   for (std::size_t k = 0; k < packer.blockCount(); ++k) {
-    const std::size_t begin = k * hcrtf::compiler::TopicBlockPacker::kBlockSize + hcrtf::compiler::TopicBlockPacker::kHeaderSize;
+    const std::size_t begin = k * hcrtf::kTopicBlockSize + hcrtf::kTopicBlockHeaderSize;
     const std::size_t end = std::min(file.size(), begin + hcrtf::compiler::TopicBlockPacker::kDataSize);
     const auto block = hcrtf::lz77Decompress(std::span(file).subspan(begin, end - begin), 1 << 20);
     const std::size_t from = packer.blockStart(k);

@@ -6,11 +6,17 @@
 #include <algorithm>
 #include <filesystem>
 #include <sstream>
+#include <tuple>
 
 #include "HlpTestFiles.h"
 #include "hcrtf/common/FormatError.h"
+#include "hcrtf/common/HelpFormat.h"
+#include "hcrtf/common/HelpFormat.h"
 #include "hcrtf/common/HelpHash.h"
 #include "hcrtf/common/Lz77Compressor.h"
+#include "hcrtf/compiler/FontTable.h"
+#include "hcrtf/compiler/IndexFiles.h"
+#include "hcrtf/dump/BTree.h"
 #include "hcrtf/dump/HelpDumper.h"
 #include "hcrtf/dump/FontTable.h"
 #include "hcrtf/dump/HelpFile.h"
@@ -144,106 +150,93 @@ TEST(HelpFile, FindsFilesAndReportsBrokenEntriesWithoutFailing) {
 }
 
 TEST(HelpFile, RejectsWrongMagicTruncationAndLoopingPages) {
-  Bytes bytes = testing::buildHelpFile({{"|A", text("1")}});
+  const Bytes bytes = testing::buildHelpFile({{"|A", text("1")}});
+  const std::size_t directory = HelpFile::fromBytes(bytes).directoryStart() + kInternalFileHeaderSize;
   Bytes wrong = bytes;
   wrong[0] ^= 1;
   EXPECT_THROW(HelpFile::fromBytes(wrong), FormatError);
   EXPECT_THROW(HelpFile::fromBytes(Bytes(bytes.begin(), bytes.begin() + 30)), FormatError);
   EXPECT_THROW(HelpFile::fromBytes({}), FormatError);
-  // Leaf page 0 naming itself as the next page.
+  // The directory's only page, a leaf, naming itself as the next page.
   Bytes loop = bytes;
-  const std::size_t leaf = 16 + 9 + 38;
+  const std::size_t leaf = directory + kBTreeHeaderSize;
   loop[leaf + 6] = 0;
   loop[leaf + 7] = 0;
   EXPECT_THROW(HelpFile::fromBytes(loop), FormatError);
   // A root page number beyond the page count.
   Bytes root = bytes;
-  root[16 + 9 + 26] = 7;
+  root[directory + 26] = 7;
   EXPECT_THROW(HelpFile::fromBytes(root), FormatError);
 }
 
-// A |CONTEXT tree of two levels: an index root over two leaf pages.
-Bytes twoLevelContext() {
-  constexpr std::uint16_t kPage = 64;
-  ByteWriter w;
-  w.u16(0x293B);
-  w.u16(0x0002);
-  w.u16(kPage);
-  w.fixedString("L4", 16);
-  w.i16(0);
-  w.i16(0);
-  w.i16(0);  // root
-  w.i16(-1);
-  w.i16(3);  // pages
-  w.i16(2);  // levels
-  w.i32(3);
-  auto page = [&](auto&& body) {
-    const std::size_t start = w.size();
-    body();
-    w.zeros(kPage - (w.size() - start));
-  };
-  page([&] {  // index: leftmost child 1, then hash 50 -> page 2
-    w.u16(0);
-    w.i16(1);
-    w.i16(1);
-    w.i32(50);
-    w.i16(2);
-  });
-  page([&] {
-    w.u16(0);
-    w.i16(2);
-    w.i16(-1);
-    w.i16(2);
-    w.i32(-7);
-    w.u32(0x100);
-    w.i32(10);
-    w.u32(0x200);
-  });
-  page([&] {
-    w.u16(0);
-    w.i16(1);
-    w.i16(1);
-    w.i16(-1);
-    w.i32(50);
-    w.u32(0x300);
-  });
-  return w.take();
+// A |CONTEXT tree of hash -> offset entries in pages of `pageSize` bytes.
+Bytes contextTree(const std::vector<ContextEntry>& entries, std::uint16_t pageSize) {
+  std::vector<compiler::BTreeEntry> tree;
+  for (const ContextEntry& e : entries) {
+    ByteWriter leaf;
+    leaf.i32(e.hash);
+    leaf.u32(e.offset);
+    ByteWriter key;
+    key.i32(e.hash);
+    tree.push_back({leaf.take(), key.take()});
+  }
+  return testing::buildTree(tree, kContextLayout, pageSize);
 }
 
 TEST(BTree, WalksIndexPagesDownToTheLeafChain) {
-  const auto entries = readContext(twoLevelContext());
-  ASSERT_EQ(entries.size(), 3u);
-  EXPECT_EQ(entries[0].hash, -7);
-  EXPECT_EQ(entries[1].offset, 0x200u);
-  EXPECT_EQ(entries[2].hash, 50);
-  EXPECT_EQ(entries[2].offset, 0x300u);
+  std::vector<ContextEntry> entries;
+  for (std::int32_t i = 0; i < 300; ++i) entries.push_back({i * 37 - 5000, static_cast<std::uint32_t>(i) * 16});
+  // Pages of 64 bytes hold 7 entries of a leaf or 10 children of an index
+  // page: three levels. The entries come back whatever the depth.
+  for (std::uint16_t pageSize : {64, 256, 4096}) {
+    const Bytes bytes = contextTree(entries, pageSize);
+    EXPECT_EQ(BTree(bytes, "|CONTEXT").header().levels, pageSize == 64 ? 3 : pageSize == 256 ? 2 : 1);
+    const auto read = readContext(bytes);
+    ASSERT_EQ(read.size(), entries.size()) << pageSize;
+    for (std::size_t i = 0; i < read.size(); ++i) {
+      EXPECT_EQ(read[i].hash, entries[i].hash) << pageSize << " " << i;
+      EXPECT_EQ(read[i].offset, entries[i].offset) << pageSize << " " << i;
+    }
+  }
 
-  Bytes tooMany = twoLevelContext();
-  tooMany[38 + 64 + 2] = 9;  // first leaf claims 9 entries: they run off its page
+  const Bytes small = contextTree(entries, 64);
+  Bytes tooMany = small;
+  tooMany[kBTreeHeaderSize + 2] = 9;  // the first leaf claims 9 entries: they run off its page
   EXPECT_THROW(readContext(tooMany), FormatError);
-  Bytes pagesMissing = twoLevelContext();
-  pagesMissing.resize(38 + 2 * 64);  // header still says three pages
+  Bytes pagesMissing = small;
+  pagesMissing.resize(small.size() - 64);  // the header still counts the root page
   EXPECT_THROW(readContext(pagesMissing), FormatError);
 }
 
 TEST(Keywords, OffsetsComeFromTheDataFileAndCannotBeClaimedTwice) {
+  // The compiler's keyword files read back: one entry per keyword in any
+  // case, each topic once.
+  const compiler::KeywordFiles files = compiler::buildKeywordFiles(
+      {{"beta", 0x30}, {"alpha", 0x10}, {"Alpha", 0x20}, {"ALPHA", 0x20}});
+  const auto built = readKeywords(files.btree, files.data, "|KWBTREE");
+  ASSERT_EQ(built.size(), 2u);
+  EXPECT_EQ(built[0].keyword, "alpha");
+  EXPECT_EQ(built[0].offsets, (std::vector<std::uint32_t>{0x10, 0x20}));
+  EXPECT_EQ(built[1].keyword, "beta");
+  EXPECT_EQ(built[1].offsets, std::vector<std::uint32_t>{0x30});
+
+  // Leaves that claim more of |KWDATA than it holds.
   auto tree = [](std::int16_t firstCount, std::uint32_t secondAt) {
-    ByteWriter e;
-    e.cString("alpha");
-    e.i16(firstCount);
-    e.u32(0);
-    e.cString("beta");
-    e.i16(1);
-    e.u32(secondAt);
-    return testing::buildLeafTree(e.data(), 2);
+    std::vector<compiler::BTreeEntry> entries;
+    for (const auto& [word, count, at] : {std::tuple{"alpha", firstCount, 0u}, std::tuple{"beta", std::int16_t{1}, secondAt}}) {
+      ByteWriter leaf;
+      leaf.cString(word);
+      leaf.i16(count);
+      leaf.u32(at);
+      ByteWriter key;
+      key.cString(word);
+      entries.push_back({leaf.take(), key.take()});
+    }
+    return testing::buildTree(entries, kKeywordLayout);
   };
   ByteWriter data;
   for (std::uint32_t o : {0x10u, 0x20u, 0x30u}) data.u32(o);
-  const auto keywords = readKeywords(tree(2, 8), data.data(), "|KWBTREE");
-  ASSERT_EQ(keywords.size(), 2u);
-  EXPECT_EQ(keywords[0].offsets, (std::vector<std::uint32_t>{0x10, 0x20}));
-  EXPECT_EQ(keywords[1].keyword, "beta");
-  EXPECT_EQ(keywords[1].offsets, std::vector<std::uint32_t>{0x30});
+  ASSERT_EQ(readKeywords(tree(2, 8), data.data(), "|KWBTREE").size(), 2u);
   // Three and one make four references into three offsets.
   EXPECT_THROW(readKeywords(tree(3, 0), data.data(), "|KWBTREE"), FormatError);
   EXPECT_THROW(readKeywords(tree(1, 12), data.data(), "|KWBTREE"), FormatError);
@@ -266,16 +259,22 @@ TEST(SystemInfo, ReadsRecordsAndTheWindowLayout) {
   record(2, text("(c) no NUL"));
   record(3, Bytes{0x47, 0, 0, 0});
   record(4, textz("CreateButton(`b',`&B',`JI(`',`x')')"));
-  ByteWriter win;
-  win.u16(0x07FF);
-  win.fixedString("main", 10);
-  win.fixedString("main", 9);
-  win.fixedString("A caption", 51);
-  for (std::int16_t v : {10, 20, 800, 900}) win.i16(v);
-  win.u16(0);
-  win.u32(0x00FFFFC0);
-  win.u32(0x00C0C0C0);
-  record(6, win.data());
+  // Window records as the compiler writes them: every value given comes
+  // back, and the flags say which were given.
+  compiler::WindowDef full;
+  full.name = "main";
+  full.caption = "A caption";
+  full.x = 10;
+  full.y = 20;
+  full.width = 800;
+  full.height = 900;
+  full.maximize = true;
+  full.scrollingRgb = 0x00FFFFC0;
+  full.nonScrollingRgb = 0x00C0C0C0;
+  compiler::WindowDef bare;
+  bare.name = "second";
+  record(6, compiler::windowRecord(full));
+  record(6, compiler::windowRecord(bare));
   record(9, Bytes{0x09, 0x04, 0, 0, 0, 0, 0, 0});
   record(11, Bytes{0, 0});
   record(6, Bytes{1, 2, 3});  // not the 90-byte layout: kept as a raw record
@@ -288,13 +287,26 @@ TEST(SystemInfo, ReadsRecordsAndTheWindowLayout) {
   EXPECT_EQ(info.copyright, "(c) no NUL");
   EXPECT_EQ(info.contents, 0x47u);
   ASSERT_EQ(info.macros.size(), 1u);
-  ASSERT_EQ(info.windows.size(), 1u);
+  ASSERT_EQ(info.windows.size(), 2u);
   const WindowRecord& main = info.windows[0];
-  EXPECT_EQ(main.name, "main");
-  EXPECT_EQ(main.caption, "A caption");
-  EXPECT_EQ(main.height, 900);
-  EXPECT_EQ(main.scrollColour, 0x00FFFFC0u);
-  EXPECT_EQ(main.nonScrollColour, 0x00C0C0C0u);
+  EXPECT_EQ(main.type, "main");
+  EXPECT_EQ(main.name, full.name);
+  EXPECT_EQ(main.caption, full.caption);
+  EXPECT_EQ(main.x, *full.x);
+  EXPECT_EQ(main.y, *full.y);
+  EXPECT_EQ(main.width, *full.width);
+  EXPECT_EQ(main.height, *full.height);
+  EXPECT_EQ(main.maximize, 1);
+  EXPECT_EQ(main.scrollColour, *full.scrollingRgb);
+  EXPECT_EQ(main.nonScrollColour, *full.nonScrollingRgb);
+  const std::uint16_t optional = kWindowHasCaption | kWindowHasX | kWindowHasY | kWindowHasWidth | kWindowHasHeight |
+                                 kWindowHasMaximize | kWindowHasScrollingColour | kWindowHasNonScrollingColour;
+  EXPECT_EQ(main.flags & optional, optional);
+  const WindowRecord& second = info.windows[1];
+  EXPECT_EQ(second.type, "secondary");
+  EXPECT_EQ(second.name, bare.name);
+  EXPECT_EQ(second.flags & optional, 0);
+  EXPECT_EQ(second.flags & (kWindowHasType | kWindowHasName), kWindowHasType | kWindowHasName);
   EXPECT_EQ(info.lcid, (std::vector<std::uint16_t>{0x0409, 0, 0, 0}));
   EXPECT_EQ(info.charset, 0);
   ASSERT_EQ(info.others.size(), 2u);
@@ -305,31 +317,45 @@ TEST(SystemInfo, ReadsRecordsAndTheWindowLayout) {
   EXPECT_THROW(SystemInfo::parse(cut), FormatError);
 }
 
-TEST(FontTable, DescriptorsAndBrokenOffsets) {
-  ByteWriter w;
-  w.u16(2);
-  w.u16(1);
-  w.u16(8);
-  w.u16(8 + 2 * 20);
-  w.fixedString("Arial", 20);
-  w.fixedString("Courier New", 20);
-  w.u8(0x03);
-  w.u8(24);
-  w.u8(1);
-  w.u16(1);
-  for (std::uint8_t c : {0x80, 0x00, 0x10, 0, 0, 0}) w.u8(c);
-  const FontTable t = FontTable::parse(w.data());
+// The compiler's fonts read back: faces once each in order of first use, and
+// every descriptor with its face, size, family, attributes and colour.
+TEST(FontTable, CompiledFontsReadBackAndBrokenOffsetsAreRefused) {
+  std::vector<compiler::FontSpec> specs(3);
+  specs[1].face = "Courier New";
+  specs[1].family = 1;
+  specs[1].halfPoints = 20;
+  specs[1].bold = specs[1].underline = true;
+  specs[1].rgb = 0x00102030;
+  specs[2].halfPoints = 36;
+  specs[2].italic = specs[2].strikeout = specs[2].doubleUnderline = specs[2].smallCaps = true;
+  compiler::FontTable fonts;
+  for (std::size_t i = 0; i < specs.size(); ++i) EXPECT_EQ(fonts.intern(specs[i]), i);
+  const Bytes bytes = fonts.serialize();
+  const FontTable t = FontTable::parse(bytes);
   EXPECT_EQ(t.faceNames, (std::vector<std::string>{"Arial", "Courier New"}));
-  ASSERT_EQ(t.descriptors.size(), 1u);
-  EXPECT_EQ(t.descriptors[0].halfPoints, 24);
-  EXPECT_EQ(t.descriptors[0].faceIndex, 1);
-  EXPECT_EQ(t.descriptors[0].foreground[2], 0x10);
+  ASSERT_TRUE(t.descriptorsRead);
+  ASSERT_EQ(t.descriptors.size(), specs.size());
+  for (std::size_t i = 0; i < specs.size(); ++i) {
+    const FontDescriptor& d = t.descriptors[i];
+    const compiler::FontSpec& s = specs[i];
+    EXPECT_EQ(t.faceNames.at(d.faceIndex), s.face) << i;
+    EXPECT_EQ(d.halfPoints, s.halfPoints) << i;
+    EXPECT_EQ(d.family, s.family) << i;
+    const std::pair<std::uint8_t, bool> attributes[] = {
+        {kFontBold, s.bold}, {kFontItalic, s.italic}, {kFontUnderline, s.underline},
+        {kFontStrikeout, s.strikeout}, {kFontDoubleUnderline, s.doubleUnderline}, {kFontSmallCaps, s.smallCaps}};
+    for (const auto& [bit, set] : attributes) EXPECT_EQ((d.attributes & bit) != 0, set) << i << " " << int{bit};
+    EXPECT_EQ(d.foreground[0], s.rgb & 0xFF) << i;
+    EXPECT_EQ(d.foreground[1], (s.rgb >> 8) & 0xFF) << i;
+    EXPECT_EQ(d.foreground[2], (s.rgb >> 16) & 0xFF) << i;
+  }
 
-  Bytes backwards = w.data();
+  Bytes backwards = bytes;
   backwards[6] = 2;  // descriptors before the names
+  backwards[7] = 0;
   EXPECT_THROW(FontTable::parse(backwards), FormatError);
-  Bytes many = w.data();
-  many[2] = 0xFF;  // 255 descriptors, one present
+  Bytes many = bytes;
+  many[2] = 0xFF;  // 255 descriptors, three present
   EXPECT_THROW(FontTable::parse(many), FormatError);
 }
 

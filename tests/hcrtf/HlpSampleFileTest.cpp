@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -12,6 +13,8 @@
 #include <sstream>
 
 #include "hcrtf/common/FormatError.h"
+#include "hcrtf/common/HelpFormat.h"
+#include "hcrtf/dump/FontTable.h"
 #include "hcrtf/dump/HelpDumper.h"
 #include "hcrtf/dump/HelpFile.h"
 #include "hcrtf/dump/IndexFiles.h"
@@ -62,6 +65,12 @@ TEST_F(SampleHelpFile, HeaderSystemAndFonts) {
   EXPECT_EQ(system_.macros[0].rfind("CreateButton(", 0), 0u);
   EXPECT_EQ(phrases_.scheme(), PhraseTable::Scheme::Classic);
   EXPECT_EQ(phrases_.size(), 661u);
+  // Face names in the 20-byte slots of WinHelp 3.1 files.
+  const FontTable fonts = FontTable::parse(*file_->file("|FONT"));
+  ASSERT_GE(fonts.faceNames.size(), 4u);
+  EXPECT_EQ(fonts.faceNames[0], "Helv");
+  EXPECT_EQ(fonts.faceNames[3], "Arial");
+  EXPECT_TRUE(fonts.descriptorsRead);
 }
 
 TEST_F(SampleHelpFile, TopicsReadWholeWithPhrasesExpanded) {
@@ -137,32 +146,113 @@ TEST_F(SampleHelpFile, DumpReportsNoErrors) {
   }
 }
 
-// Damaged copies: cut short at many lengths, or with bytes overwritten at
-// random. The reader must neither crash nor throw anything but FormatError;
-// under the sanitizers this also catches reads out of bounds.
-TEST_F(SampleHelpFile, DamagedCopiesNeverCrash) {
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes sampleBytes() {
   std::ifstream in(kSample, std::ios::binary);
-  const std::vector<std::uint8_t> original((std::istreambuf_iterator<char>(in)),
-                                           std::istreambuf_iterator<char>());
-  auto dumpCopy = [](std::vector<std::uint8_t> bytes) {
-    try {
-      HelpFile hf = HelpFile::fromBytes(std::move(bytes));
-      std::ostringstream out;
-      HelpDumper(hf, DumpOptions()).dump(out);
-    } catch (const FormatError&) {
-    }
-  };
-  for (std::size_t len = 0; len < original.size(); len += 997) {
-    dumpCopy(std::vector<std::uint8_t>(original.begin(), original.begin() + static_cast<std::ptrdiff_t>(len)));
+  return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// What hlpdump shows for a copy of a help file: nothing when the file is
+// refused as a whole (FormatError), else the dump and its error count. The
+// dump itself never throws: damage inside an internal file is an error line.
+struct DumpOfCopy {
+  bool refused = false;
+  int errors = 0;
+  std::string text;
+};
+
+DumpOfCopy dumpCopy(Bytes bytes) {
+  DumpOfCopy result;
+  std::optional<HelpFile> hf;
+  try {
+    hf.emplace(HelpFile::fromBytes(std::move(bytes)));
+  } catch (const FormatError&) {
+    result.refused = true;
+    return result;
   }
+  std::ostringstream out;
+  EXPECT_NO_THROW(result.errors = HelpDumper(*hf, DumpOptions()).dump(out));
+  result.text = out.str();
+  return result;
+}
+
+void put(Bytes& bytes, std::size_t at, std::uint32_t value, std::size_t size) {
+  for (std::size_t i = 0; i < size; ++i) bytes.at(at + i) = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+// Damaged copies: cut short at many lengths, or with a field every reader
+// checks (a magic number, the layout mark of |Phrases, an internal file's
+// size) overwritten with random wrong values. Each copy must be reported:
+// refused as a whole or with an error in its dump.
+TEST_F(SampleHelpFile, DamagedCopiesAreReported) {
+  const Bytes original = sampleBytes();
+  for (std::size_t len = 0; len < original.size(); len += 997) {
+    const DumpOfCopy d = dumpCopy(Bytes(original.begin(), original.begin() + static_cast<std::ptrdiff_t>(len)));
+    EXPECT_TRUE(d.refused || d.errors > 0) << "cut at " << len;
+  }
+
+  struct Field {
+    std::string what;
+    std::size_t at = 0;
+    std::size_t size = 0;
+    std::vector<std::uint32_t> valid;  // empty: any value past the end of the file
+  };
+  const std::size_t directory = file_->directoryStart();
+  std::vector<Field> fields = {{"help file magic", 0, 4, {kHelpFileMagic}},
+                               {"directory size", directory + 4, 4, {}},
+                               {"directory magic", directory + kInternalFileHeaderSize, 2, {kBTreeMagic}}};
+  for (const InternalFile& f : file_->files()) {
+    const std::size_t content = f.offset + kInternalFileHeaderSize;
+    fields.push_back({f.name + " size", f.offset + 4, 4, {}});
+    if (f.name == "|SYSTEM") fields.push_back({f.name + " magic", content, 2, {kSystemMagic}});
+    if (f.name == "|CONTEXT" || f.name == "|TTLBTREE" || f.name == "|KWBTREE") {
+      fields.push_back({f.name + " magic", content, 2, {kBTreeMagic}});
+    }
+    if (f.name.rfind("|bm", 0) == 0) fields.push_back({f.name + " magic", content, 2, {kPictureMagic, kPictureMagicShg}});
+    if (f.name == "|Phrases") fields.push_back({f.name + " layout", content + 2, 2, {kPhrasesLayout}});
+  }
+  // The file, its directory, every internal file, |SYSTEM, three trees,
+  // eleven pictures and |Phrases.
+  ASSERT_EQ(fields.size(), 3 + file_->files().size() + 1 + 3 + 11 + 1);
+
   std::mt19937 rng(20261207);
+  for (const Field& field : fields) {
+    for (int round = 0; round < 4; ++round) {
+      const std::uint32_t limit = field.size == 2 ? 0x10000u : 0xFFFFFFFFu;
+      std::uint32_t value = 0;
+      do {
+        value = field.valid.empty() ? static_cast<std::uint32_t>(original.size()) + rng() % (limit - original.size())
+                                    : rng() % limit;
+      } while (std::find(field.valid.begin(), field.valid.end(), value) != field.valid.end());
+      Bytes copy = original;
+      put(copy, field.at, value, field.size);
+      const DumpOfCopy d = dumpCopy(std::move(copy));
+      EXPECT_TRUE(d.refused || d.errors > 0) << field.what << " set to " << value;
+    }
+  }
+}
+
+// Bytes overwritten anywhere: most such damage (to text or pixels) cannot be
+// told from content, but a copy that opens at all still gets every section
+// of its dump, and under the sanitizers nothing is read out of bounds.
+TEST_F(SampleHelpFile, DamageAnywhereLeavesEverySectionOfTheDump) {
+  const Bytes original = sampleBytes();
+  std::mt19937 rng(20261208);
+  int opened = 0;
   for (int round = 0; round < 150; ++round) {
-    std::vector<std::uint8_t> copy = original;
+    Bytes copy = original;
     const int changes = 1 + static_cast<int>(rng() % 8);
     for (int c = 0; c < changes; ++c) copy[rng() % copy.size()] = static_cast<std::uint8_t>(rng());
-    dumpCopy(std::move(copy));
+    const DumpOfCopy d = dumpCopy(std::move(copy));
+    if (d.refused) continue;
+    ++opened;
+    for (const char* section : {"[files]", "[system]", "[fonts]", "[topics]", "[titles]", "[context]",
+                                "[keywords]", "[map]", "[pictures]"}) {
+      EXPECT_NE(d.text.find(section), std::string::npos) << "round " << round << ": " << section;
+    }
   }
-  SUCCEED();
+  EXPECT_GT(opened, 100);
 }
 
 }  // namespace

@@ -1,93 +1,35 @@
 #pragma once
 
 // Builders for small help files and pictures, so tests can hand the reader
-// exactly the bytes a case needs.
+// exactly the bytes a case needs. The container and its trees are written by
+// the compiler's own writers, so reading them back checks both sides.
 
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "hcrtf/common/ByteWriter.h"
+#include "hcrtf/common/HelpFormat.h"
+#include "hcrtf/compiler/BTreeBuilder.h"
+#include "hcrtf/compiler/HelpFileWriter.h"
 
 namespace hcrtf::testing {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// A help file whose directory is one leaf page listing `files` (name ->
-// content) in name order.
+// A help file holding `files` (name -> content), as the compiler writes it.
 inline Bytes buildHelpFile(const std::map<std::string, Bytes>& files) {
-  ByteWriter page;
-  page.u16(0);  // unused bytes, not checked by readers
-  page.i16(static_cast<std::int16_t>(files.size()));
-  page.i16(-1);
-  page.i16(-1);
-  std::vector<std::size_t> offsetSlots;
-  for (const auto& [name, content] : files) {
-    page.cString(name);
-    offsetSlots.push_back(page.size());
-    page.u32(0);
-  }
-  const std::uint16_t pageSize = static_cast<std::uint16_t>(page.size() < 1024 ? 1024 : page.size());
-  page.zeros(pageSize - page.size());
-
-  ByteWriter out;
-  out.u32(0x00035F3F);
-  out.u32(16);  // directory right after the header
-  out.i32(-1);
-  out.u32(0);   // size, patched below
-  const std::size_t dirStart = out.size();
-  const std::uint32_t dirUsed = 38 + pageSize;
-  out.u32(dirUsed + 9);
-  out.u32(dirUsed);
-  out.u8(4);
-  out.u16(0x293B);
-  out.u16(0x0402);
-  out.u16(pageSize);
-  out.fixedString("z4", 16);
-  out.i16(0);
-  out.i16(0);
-  out.i16(0);   // root page
-  out.i16(-1);
-  out.i16(1);   // pages
-  out.i16(1);   // levels
-  out.i32(static_cast<std::int32_t>(files.size()));
-  const std::size_t pageStart = out.size();
-  out.bytes(page.data());
-  std::size_t i = 0;
-  for (const auto& [name, content] : files) {
-    out.patchU32(pageStart + offsetSlots[i++], static_cast<std::uint32_t>(out.size()));
-    out.u32(static_cast<std::uint32_t>(content.size() + 9));
-    out.u32(static_cast<std::uint32_t>(content.size()));
-    out.u8(0);
-    out.bytes(content);
-  }
-  (void)dirStart;
-  out.patchU32(12, static_cast<std::uint32_t>(out.size()));
-  return out.take();
+  compiler::HelpFileWriter writer;
+  for (const auto& [name, content] : files) writer.add(name, content);
+  return writer.assemble();
 }
 
-// A B+ tree of one leaf page holding `count` entries laid out in `entries`.
-inline Bytes buildLeafTree(const Bytes& entries, std::int16_t count) {
-  const std::uint16_t pageSize = static_cast<std::uint16_t>(8 + entries.size());
-  ByteWriter w;
-  w.u16(0x293B);
-  w.u16(0x0002);
-  w.u16(pageSize);
-  w.fixedString("z24", 16);
-  w.i16(0);
-  w.i16(0);
-  w.i16(0);
-  w.i16(-1);
-  w.i16(1);
-  w.i16(1);
-  w.i32(count);
-  w.u16(0);
-  w.i16(count);
-  w.i16(-1);
-  w.i16(-1);
-  w.bytes(entries);
-  return w.take();
+// A B+ tree of `entries`, in key order, as the compiler builds one.
+inline Bytes buildTree(const std::vector<compiler::BTreeEntry>& entries, std::string_view layout,
+                       std::uint16_t pageSize = kIndexPageSize) {
+  return compiler::BTreeBuilder(kIndexTreeFlags, pageSize, layout).build(entries);
 }
 
 // A |SYSTEM file of version 1.21 with a title record; `flags` 0 means plain

@@ -2,6 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "hcrtf/compiler/ParagraphRecordBuilder.h"
+#include "hcrtf/dump/RecordRenderer.h"
+#include "hcrtf/dump/TopicStream.h"
+
 namespace hcrtf::compiler {
 namespace {
 
@@ -69,9 +78,51 @@ TEST(TableRecord, OddRowsGiveUsableColumns) {
   EXPECT_EQ(TableRecord::columnHeader(wide).at(0), 255);
 }
 
-TEST(TableRecord, CellsAndRowEndMarkTheirPlaces) {
-  EXPECT_EQ(TableRecord::cellStart(2), (std::vector<std::uint8_t>{2, 0, 0, 0, 0}));
-  EXPECT_EQ(TableRecord::rowEnd(), (std::vector<std::uint8_t>{0xFF, 0xFF}));
+// A row as the record builder writes it, read back by the reader: each
+// paragraph comes back in its cell, in order, and the row ends after the
+// last one.
+TEST(TableRecord, RowReadBackPutsEveryParagraphInItsCell) {
+  TableRowFormat format;
+  format.cellRight = {1000, 2000, 3000};
+  format.gap = 50;
+  const std::vector<std::pair<int, std::string>> cells = {{0, "A"}, {1, "B1"}, {1, "B2"}, {2, "C"}};
+  std::vector<Paragraph> paragraphs;
+  for (const auto& [cell, text] : cells) {
+    Paragraph p;
+    p.table = TablePlace{format, cell, false};
+    p.content.push_back(TextRun{text, FontSpec{}, HotspotStyle::None});
+    paragraphs.push_back(std::move(p));
+  }
+  paragraphs.back().table->endsRow = true;
+  std::vector<const Paragraph*> row;
+  for (const Paragraph& p : paragraphs) row.push_back(&p);
+
+  Diagnostics diag(nullptr);
+  FontTable fonts;
+  const std::vector<WindowDef> windows;
+  ParagraphRecordBuilder builder(diag, fonts, windows);
+  std::vector<TopicRecord> records;
+  std::vector<AnchorAt> anchors;
+  builder.buildTableRow(row, 0, records, anchors, SourcePos{});
+  ASSERT_EQ(records.size(), 1u);
+  ASSERT_EQ(records[0].type, kRecordTable);
+
+  dump::TopicLink link;
+  link.recordType = records[0].type;
+  link.data1 = records[0].data1;
+  link.data2.assign(records[0].data2.begin(), records[0].data2.end());
+  const std::map<std::int32_t, std::string> names;
+  const std::vector<std::string> lines = dump::RecordRenderer(names).render(link).lines;
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines[0].rfind("  table: 3 columns", 0), 0u) << lines[0];
+  std::vector<std::pair<int, std::string>> found;
+  for (std::size_t i = 1; i + 1 < lines.size(); i += 2) {
+    ASSERT_EQ(lines[i].rfind("   cell ", 0), 0u) << lines[i];
+    const std::string& text = lines[i + 1];
+    found.emplace_back(std::stoi(lines[i].substr(8)), text.substr(text.rfind('>') + 1));
+  }
+  EXPECT_EQ(found, cells);
+  EXPECT_EQ(lines.size(), 1 + 2 * cells.size());
 }
 
 }  // namespace

@@ -43,12 +43,12 @@ Bytes unpackAll(const Packer& p) {
   Bytes all;
   const Bytes& f = p.file();
   for (std::size_t b = 0; b < p.blockCount(); ++b) {
-    const std::size_t begin = b * Packer::kBlockSize + Packer::kHeaderSize;
-    const std::size_t end = std::min(f.size(), (b + 1) * Packer::kBlockSize);
+    const std::size_t begin = b * kTopicBlockSize + kTopicBlockHeaderSize;
+    const std::size_t end = std::min(f.size(), (b + 1) * kTopicBlockSize);
     const Bytes block = lz77Decompress(std::span(f).subspan(begin, end - begin), 1 << 20);
     const bool last = b + 1 == p.blockCount();
     if (!last) {
-      EXPECT_LE(block.size(), Packer::kMaxUnpacked) << "block " << b;
+      EXPECT_LE(block.size(), kTopicBlockMaxUnpacked) << "block " << b;
       EXPECT_EQ(p.blockStart(b + 1) - p.blockStart(b), block.size()) << "block " << b;
     }
     all.insert(all.end(), block.begin(), block.end());
@@ -62,7 +62,7 @@ TEST(TopicBlockPacker, PackedBlocksUnpackToTheStreamAndPatchesLand) {
   Packer p(stream, pinned, true);
   ASSERT_GT(p.blockCount(), 5u);
   EXPECT_LT(p.file().size(), stream.size() * 3 / 4);
-  EXPECT_EQ(p.file().size() % Packer::kBlockSize == 0 || p.file().size() % Packer::kBlockSize >= 0x44, true);
+  EXPECT_EQ(p.file().size() % kTopicBlockSize == 0 || p.file().size() % kTopicBlockSize >= 0x44, true);
 
   Bytes expected = stream;
   std::uint32_t k = 0;
@@ -100,7 +100,7 @@ TEST(TopicBlockPacker, BlocksNeverCutARecordsFixedPart) {
   Bytes joined;
   for (std::size_t b = 0; b < p.blockCount(); ++b) {
     const std::size_t end = b + 1 < p.blockCount() ? p.blockStart(b + 1) : stream.size();
-    const std::size_t begin = b * Packer::kBlockSize + Packer::kHeaderSize;
+    const std::size_t begin = b * kTopicBlockSize + kTopicBlockHeaderSize;
     const Bytes block = lz77Decompress(std::span(p.file()).subspan(begin, std::min(p.file().size(), begin + Packer::kDataSize) - begin), 1 << 20);
     ASSERT_GE(block.size(), end - p.blockStart(b));
     joined.insert(joined.end(), block.begin(), block.begin() + static_cast<std::ptrdiff_t>(end - p.blockStart(b)));
@@ -121,7 +121,7 @@ TEST(TopicBlockPacker, AddressesFollowTheBlocks) {
     }
     if (!compress) {
       EXPECT_EQ(p.blockStart(1), Packer::kDataSize);
-      EXPECT_EQ(p.file().size() % Packer::kBlockSize, 0u);
+      EXPECT_EQ(p.file().size() % kTopicBlockSize, 0u);
     }
   }
 }
@@ -134,11 +134,11 @@ TEST(TopicBlockPacker, StoredBlocksCopyTheStreamAndTakeAnyPatch) {
   p.patchU32(Packer::kDataSize - 2, 0x11223344);  // straddles two blocks
   p.setBlockHeader(1, 1, 2, 3);
   const Bytes& f = p.file();
-  EXPECT_EQ(f[Packer::kBlockSize - 2], 0x44);
-  EXPECT_EQ(f[Packer::kBlockSize - 1], 0x33);
-  EXPECT_EQ(f[Packer::kBlockSize + 12], 0x22);
-  EXPECT_EQ(f[Packer::kBlockSize + 4], 2);
-  EXPECT_EQ(f[2 * Packer::kBlockSize + 12], stream[2 * Packer::kDataSize]);
+  EXPECT_EQ(f[kTopicBlockSize - 2], 0x44);
+  EXPECT_EQ(f[kTopicBlockSize - 1], 0x33);
+  EXPECT_EQ(f[kTopicBlockSize + 12], 0x22);
+  EXPECT_EQ(f[kTopicBlockSize + 4], 2);
+  EXPECT_EQ(f[2 * kTopicBlockSize + 12], stream[2 * Packer::kDataSize]);
   EXPECT_THROW(p.setBlockHeader(3, 0, 0, 0), std::out_of_range);
 }
 

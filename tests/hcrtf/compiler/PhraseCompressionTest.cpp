@@ -104,9 +104,9 @@ TEST(PhraseEncoderTest, DictionaryOfEveryLengthAndTwoByteCodesReadsBack) {
 
 TEST(PhraseEncoderTest, LargestDictionaryKeepsItsLimit) {
   std::vector<std::string> phrases;
-  for (std::size_t i = 0; i < PhraseEncoder::kMaxPhrases + 50; ++i) phrases.push_back("p" + std::to_string(i));
+  for (std::size_t i = 0; i < kMaxPhrases + 50; ++i) phrases.push_back("p" + std::to_string(i));
   const PhraseEncoder encoder(phrases);
-  ASSERT_EQ(encoder.phrases().size(), PhraseEncoder::kMaxPhrases);
+  ASSERT_EQ(encoder.phrases().size(), kMaxPhrases);
   const PhraseTable table = readBack(encoder);
   const std::string last = encoder.phrases().back();
   EXPECT_EQ(encoder.encode(bytes(last)).size(), 2u);
@@ -125,7 +125,7 @@ TEST(PhraseSelectorTest, PicksRepeatedWordRunsMostUsedFirst) {
     selector.add(std::span(reinterpret_cast<const std::uint8_t*>(t.data()), t.size()));
     total += t.size();
   }
-  const PhraseEncoder encoder(selector.select(PhraseEncoder::kMaxPhrases));
+  const PhraseEncoder encoder(selector.select(kMaxPhrases));
   ASSERT_FALSE(encoder.phrases().empty());
   std::vector<std::uint32_t> uses(encoder.phrases().size(), 0);
   std::size_t coded = 0;
