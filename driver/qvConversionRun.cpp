@@ -1,5 +1,7 @@
 #include "driver/qvConversionRun.h"
 
+#include <filesystem>
+
 #include "base/qvDriverSettings.h"
 #include "driver/qvFileSink.h"
 #include "driver/qvHelpProject.h"
@@ -38,7 +40,9 @@ bool qvConversionRun::finalPass() {
 void qvConversionRun::project() {
   qvHelpProjectInput input;
   input.topicCount = finalPass_.topicsWritten();
-  input.helpFileName = context_.settings().helpFileName;
+  // The compiler reads the project from the work directory and would take a
+  // relative name from there; the user meant the engine's own directory.
+  input.helpFileName = std::filesystem::absolute(context_.settings().helpFileName).string();
   input.title = context_.startURL() != nullptr ? context_.startURL()->title : std::string();
   input.mainColour = context_.mainColour;
   input.nonScrollColour = context_.nonScrollColour;

@@ -295,6 +295,17 @@ TEST_F(EngineStartupTest, PagesWhosePicturesWereLeftOutSaySo) {
   EXPECT_EQ(readFile(dir / "work/rtf/out0.rtf").find(note), std::string::npos);
 }
 
+// A help file name saved without a folder is written where the engine
+// works, not in the folder of the help project.
+TEST_F(EngineStartupTest, SavedOutputNameWithoutAFolderLandsInTheWorkingDirectory) {
+  std::ofstream(dir / "registry.reg") << "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Lorimund\\Corvane\\v1.1\\Urls\\default]\r\n"
+                                      << "\"OutputName\"=\"named\"\r\n";
+  Result r = run({"-batch", sampleSite()});
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_TRUE(fs::exists(dir / "work/named.hlp"));
+  EXPECT_FALSE(fs::exists(dir / "work/rtf/named.hlp"));
+}
+
 TEST_F(EngineStartupTest, LogThatCannotBeCreatedEndsStartUp) {
   fs::create_directories(dir / "work/Corvane.log");
   Result r = run({"-batch", sampleSite()});
