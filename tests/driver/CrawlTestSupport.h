@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/TempDirectory.h"
 #include "ui/qvRuntimeException.h"
 #include "ui/qvUserInterface.h"
 #include "ui/qvUserInterfaceCodes.h"
@@ -86,33 +87,7 @@ class RecordingUi : public qvUserInterface {
   std::vector<std::string> errors, messages, lines, files, warnings;
 };
 
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "corvane-test-XXXXXX").string();
-    const char* made = ::mkdtemp(pattern.data());
-    EXPECT_NE(made, nullptr);
-    path_ = std::filesystem::canonical(pattern);
-  }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-  // Writes `bytes` to `relative` (directories made as needed); returns the path.
-  std::string write(const std::string& relative, const std::string& bytes) const {
-    const auto full = path_ / relative;
-    std::filesystem::create_directories(full.parent_path());
-    std::ofstream out(full, std::ios::binary);
-    out << bytes;
-    return full.string();
-  }
-
- private:
-  std::filesystem::path path_;
-};
+using TempDir = ::TempDirectory;
 
 inline std::string slurp(const std::filesystem::path& p) {
   std::ifstream in(p, std::ios::binary);

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "../support/TempDirectory.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -34,17 +36,12 @@ struct Result {
 class EngineStartupTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::temp_directory_path() /
-          ("cvengine-" + std::to_string(::getpid()) + "-" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
     fs::create_directories(dir / "work");
     engine = std::string(CORVANE_BINARY_DIR) + "/corvane";
     env["CORVANE_REGISTRY"] = (dir / "registry.reg").string();
     env["PATH"] = std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin";
     env["HOME"] = dir.string();
   }
-  void TearDown() override { fs::remove_all(dir); }
 
   // Runs the engine in dir/work with exactly the environment in `env`.
   Result run(const std::vector<std::string>& args) {
@@ -77,7 +74,8 @@ class EngineStartupTest : public ::testing::Test {
 
   std::string sampleSite() const { return std::string(CORVANE_SOURCE_DIR) + "/sample/site"; }
 
-  fs::path dir;
+  TempDirectory temp;
+  fs::path dir = temp.path();
   std::string engine;
   std::map<std::string, std::string> env;
 };

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "../html/HtmlTestSupport.h"
+#include "../support/TempDirectory.h"
 #include "driver/qvItemFile.h"
 #include "html/qvItemReader.h"
 #include "html/qvItemWriter.h"
@@ -17,21 +18,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "corvane-items-XXXXXX").string();
-    path = ::mkdtemp(pattern.data());
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ignored);
-    fs::remove_all(path, ignored);
-  }
-  std::string file(const std::string& name) const { return path + "/" + name; }
-  std::string path;
-};
 
 std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -48,7 +34,7 @@ class ItemFile : public ::testing::Test {
   // The file of `html` as the crawl writes it.
   std::string saved(const std::string& html) {
     qvItemList& items = f.parse(html);
-    const std::string path = dir.file("documentID1.tmp");
+    const std::string path = (dir / "documentID1.tmp");
     EXPECT_TRUE(qvItemFile::writePage(path, html, &items, f.ui).ok());
     return readFile(path);
   }
@@ -58,7 +44,7 @@ class ItemFile : public ::testing::Test {
   std::string lastError() const { return f.ui.errors.empty() ? "" : f.ui.errors.back(); }
 
   HtmlFixture f;
-  TempDir dir;
+  TempDirectory dir;
 };
 
 TEST_F(ItemFile, RestoredPageWritesTheSameRtf) {
@@ -119,9 +105,9 @@ TEST_F(ItemFile, ItemOfUnknownKindFailsTheSave) {
   };
   qvItemList items;
   items.append(std::make_unique<Stranger>());
-  EXPECT_FALSE(qvItemFile::writePage(dir.file("documentID2.tmp"), "x", &items, f.ui).ok());
+  EXPECT_FALSE(qvItemFile::writePage((dir / "documentID2.tmp"), "x", &items, f.ui).ok());
   EXPECT_EQ(lastError(), "Internal error (html.write ())");
-  EXPECT_FALSE(fs::exists(dir.file("documentID2.tmp")));
+  EXPECT_FALSE(fs::exists((dir / "documentID2.tmp")));
 }
 
 TEST_F(ItemFile, EndOfListAndTruncation) {
@@ -188,7 +174,7 @@ TEST_F(ItemFile, FlippedBytesNeverCrash) {
 }
 
 TEST_F(ItemFile, UnreadableFileIsReported) {
-  EXPECT_EQ(qvItemFile::readPage(dir.file("missing.tmp"), true, f.context, f.ui), nullptr);
+  EXPECT_EQ(qvItemFile::readPage((dir / "missing.tmp"), true, f.context, f.ui), nullptr);
   EXPECT_NE(lastError().find("missing.tmp"), std::string::npos);
 }
 

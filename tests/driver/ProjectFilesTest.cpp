@@ -9,6 +9,7 @@
 #include "driver/qvHelpProject.h"
 #include "rtf/qvByteSink.h"
 #include "ui/qvUserInterface.h"
+#include "../support/TempDirectory.h"
 
 namespace fs = std::filesystem;
 
@@ -45,19 +46,6 @@ class RecordingUi : public qvUserInterface {
   bool hadDirectory = true;
   std::string command, line;
   std::vector<std::string> errors, messages, lines;
-};
-
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "corvane-project-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-  }
-  ~TempDir() { fs::remove_all(path_); }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
 };
 
 std::string slurp(const fs::path& p) {
@@ -116,7 +104,7 @@ TEST(ProjectFilesTest, TargetsHoldWhoopsAndEveryFixedTopic) {
 }
 
 TEST(ProjectFilesTest, BuildWritesBothFilesAndStartsCompiler) {
-  TempDir dir;
+  TempDirectory dir;
   RecordingUi ui;
   qvHelpProject project(ui, dir.path().string());
   EXPECT_TRUE(project.build(sampleInput(2)));

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "../html/HtmlTestSupport.h"
+#include "../support/TempDirectory.h"
 #include "driver/qvHtmlCleanFilter.h"
 #include "driver/qvTemporaryFiles.h"
 #include "rtf/qvLineWriter.h"
@@ -18,14 +19,6 @@ namespace {
 
 class WorkDirectory : public ::testing::Test {
  protected:
-  WorkDirectory() {
-    std::string pattern = (fs::temp_directory_path() / "corvane-clean-XXXXXX").string();
-    dir = ::mkdtemp(pattern.data());
-  }
-  ~WorkDirectory() override {
-    std::error_code ignored;
-    fs::remove_all(dir, ignored);
-  }
   std::string touch(const std::string& name) {
     const std::string path = dir + "/" + name;
     std::ofstream(path) << "x";
@@ -33,7 +26,8 @@ class WorkDirectory : public ::testing::Test {
   }
   bool exists(const std::string& name) const { return fs::exists(dir + "/" + name); }
 
-  std::string dir;
+  TempDirectory temp;
+  std::string dir = temp.path().string();
   RecordingUserInterface ui;
 };
 

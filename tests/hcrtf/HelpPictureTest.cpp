@@ -9,6 +9,8 @@
 
 #include "BmpTestFiles.h"
 
+#include "../support/TempDirectory.h"
+
 namespace hcrtf::compiler {
 namespace {
 
@@ -97,19 +99,14 @@ TEST(HelpPicture, RunLengthPackingRoundTrips) {
 class PictureStoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = std::filesystem::temp_directory_path() /
-            ("hcrtf-pictures-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(root_);
     std::filesystem::create_directories(root_ / "art" / "Icons");
     std::filesystem::create_directories(root_ / "project");
     writeFile(root_ / "art" / "Icons" / "Logo.BMP",
               bmpFile(2, 2, 8, 0, greyPalette(256), rows(2, 2, 8, [](int x, int) { return x * 255u; })));
     writeFile(root_ / "project" / "broken.bmp", Bytes{'B', 'M', 1, 2, 3});
   }
-  void TearDown() override { std::filesystem::remove_all(root_); }
-
-  std::filesystem::path root_;
+  TempDirectory temp_;
+  std::filesystem::path root_ = temp_.path();
 };
 
 TEST_F(PictureStoreTest, FindsEachFileOnceInAnyCaseAndSeparatorStyle) {

@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "../support/TempDirectory.h"
+
 namespace {
 
 const std::string kSample = std::string(HCRTF_TESTDATA_DIR) + "/winfile.hlp";
@@ -31,17 +33,12 @@ ProgramRun run(const std::string& arguments) {
   return r;
 }
 
-std::string tempDir(const std::string& name) {
-  const std::string dir = ::testing::TempDir() + name;
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  return dir;
-}
 
 TEST(HlpDumpProgram, UsageAndUnreadableFiles) {
   EXPECT_EQ(run("").status, 2);
   EXPECT_EQ(run("--bogus x.hlp").status, 2);
-  const std::string dir = tempDir("hlpdump-prog");
+  const TempDirectory temp;
+  const std::string dir = temp.path().string();
   const ProgramRun missing = run(dir + "/none.hlp");
   EXPECT_EQ(missing.status, 2);
   EXPECT_NE(missing.out.find("cannot open"), std::string::npos);
@@ -63,7 +60,8 @@ TEST(HlpDumpProgram, SampleFileSectionsNamesAndPictures) {
   EXPECT_EQ(system.out.find("[topics]"), std::string::npos);
 
   // A context string resolves wherever its hash appears.
-  const std::string dir = tempDir("hlpdump-prog-names");
+  const TempDirectory temp;
+  const std::string dir = temp.path().string();
   std::ofstream(dir + "/names.txt") << "1B9K0IE\r\nunused\n";
   const ProgramRun context = run(kSample + " --context --names " + dir + "/names.txt");
   EXPECT_NE(context.out.find("0x1877F9CB \"1B9K0IE\" -> 0x00000335 topic 1 \"Changing Display Options\""),

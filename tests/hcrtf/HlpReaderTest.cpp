@@ -26,6 +26,8 @@
 #include "hcrtf/dump/Picture.h"
 #include "hcrtf/dump/TopicReader.h"
 
+#include "../support/TempDirectory.h"
+
 namespace hcrtf::dump {
 namespace {
 
@@ -718,9 +720,8 @@ TEST(HelpDumper, PictureFileNamesCannotLeaveTheFolder) {
   one.width = one.height = 1;
   one.packedBits = {1, 2, 3, 0};
   const Bytes bytes = testing::buildHelpFile({{"|bm/../../escape", testing::buildPicture(one)}});
-  const std::string dir = ::testing::TempDir() + "hlpdump-names";
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
+  const TempDirectory temp;
+  const std::string dir = temp.path().string();
   DumpOptions options;
   options.pictures = true;
   options.pictureDir = dir;

@@ -107,7 +107,7 @@ class MediaCompileTest : public ::testing::Test {
     return out;
   }
 
-  ScratchDir dir_;
+  TempDirectory dir_;
 };
 
 TEST_F(MediaCompileTest, EveryPictureDecodesBackToItsPixelsAndIsStoredOnce) {

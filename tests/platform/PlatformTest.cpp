@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "../ui/TestDirectory.h"
+#include "../support/TempDirectory.h"
 #include "platform/qvDynamicLibrary.h"
 #include "platform/qvMessageBox.h"
 #include "platform/qvProcess.h"
@@ -46,7 +46,7 @@ TEST(Process, CommandLineSplitsAtBlanks) {
 }
 
 TEST(Process, StartsWaitsAndReportsStatus) {
-  TestDirectory dir;
+  TempDirectory dir;
   qvProcess p;
   ASSERT_TRUE(p.start("touch started-here", dir.path().c_str())) << p.errorText();
   EXPECT_EQ(p.wait(), 0);
@@ -74,12 +74,11 @@ TEST(Process, ProgramsBesideTheExecutableComeFirst) {
 }
 
 TEST(Process, ChildGetsNoOpenFilesBeyondTheStandardOnes) {
-  TestDirectory dir;
+  TempDirectory dir;
   std::FILE* held = std::fopen((dir / "held").c_str(), "w");  // not close-on-exec
   ASSERT_NE(held, nullptr);
   int fd = ::fileno(held);
-  std::string probe = dir / "probe.sh";
-  TestDirectory::write(probe, "#!/bin/sh\n[ -e /proc/self/fd/" + std::to_string(fd) + " ] && exit 3\nexit 0\n");
+  const std::string probe = dir.write("probe.sh", "#!/bin/sh\n[ -e /proc/self/fd/" + std::to_string(fd) + " ] && exit 3\nexit 0\n");
   std::filesystem::permissions(probe, std::filesystem::perms::owner_all);
   qvProcess p;
   ASSERT_TRUE(p.start(probe, nullptr)) << p.errorText();
@@ -170,7 +169,7 @@ TEST(MessageBox, BoundProviderShowsTheBox) {
 }
 
 TEST(ProcessExit, FlushesBufferedOutputAndSkipsStaticDestructors) {
-  TestDirectory dir;
+  TempDirectory dir;
   std::string file = dir / "flushed.txt";
   EXPECT_EXIT(
       {
@@ -184,7 +183,7 @@ TEST(ProcessExit, FlushesBufferedOutputAndSkipsStaticDestructors) {
         qvEndProcess(7);
       },
       ::testing::ExitedWithCode(7), "");
-  EXPECT_EQ(TestDirectory::read(file), "buffered line\n");
+  EXPECT_EQ(TempDirectory::read(file), "buffered line\n");
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 
 #include <cstdlib>
 
-#include "../ui/TestDirectory.h"
+#include "../support/TempDirectory.h"
 #include "platform/qvRegistry.h"
 #include "platform/qvRegistryFormat.h"
 
@@ -16,7 +16,7 @@ namespace {
 const std::string kSettings = "Software\\Lorimund\\Corvane\\v1.1\\Settings";
 
 TEST(Registry, ValuesOfEveryKindSurviveAReread) {
-  TestDirectory dir;
+  TempDirectory dir;
   {
     qvRegistry reg(dir / "sub/registry.reg");  // the directory is made on first write
     ASSERT_TRUE(reg.writeString(kSettings, "LastURL", "http://example.org/\"quoted\" \\path"));
@@ -36,26 +36,26 @@ TEST(Registry, ValuesOfEveryKindSurviveAReread) {
   EXPECT_FALSE(reg.readString(kSettings, "MaxCacheSize"));
   EXPECT_FALSE(reg.readString(kSettings, "Missing"));
   EXPECT_FALSE(reg.readString("Software\\Other", "LastURL"));
-  std::string text = TestDirectory::read(dir / "sub/registry.reg");
+  std::string text = TempDirectory::read(dir / "sub/registry.reg");
   EXPECT_EQ(text.rfind("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Lorimund\\Corvane\\v1.1\\Settings]\r\n", 0), 0u)
       << text;
   EXPECT_NE(text.find("\"MaxCacheSize\"=dword:ffffffff\r\n"), std::string::npos);
 }
 
 TEST(Registry, KeyAndValueNamesCompareWithoutCase) {
-  TestDirectory dir;
+  TempDirectory dir;
   qvRegistry reg(dir / "registry.reg");
   reg.writeDword("\\SOFTWARE\\lorimund\\Corvane\\V1.1\\settings", "enablecache", 1);
   reg.writeDword(kSettings, "EnableCache", 0);
   EXPECT_EQ(reg.readDword(kSettings, "ENABLECACHE"), 0u);
-  std::string text = TestDirectory::read(dir / "registry.reg");
+  std::string text = TempDirectory::read(dir / "registry.reg");
   // One key, one value: the first spelling is kept.
   EXPECT_EQ(text.find("[HKEY_CURRENT_USER", text.find("[HKEY_CURRENT_USER") + 1), std::string::npos);
   EXPECT_NE(text.find("\"enablecache\"=dword:00000000"), std::string::npos) << text;
 }
 
 TEST(Registry, KeysAndValuesAreDeleted) {
-  TestDirectory dir;
+  TempDirectory dir;
   qvRegistry reg(dir / "registry.reg");
   const std::string urls = "Software\\Lorimund\\Corvane\\v1.1\\Urls";
   reg.writeDword(urls + "\\http://a/", "MaxUrls", 1);
@@ -76,8 +76,8 @@ TEST(Registry, KeysAndValuesAreDeleted) {
 }
 
 TEST(Registry, HandWrittenFilesAreRead) {
-  TestDirectory dir;
-  TestDirectory::write(dir / "registry.reg",
+  TempDirectory dir;
+  dir.write("registry.reg",
                        "\nREGEDIT4\n; saved by hand\n[HKEY_CURRENT_USER\\Software\\Lorimund\\Corvane\\v1.1\\Settings]\n"
                        "\"HttpProxyPort\"=\"8080\"\n\"NoProxyFor\"=hex:61,62,\\\n   0d,0a\n\"Size\"=dword:14\n"
                        "\"Expand\"=hex(2):25,00\n");
@@ -87,17 +87,17 @@ TEST(Registry, HandWrittenFilesAreRead) {
   EXPECT_EQ(reg.readDword(kSettings, "Size"), 20u);
   // A typed binary value keeps its type through a rewrite.
   reg.writeDword(kSettings, "Other", 1);
-  EXPECT_NE(TestDirectory::read(dir / "registry.reg").find("\"Expand\"=hex(2):25,00"), std::string::npos);
+  EXPECT_NE(TempDirectory::read(dir / "registry.reg").find("\"Expand\"=hex(2):25,00"), std::string::npos);
   EXPECT_TRUE(reg.warningText().empty());
 }
 
 TEST(Registry, AFileThatDoesNotParseIsPutAsideNotOverwritten) {
-  TestDirectory dir;
+  TempDirectory dir;
   const std::string broken = "REGEDIT4\r\n[HKEY_CURRENT_USER\\Software]\r\n\"Value\"=dword:nothex\r\n";
-  TestDirectory::write(dir / "registry.reg", broken);
+  dir.write("registry.reg", broken);
   qvRegistry reg(dir / "registry.reg");
   ASSERT_TRUE(reg.writeString(kSettings, "LastURL", "http://x/"));
-  EXPECT_EQ(TestDirectory::read(dir / "registry.reg.bad"), broken);
+  EXPECT_EQ(TempDirectory::read(dir / "registry.reg.bad"), broken);
   EXPECT_NE(reg.warningText().find("line 3"), std::string::npos) << reg.warningText();
   EXPECT_NE(reg.warningText().find("registry.reg.bad"), std::string::npos);
   EXPECT_EQ(reg.readString(kSettings, "LastURL"), "http://x/");
@@ -128,7 +128,7 @@ TEST(Registry, TypedBinaryKindsUpToTheLargestIntAreRead) {
 }
 
 TEST(Registry, ConcurrentWritersLoseNothing) {
-  TestDirectory dir;
+  TempDirectory dir;
   const std::string file = dir / "registry.reg";
   constexpr int kWriters = 4;
   constexpr int kValues = 15;
@@ -159,8 +159,8 @@ TEST(Registry, ConcurrentWritersLoseNothing) {
 }
 
 TEST(Registry, UnwritablePlaceIsReportedNotIgnored) {
-  TestDirectory dir;
-  TestDirectory::write(dir / "blocker", "a file where a directory should be");
+  TempDirectory dir;
+  dir.write("blocker", "a file where a directory should be");
   qvRegistry reg(dir / "blocker/registry.reg");
   EXPECT_FALSE(reg.writeDword(kSettings, "X", 1));
   EXPECT_FALSE(reg.errorText().empty());

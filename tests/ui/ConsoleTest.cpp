@@ -4,7 +4,7 @@
 #include <sstream>
 #include <thread>
 
-#include "TestDirectory.h"
+#include "../support/TempDirectory.h"
 #include "base/qvDriverSettings.h"
 #include "platform/qvRegistry.h"
 #include "ui/qvConsoleSettings.h"
@@ -22,11 +22,11 @@ class NoStarts : public qvStartPoints {
 };
 
 struct Console {
-  TestDirectory dir;
+  TempDirectory dir;
   qvDriverSettings settings;
   std::ostringstream out, err;
   qvPlainUserInterface ui{settings, dir / "Corvane.log", out, err};
-  std::string log() const { return TestDirectory::read(dir / "Corvane.log"); }
+  std::string log() const { return TempDirectory::read(dir / "Corvane.log"); }
 };
 
 TEST(ConsoleUserInterface, PrintsAndLogsMessagesAsTheWindowWould) {
@@ -131,7 +131,7 @@ TEST(ConsoleSettings, DefaultsAreTheLibrarysAndNeverZeroTimeOuts) {
 }
 
 TEST(ConsoleSettings, RegistryOverlaysSettingsAndTheMatchingProfile) {
-  TestDirectory dir;
+  TempDirectory dir;
   qvRegistry reg(dir / "registry.reg");
   const std::string settingsKey = "Software\\Lorimund\\Corvane\\v1.1\\Settings";
   const std::string profiles = "Software\\Lorimund\\Corvane\\v1.1\\Urls\\";
@@ -168,7 +168,7 @@ TEST(ConsoleSettings, RegistryOverlaysSettingsAndTheMatchingProfile) {
 }
 
 TEST(ConsoleSettings, ProxyPortThatIsNotANumberSwitchesTheProxyOff) {
-  TestDirectory dir;
+  TempDirectory dir;
   qvRegistry reg(dir / "registry.reg");
   const std::string settingsKey = "Software\\Lorimund\\Corvane\\v1.1\\Settings";
   reg.writeDword(settingsKey, "EnableProxy", 1);

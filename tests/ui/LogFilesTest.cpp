@@ -5,7 +5,7 @@
 #include <chrono>
 #include <thread>
 
-#include "TestDirectory.h"
+#include "../support/TempDirectory.h"
 #include "base/qvDriverSettings.h"
 #include "ui/qvDebugLog.h"
 #include "ui/qvMemoryLog.h"
@@ -52,21 +52,21 @@ TEST(MemoryNumberFormat, GroupsDigitsAndPadsToEleven) {
 }
 
 TEST(MainLog, WritesCrLfLinesAndStopsWhenClosed) {
-  TestDirectory dir;
-  TestDirectory::write(dir / "Corvane.log", "from an earlier run\r\n");
+  TempDirectory dir;
+  dir.write("Corvane.log", "from an earlier run\r\n");
   qvPrintWriter log(dir / "Corvane.log");
   log.writeLine("one");
   log.writeLine("");
   log.writeLine(std::string("caf\xe9", 4));
-  EXPECT_EQ(TestDirectory::read(dir / "Corvane.log"), std::string("one\r\n\r\ncaf\xe9\r\n"));
+  EXPECT_EQ(TempDirectory::read(dir / "Corvane.log"), std::string("one\r\n\r\ncaf\xe9\r\n"));
   log.close();
   log.writeLine("after close");
   EXPECT_FALSE(log.isOpen());
-  EXPECT_EQ(TestDirectory::read(dir / "Corvane.log").find("after"), std::string::npos);
+  EXPECT_EQ(TempDirectory::read(dir / "Corvane.log").find("after"), std::string::npos);
 }
 
 TEST(MainLog, FailureToCreateGivesTheReason) {
-  TestDirectory dir;
+  TempDirectory dir;
   try {
     qvPrintWriter log(dir / "missing/Corvane.log");
     FAIL();
@@ -76,24 +76,24 @@ TEST(MainLog, FailureToCreateGivesTheReason) {
 }
 
 TEST(DebugLog, AppendsCheckpointsOnlyUnderFullDebugAndKeepsEarlierLines) {
-  TestDirectory dir;
+  TempDirectory dir;
   qvDriverSettings settings;
-  TestDirectory::write(dir / "CVDebug.log", "Debug : reached location 420\r\n");
+  dir.write("CVDebug.log", "Debug : reached location 420\r\n");
   qvDebugLog debug(settings, dir / "CVDebug.log");
   debug.checkpoint(5);
-  EXPECT_EQ(TestDirectory::read(dir / "CVDebug.log"), "Debug : reached location 420\r\n");
+  EXPECT_EQ(TempDirectory::read(dir / "CVDebug.log"), "Debug : reached location 420\r\n");
   settings.fullDebug = true;
   debug.checkpoint(0);
   debug.line("Error during GET");
-  EXPECT_EQ(TestDirectory::read(dir / "CVDebug.log"),
+  EXPECT_EQ(TempDirectory::read(dir / "CVDebug.log"),
             "Debug : reached location 420\r\nDebug : reached location 0\r\nError during GET\r\n");
 }
 
 TEST(MemoryReport, NineLabelledLinesOfPaddedNumbers) {
-  TestDirectory dir;
-  TestDirectory::write(dir / "MemDebug.txt", std::string(5000, 'x'));
+  TempDirectory dir;
+  dir.write("MemDebug.txt", std::string(5000, 'x'));
   qvWriteMemoryReport(dir / "MemDebug.txt");
-  auto report = lines(TestDirectory::read(dir / "MemDebug.txt"), "\r\n");
+  auto report = lines(TempDirectory::read(dir / "MemDebug.txt"), "\r\n");
   ASSERT_EQ(report.size(), 9u);
   const char* labels[] = {"Free heap memory            : ", "Total heap memory           : ",
                           "Percent of memory in use    : ", "Bytes of physical memory    : ",
@@ -114,8 +114,8 @@ TEST(MemoryTrace, LineFormat) {
 }
 
 TEST(MemoryTrace, StartsEmptyAndRecordsANewLow) {
-  TestDirectory dir;
-  TestDirectory::write(dir / "CorvaneMem.log", "old\n");
+  TempDirectory dir;
+  dir.write("CorvaneMem.log", "old\n");
   {
     qvMemDebugThread trace(dir / "CorvaneMem.log", std::chrono::milliseconds(1));
     EXPECT_FALSE(std::filesystem::exists(dir / "CorvaneMem.log"));
@@ -127,7 +127,7 @@ TEST(MemoryTrace, StartsEmptyAndRecordsANewLow) {
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
   }
-  std::string text = TestDirectory::read(dir / "CorvaneMem.log");
+  std::string text = TempDirectory::read(dir / "CorvaneMem.log");
   ASSERT_FALSE(text.empty());
   EXPECT_EQ(text.find("old"), std::string::npos);
   std::string first = text.substr(0, text.find('\n') + 1);
@@ -141,7 +141,7 @@ TEST(MemoryTrace, StartsEmptyAndRecordsANewLow) {
 }
 
 TEST(GarbageThread, ReportsOnceAMinuteOnlyUnderDebug) {
-  TestDirectory dir;
+  TempDirectory dir;
   qvDriverSettings settings;
   {
     qvGarbageThread quiet(settings, dir / "MemDebug.txt", std::chrono::milliseconds(1));

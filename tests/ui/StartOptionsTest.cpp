@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "TestDirectory.h"
+#include "../support/TempDirectory.h"
 #include "base/qvDriverSettings.h"
 #include "ui/qvStartOptions.h"
 #include "ui/qvStartPoints.h"
@@ -12,7 +12,7 @@
 namespace {
 
 TEST(StartPointKind, LocalPathsAndURLs) {
-  TestDirectory dir;
+  TempDirectory dir;
   EXPECT_TRUE(qvStartOptions::isLocalPath("c:\\web\\index.htm"));
   EXPECT_TRUE(qvStartOptions::isLocalPath("x:"));
   EXPECT_TRUE(qvStartOptions::isLocalPath("/no/such/place"));
@@ -32,10 +32,10 @@ TEST(HelpFileName, ExtensionAddedUnlessPresentInAnyCase) {
 }
 
 TEST(HelpFileName, ProbeKeepsAnExistingHelpFile) {
-  TestDirectory dir;
-  TestDirectory::write(dir / "old.hlp", "last run's help file");
+  TempDirectory dir;
+  dir.write("old.hlp", "last run's help file");
   EXPECT_TRUE(qvStartOptions::canCreateHelpFile(dir / "old.hlp"));
-  EXPECT_EQ(TestDirectory::read(dir / "old.hlp"), "last run's help file");
+  EXPECT_EQ(TempDirectory::read(dir / "old.hlp"), "last run's help file");
   EXPECT_TRUE(qvStartOptions::canCreateHelpFile(dir / "new.hlp"));
   EXPECT_FALSE(std::filesystem::exists(dir / "new.hlp"));
   EXPECT_FALSE(qvStartOptions::canCreateHelpFile(dir / "missing/new.hlp"));

@@ -42,7 +42,7 @@ std::string topics() {
 TEST(AcceptanceTest, WineViewerOpensFollowsJumpsAndFindsEveryTopic) {
   std::string why;
   if (!haveViewer(why)) GTEST_SKIP() << why;
-  ScratchDir dir;
+  TempDirectory dir;
   dir.write("topics.rtf", topics());
   dir.write("accept.hpj", kProject);
   int status = 0;

@@ -66,7 +66,7 @@ Compiled compileProject(const std::filesystem::path& project) {
 }  // namespace
 
 TEST(ProjectReaderTest, ReadsTheConverterProject) {
-  ScratchDir dir;
+  TempDirectory dir;
   dir.write("rtf/OUT0.RTF", "x");
   Diagnostics diag(nullptr);
   const HelpProject p = ProjectReader(diag).parse(kConverterProject, dir.path() / "rtf" / "project.hpj");
@@ -95,7 +95,7 @@ TEST(ProjectReaderTest, ReadsTheConverterProject) {
 // root holds the exact name, and where several names differ only in case the
 // choice does not depend on the order of the folder.
 TEST(ProjectReaderTest, ExactNamesWinOverOtherCasesInEveryRoot) {
-  ScratchDir dir;
+  TempDirectory dir;
   dir.write("a/topic.rtf", "x");
   dir.write("b/Topic.rtf", "x");
   dir.write("c/TOPIC.RTF", "x");
@@ -110,7 +110,7 @@ TEST(ProjectReaderTest, ExactNamesWinOverOtherCasesInEveryRoot) {
 }
 
 TEST(ProjectReaderTest, OddLinesAreWarnedAboutWithTheirLine) {
-  ScratchDir dir;
+  TempDirectory dir;
   Diagnostics diag(nullptr);
   const HelpProject p = ProjectReader(diag).parse(
       "stray\n[OPTIONS]\nFROBNICATE=1\nTITLE=T\nCOMPRESS=12 Hall Zeck\n[BAGGAGE]\nx\n[MAP]\n#define idh_a 0x10\nidh_b\n"
@@ -131,7 +131,7 @@ TEST(ProjectReaderTest, OddLinesAreWarnedAboutWithTheirLine) {
 }
 
 TEST(CompilerTest, ConverterProjectGivesEveryInternalFile) {
-  ScratchDir dir;
+  TempDirectory dir;
   dir.write("rtf/out0.rtf", rtfHeader() + topic("documentID0", "Home", "Go to {\\uldb\\cf2 next}{\\v documentID1}. "
                                                  "{#{\\footnote idh_intro}} Why {\\ul\\cf2 not}{\\v *popup_0}?") + "}");
   dir.write("rtf/out1.rtf", rtfHeader() + topic("documentID1", "Next page", "Back {\\uldb home}{\\v documentID0}.") + "}");
@@ -164,7 +164,7 @@ TEST(CompilerTest, ConverterProjectGivesEveryInternalFile) {
 }
 
 TEST(CompilerTest, TopicsSpreadOverManyBlocksKeepTheirAddresses) {
-  ScratchDir dir;
+  TempDirectory dir;
   std::string rtf = rtfHeader();
   const int count = 300;
   for (int i = 0; i < count; ++i) {
@@ -188,7 +188,7 @@ TEST(CompilerTest, TopicsSpreadOverManyBlocksKeepTheirAddresses) {
 }
 
 TEST(CompilerTest, DuplicateContextIsAWarningAndACollisionAnError) {
-  ScratchDir dir;
+  TempDirectory dir;
   dir.write("a.rtf", rtfHeader() + topic("same", "One", "a") + topic("SAME", "Two", "b") + "}");
   const Compiled dup = compileProject(dir.write("a.hpj", "[FILES]\na.rtf\n"));
   EXPECT_TRUE(dup.result.written);
@@ -211,7 +211,7 @@ TEST(CompilerTest, DuplicateContextIsAWarningAndACollisionAnError) {
 // file, and the older one, relative or below an absolute folder as the
 // engine writes it, keeps every byte.
 TEST(CompilerTest, TheHelpFileKeepsTheCaseOfItsName) {
-  ScratchDir dir;
+  TempDirectory dir;
   dir.write("a.rtf", rtfHeader() + topic("a", "Case kept", "text") + "}");
   const std::string older = "an older help file that is not ours\r\n";
   const auto beside = dir.write("foo.hlp", older);
@@ -231,7 +231,7 @@ TEST(CompilerTest, TheHelpFileKeepsTheCaseOfItsName) {
 }
 
 TEST(CompilerTest, MissingFilesAndEmptyProjectsGiveClearMessages) {
-  ScratchDir dir;
+  TempDirectory dir;
   dir.write("a.rtf", rtfHeader() + topic("a", "A", "{\\uldb gone}{\\v nowhere} \\{bmc nothere.bmp\\}") + "}");
   const Compiled c = compileProject(dir.write("a.hpj", "[OPTIONS]\nCONTENTS=absent\n[FILES]\na.rtf\nmissing.rtf\n[MAP]\nabsent=3\n"));
   EXPECT_TRUE(c.result.written);
@@ -250,7 +250,7 @@ TEST(CompilerTest, MissingFilesAndEmptyProjectsGiveClearMessages) {
 }
 
 TEST(CompilerTest, HugeTopicsAndManyTopicsCompile) {
-  ScratchDir dir;
+  TempDirectory dir;
   // One 10 MB paragraph with hotspots sprinkled through it.
   std::string big = rtfHeader() + "#{\\footnote big}${\\footnote Big}\r\n";
   big.reserve(11'000'000);
@@ -273,7 +273,7 @@ TEST(CompilerTest, HugeTopicsAndManyTopicsCompile) {
 }
 
 TEST(CompilerTest, ProgramReportsSwitchesAndExitStatus) {
-  ScratchDir dir;
+  TempDirectory dir;
   dir.write("a.rtf", rtfHeader() + topic("a", "A", "text") + "}");
   dir.write("a.hpj", "[FILES]\na.rtf\n");
   int status = -1;

@@ -6,35 +6,9 @@
 #include <string>
 #include <unistd.h>
 
-// A scratch folder for one test, removed afterwards, and small helpers to
-// write project files into it and to run programs.
-class ScratchDir {
- public:
-  ScratchDir() {
-    path_ = std::filesystem::temp_directory_path() /
-            ("hcrtf-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter()++));
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-  }
-  ~ScratchDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path write(const std::string& name, const std::string& text) const {
-    const auto file = path_ / name;
-    std::filesystem::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary) << text;
-    return file;
-  }
+#include "../../support/TempDirectory.h"
 
- private:
-  static int& counter() {
-    static int value = 0;
-    return value;
-  }
-  std::filesystem::path path_;
-};
+// Small helpers to run programs on projects written into a TempDirectory.
 
 // Runs a shell command; returns its standard output and sets `status` to its
 // exit status.

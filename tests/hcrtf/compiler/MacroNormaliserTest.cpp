@@ -101,7 +101,7 @@ TEST(MacroNormaliserTest, RefusedMacroIsKeptWithAWarningNamingItsLine) {
 // The converter's project as the viewer gets it: its button strict, after an
 // empty lead macro that the viewer may drop when a macro jumps.
 TEST(MacroNormaliserTest, CompiledProjectStoresStrictMacrosAfterAnEmptyLead) {
-  ScratchDir dir;
+  TempDirectory dir;
   dir.write("t.rtf", rtfHeader() + "#{\\footnote documentID0}\r\n${\\footnote Home}\r\n"
                                   "!{\\footnote JumpID(other)}\r\nText {\\uldb Go}{\\v !JI(x)}\\par\r\n\\page\r\n}");
   const auto project = dir.write("p.hpj", "[OPTIONS]\r\nHLP=out.hlp\r\n[FILES]\r\nt.rtf\r\n[CONFIG]\r\n"

@@ -159,7 +159,7 @@ TEST(ProjectReaderTest, CompressLevelsPickPhrasesAndLz77) {
                         {"4", false, true},    {"2", false, true},    {"0", false, false},  {"LOW", false, false},
                         {"No", false, false},  {"false", false, false}, {"", false, false}};
   for (const Case& c : cases) {
-    ScratchDir dir;
+    TempDirectory dir;
     std::string text = "[OPTIONS]\nTITLE=T\n";
     if (c.value) text += std::string("COMPRESS=") + c.value + "\n";
     const auto file = dir.write("p.hpj", text + "[FILES]\na.rtf\n");
@@ -232,7 +232,7 @@ class PhraseCompileTest : public ::testing::Test {
     return kept;
   }
 
-  ScratchDir dir_;
+  TempDirectory dir_;
 };
 
 TEST_F(PhraseCompileTest, PhraseBuildsShowTheSameTopicsAsPlainBuilds) {
