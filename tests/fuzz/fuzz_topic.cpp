@@ -19,6 +19,7 @@
 #include "html/qvItemList.h"
 #include "html/qvPrototypeList.h"
 #include "rtf/qvByteSink.h"
+#include "rtf/qvRtfWriter.h"
 #include "ui/qvDriverSettings.h"
 #include "ui/qvUserInterface.h"
 
@@ -80,9 +81,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const qvItemRefs bound = topics.postProcess(items);
   qvStringSink topic;
   qvStringSink popups;
-  topics.writeHtmlTopic(topic, popups, *page, bound);
+  topics.writeHtmlTopic(topic, popups, *page, bound, size);
   require("topic", topic.text());
   require("popups", popups.text());
+  // The body's bound, and room for the header, the title and the closing.
+  constexpr std::size_t kFrame = 64 * 1024;
+  if (topic.text().size() > qvRtfWriter::kTopicGrowth * size + qvRtfWriter::kTopicAllowance + kFrame) {
+    fail("topic", std::to_string(size) + " bytes of page wrote " + std::to_string(topic.text().size()));
+  }
   for (const auto& [name, number] : context.helpIds()) {
     requireContextStrings("[MAP]", "#{\\footnote " + name + "}");
   }
