@@ -176,7 +176,7 @@ void qvFinalPass::writeHtml(qvURLStatus& status, qvByteSink& popups) {
   const qvItemRefs items = converter_.postProcess(page->items);
   phase_ = kWritingHtml;
   ui.appendStatusLine("writing [" + topicName() + "] ... ", true);
-  writeTopic([&](qvByteSink& topic) { converter_.writeHtmlTopic(topic, popups, status, items); });
+  writeTopic([&](qvByteSink& topic) { converter_.writeHtmlTopic(topic, popups, status, items, page->text.size()); });
   ui.endStatusLine("done", true, true);
   status.pageText.reset();
   ::unlink(intermediateFile(status).c_str());

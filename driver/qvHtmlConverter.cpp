@@ -97,13 +97,15 @@ void qvHtmlConverter::writeClosing(qvByteSink& topic, qvByteSink* second, const 
   writeBoth(topic, second, {"\\page", "}"});
 }
 
-void qvHtmlConverter::writeBody(qvByteSink& topic, const qvItemRefs& items) {
+void qvHtmlConverter::writeBody(qvByteSink& topic, const qvItemRefs& items, std::size_t pageBytes) {
   qvRtfWriter out(&topic);
   out.resetForTopic();
+  out.limitTopic(pageBytes);
   out.requestAtLeastLineBreaks(1);
   qvItemCursor walk(items, 0);
   qvUserInterface& ui = context_.ui();
   for (std::size_t index = 0; qvHtmlInterface* item = walk.next(); ++index) {
+    if (out.overTopicLimit()) break;
     ui.setProgressPosition(static_cast<int>(index * 100 / items.size()), false);
     ui.checkCancel();
     try {
@@ -120,18 +122,24 @@ void qvHtmlConverter::writeBody(qvByteSink& topic, const qvItemRefs& items) {
                                       : "Other exception (" + exceptionClassName(e) + ") ; object is " + object);
     }
   }
+  if (out.overTopicLimit()) {
+    out.write(qvRtfWriter::kTopicTruncationNote);
+    ui.statusMessage("Topic output exceeds " + std::to_string(qvRtfWriter::kTopicGrowth) +
+                         " times the page's size ; truncated",
+                     true);
+  }
   out.flush();
 }
 
 void qvHtmlConverter::writeHtmlTopic(qvByteSink& topic, qvByteSink& popups, qvURLStatus& status,
-                                     const qvItemRefs& items) {
+                                     const qvItemRefs& items, std::size_t pageBytes) {
   const qvTopicPage page = topicPage(status);
   writeOpening(topic, &popups, page);
   context_.popupStream = &popups;
   context_.setCurrentPage(&status);
   context_.contextStringsWritten.clear();
   try {
-    writeBody(topic, items);
+    writeBody(topic, items, pageBytes);
   } catch (...) {
     context_.popupStream = nullptr;
     writeClosing(topic, &popups, page);

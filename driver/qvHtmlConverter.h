@@ -3,6 +3,7 @@
 // plain text or picture, each into its own topic file; the popup notes of a
 // page's links go to the run's shared popup file.
 
+#include <cstddef>
 #include <exception>
 #include <string>
 
@@ -24,8 +25,10 @@ class qvHtmlConverter {
 
   // The page's bound items as one topic; link notes go to `popups`, which
   // also receives the topic's header and close so that it stays one valid
-  // RTF document per page.
-  void writeHtmlTopic(qvByteSink& topic, qvByteSink& popups, qvURLStatus& status, const qvItemRefs& items);
+  // RTF document per page. The body grows at most in proportion to the
+  // page's `pageBytes`; past that it ends with a note.
+  void writeHtmlTopic(qvByteSink& topic, qvByteSink& popups, qvURLStatus& status, const qvItemRefs& items,
+                      std::size_t pageBytes);
   // The text kept in the status's pageText as a preformatted topic.
   void writePlainTextTopic(qvByteSink& topic, const qvURLStatus& status);
   // A topic showing the picture whose reference the status's pageText holds.
@@ -47,7 +50,7 @@ class qvHtmlConverter {
   qvTopicPage topicPage(const qvURLStatus& status) const;
   void writeOpening(qvByteSink& topic, qvByteSink* second, const qvTopicPage& page);
   void writeClosing(qvByteSink& topic, qvByteSink* second, const qvTopicPage& page);
-  void writeBody(qvByteSink& topic, const qvItemRefs& items);
+  void writeBody(qvByteSink& topic, const qvItemRefs& items, std::size_t pageBytes);
 
   qvHtmlContext& context_;
   qvHtmlParser& parser_;

@@ -184,7 +184,7 @@ qvItemRefs qvHtmlParser::bindItems(const qvItemRefs& items) {
       return bound;
     }
     if (tag->isConsumed()) continue;
-    if (tag->bind(walk)) bound.push_back(tag);
+    if (tag->bindOnce(walk)) bound.push_back(tag);
   }
   return bound;
 }

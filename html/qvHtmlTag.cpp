@@ -41,6 +41,21 @@ std::string qvHtmlTag::tagExpression(std::string_view namePattern) {
 
 bool qvHtmlTag::bind(qvItemCursor& /*following*/) { return false; }
 
+bool qvHtmlTag::bindOnce(qvItemCursor& following) {
+  if (bindState_ != BindState::kUnbound) {
+    if (following.position() < boundEnd_) following.skipTo(boundEnd_);
+    return bindState_ == BindState::kKept;
+  }
+  // Marked before binding: a walk inside this bind that comes back here
+  // must not start it again.
+  bindState_ = BindState::kDropped;
+  boundEnd_ = static_cast<std::uint32_t>(following.position());
+  const bool kept = bind(following);
+  bindState_ = kept ? BindState::kKept : BindState::kDropped;
+  boundEnd_ = static_cast<std::uint32_t>(following.position());
+  return kept;
+}
+
 void qvHtmlTag::writeRtf(qvRtfWriter& /*out*/, qvItemCursor& /*following*/) {}
 
 std::string qvHtmlTag::normalizeTagText(std::string_view chars) const {

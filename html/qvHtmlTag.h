@@ -60,8 +60,16 @@ class qvHtmlTag : public qvHtmlInterface {
 
   // Whether the tag stays in the bound list. `following` is positioned after
   // the tag; a tag that takes items for itself advances it, and marks
-  // later tags it handles with markConsumed. Default: dropped.
+  // later tags it handles with markConsumed. Default: dropped. Called
+  // through bindOnce.
   virtual bool bind(qvItemCursor& following);
+  // Binds the tag the first time it is met. A walk that meets it again (the
+  // walks of script sections and forms bind the tags they pass, which may
+  // have been bound already) gets the first answer and is moved past the
+  // items the tag took then: a container binding twice would take its
+  // items twice, and its nested containers theirs once more per level, so
+  // a page could be written again and again without end.
+  bool bindOnce(qvItemCursor& following);
   // Writes the tag's RTF; `following` is positioned after the tag in the
   // bound list. Default: nothing.
   virtual void writeRtf(qvRtfWriter& out, qvItemCursor& following);
@@ -134,4 +142,8 @@ class qvHtmlTag : public qvHtmlInterface {
   std::uint8_t typeCode_ = 0;
   bool endTag_ = false;
   bool consumed_ = false;
+  enum class BindState : std::uint8_t { kUnbound, kDropped, kKept };
+  BindState bindState_ = BindState::kUnbound;
+  // Where the walk stood after the first bind, in the page's item list.
+  std::uint32_t boundEnd_ = 0;
 };

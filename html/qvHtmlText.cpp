@@ -83,7 +83,7 @@ void qvHtmlText::writeText(qvRtfWriter& out) const {
 void qvHtmlText::writePreformatted(qvRtfWriter& out, std::string_view text) const {
   bool first = true;
   for (const char c : text) {
-    if (out.overCellLimit()) return;
+    if (out.writingStopped()) return;
     const auto u = static_cast<unsigned char>(c);
     if (c == '\r' || (u < 32 && c != '\n')) continue;
     if (out.buffered() >= qvRtfWriter::kFlushSize) out.flush();
@@ -107,7 +107,7 @@ void qvHtmlText::writePreformatted(qvRtfWriter& out, std::string_view text) cons
 void qvHtmlText::writeFlowing(qvRtfWriter& out, std::string_view text) const {
   bool first = true;
   for (const char c : text) {
-    if (out.overCellLimit()) return;
+    if (out.writingStopped()) return;
     if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
       out.requestSpace();
       continue;

@@ -16,8 +16,9 @@ qvItemRefs qvItemList::refs() const {
 void qvWriteItem(qvHtmlInterface& item, qvRtfWriter& out, qvItemCursor& following) {
   // Past a table cell's limit nothing more of the table is written, at any
   // depth of lists or links inside the cell: a link started now would be a
-  // hotspot without text.
-  if (out.overCellLimit()) return;
+  // hotspot without text. Past the topic's bound nothing more of the page
+  // is written.
+  if (out.writingStopped()) return;
   if (qvHtmlText* text = item.asText()) {
     text->writeText(out);
   } else if (qvHtmlTag* tag = item.asTag()) {

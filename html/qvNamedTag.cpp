@@ -76,7 +76,7 @@ qvHtmlInterface* qvNamedTag::takeFollowing(qvItemCursor& following, qvItemRefs& 
       continue;
     }
     qvHtmlTag* tag = item->asTag();
-    if (tag != nullptr && tag->bind(following)) owned.push_back(item);
+    if (tag != nullptr && tag->bindOnce(following)) owned.push_back(item);
   }
   return nullptr;
 }

@@ -6,6 +6,7 @@
 
 #include "url/qvLinkResolver.h"
 #include "url/qvUrlOutcome.h"
+#include "html/qvContextString.h"
 #include "html/qvHtmlContext.h"
 #include "html/qvItemReader.h"
 #include "html/qvItemWriter.h"
@@ -70,7 +71,9 @@ void qvTagAnchor::constructed() {
   if (name && !name->empty()) {
     name_ = name;
     if (page != nullptr) run.anchorName(*page, *name);
-    if (startsWithIdh(*name)) run.helpIds().emplace(*name, static_cast<int>(run.helpIds().size()) + 1);
+    if (startsWithIdh(*name)) {
+      run.helpIds().emplace(qvContextString::fromName(*name), static_cast<int>(run.helpIds().size()) + 1);
+    }
   }
   if (elementId_) return;
   const std::optional<std::string> value = getAttribute(frame_ ? "src" : "href");
@@ -139,7 +142,7 @@ void qvTagAnchor::writeNamedAnchor(qvRtfWriter& out) {
   }
   const std::optional<std::string> generated = run.findAnchorName(*page, *name_);
   if (generated) writeFootnote(out, page->documentName + "_" + *generated);
-  if (startsWithIdh(*name_)) writeFootnote(out, *name_);
+  if (startsWithIdh(*name_)) writeFootnote(out, qvContextString::fromName(*name_));
 }
 
 std::optional<std::string> qvTagAnchor::linkURL(const qvURLStatus* target) const {

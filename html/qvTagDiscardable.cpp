@@ -54,7 +54,7 @@ bool qvTagDiscardable::bind(qvItemCursor& following) {
     }
     if (tag->isEndTag() && tag->typeCode() == typeCode()) return false;
     qvItemCursor after = walk;
-    tag->bind(after);
+    tag->bindOnce(after);
     tag->markConsumed();
   }
   return true;

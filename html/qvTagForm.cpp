@@ -29,7 +29,7 @@ bool qvTagForm::bind(qvItemCursor& following) {
     // A tag that takes items for itself (a list, a table) moves the walk
     // past them; those tags go with it, so none is bound a second time.
     const qvItemCursor start = walk;
-    tag->bind(walk);
+    tag->bindOnce(walk);
     tag->markConsumed();
     consumeTags(start, walk.position());
   }

@@ -185,12 +185,16 @@ bool qvTagTable::writeCell(qvRtfWriter& out, const Cell& cell) {
   while (qvHtmlInterface* item = rest.next()) {
     qvWriteItem(*item, out, rest);
     out.flush();
-    if (out.overCellLimit()) break;
+    if (out.writingStopped()) break;
   }
   out.endCell();
-  if (!out.overCellLimit()) return true;
-  out.write(kTruncationNote);
-  return false;
+  if (out.overCellLimit()) {
+    out.write(kTruncationNote);
+    return false;
+  }
+  // Past the topic's bound the table only closes; the topic ends with
+  // its own note.
+  return !out.overTopicLimit();
 }
 
 void qvTagTable::writeGrid(qvRtfWriter& out) {
@@ -221,7 +225,7 @@ void qvTagTable::writeFlattened(qvRtfWriter& out) {
   bool firstRow = true;
   qvItemCursor rest(items_, 0);
   while (qvHtmlInterface* item = rest.next()) {
-    if (out.overCellLimit()) return;
+    if (out.writingStopped()) return;
     if (beginTag(item, kRowCode) != nullptr) {
       if (!firstRow) out.addLineBreaks(1);
       firstRow = false;

@@ -58,7 +58,7 @@ void qvTagUL::writeRtf(qvRtfWriter& out, qvItemCursor& /*following*/) {
   int number = 0;
   qvItemCursor rest(items_, 0);
   while (qvHtmlInterface* item = rest.next()) {
-    if (out.overCellLimit()) break;
+    if (out.writingStopped()) break;
     const qvHtmlTag* tag = item->asTag();
     if (tag == nullptr || tag->typeCode() != kItemCode) {
       qvWriteItem(*item, out, rest);

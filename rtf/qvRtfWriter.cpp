@@ -19,6 +19,7 @@ void qvRtfWriter::flush() {
   }
   const auto n = static_cast<long>(buffer_.size());
   charsSinceParagraph_ += n;
+  topicBytes_ += buffer_.size();
   buffer_.clear();
 }
 
@@ -46,7 +47,14 @@ void qvRtfWriter::resetForTopic() {
   charsSinceParagraph_ = 0;
   charsInCell_ = 0;
   cellLimitActive_ = false;
+  topicBytes_ = 0;
+  topicLimit_ = SIZE_MAX;
   current_.resetAttributes();
+}
+
+void qvRtfWriter::limitTopic(std::size_t pageBytes) {
+  const std::size_t most = (SIZE_MAX - kTopicAllowance) / kTopicGrowth;
+  topicLimit_ = std::min(pageBytes, most) * kTopicGrowth + kTopicAllowance;
 }
 
 bool qvRtfWriter::separatorsPending() const {

@@ -8,6 +8,7 @@
 // was written), so the rules for what a break or a blank needs live here.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,15 @@ class qvRtfWriter {
   // Text in one table cell stops after this many characters of text;
   // control words, hidden link targets and bullets do not count.
   static constexpr long kCellLimit = 29000;
+  // A topic may grow to this many times its page's size, plus a fixed
+  // allowance for a small page's header and notes. Real pages stay far
+  // below; the bound keeps a page built to multiply its items from filling
+  // the disk.
+  static constexpr std::size_t kTopicGrowth = 64;
+  static constexpr std::size_t kTopicAllowance = std::size_t{1} << 20;
+  // Ends a topic cut at its bound.
+  static constexpr const char* kTopicTruncationNote =
+      "{\\par\\b\\i0 HTML source too large to fit into one topic - output truncated\\par}";
 
   // Without a sink the output collects in memory (see output()).
   explicit qvRtfWriter(qvByteSink* sink = nullptr);
@@ -45,8 +55,16 @@ class qvRtfWriter {
   std::string takeOutput();
 
   // The state at the start of a topic: no blank line opens it, the first
-  // preformatted line break is not written, nothing pending.
+  // preformatted line break is not written, nothing pending, no bound on
+  // its size.
   void resetForTopic();
+  // Bounds the topic written from a page of `pageBytes` bytes; once past
+  // the bound, items write nothing more (see writingStopped).
+  void limitTopic(std::size_t pageBytes);
+  bool overTopicLimit() const { return topicBytes_ + buffer_.size() > topicLimit_; }
+  // The cell's or the topic's bound is passed: text and items stop where
+  // they are, and containers only close what they opened.
+  bool writingStopped() const { return overCellLimit() || overTopicLimit(); }
 
   // ------------------------------------------------------------ queries
 
@@ -196,4 +214,7 @@ class qvRtfWriter {
   long charsSinceParagraph_ = 0;
   long charsInCell_ = 0;
   bool cellLimitActive_ = false;
+  // Bytes flushed since the topic began, and its bound.
+  std::size_t topicBytes_ = 0;
+  std::size_t topicLimit_ = SIZE_MAX;
 };

@@ -1,7 +1,8 @@
 // Any page converted into a whole topic, as the final pass writes it, with
 // the page colours taken from the page: the topic must be one sound RTF
 // document (balanced groups, nothing after it, only the control words of a
-// help topic), whatever the page holds.
+// help topic) whose context strings a help compiler takes, whatever the
+// page holds.
 
 #include <cstddef>
 #include <cstdint>
@@ -19,6 +20,7 @@
 #include "html/qvItemList.h"
 #include "html/qvPrototypeList.h"
 #include "rtf/qvByteSink.h"
+#include "rtf/qvRtfWriter.h"
 #include "ui/qvUserInterface.h"
 
 namespace {
@@ -32,11 +34,34 @@ struct Converter {
   qvHtmlParser parser{context, prototypes};
 };
 
+void fail(const std::string& what, const std::string& problem) {
+  std::fprintf(stderr, "%s: %s\n", what.c_str(), problem.c_str());
+  std::abort();
+}
+
+bool isContextCharacter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '_';
+}
+
+// Every context string defined is one help compilers take as it stands:
+// nothing a page names may reach it raw.
+void requireContextStrings(const std::string& what, const std::string& rtf) {
+  const std::string marker = "#{\\footnote ";
+  for (auto at = rtf.find(marker); at != std::string::npos; at = rtf.find(marker, at + 1)) {
+    std::size_t start = at + marker.size();
+    if (rtf.compare(start, 2, "# ") == 0) start += 2;
+    std::size_t end = start;
+    while (end < rtf.size() && isContextCharacter(rtf[end])) ++end;
+    if (end == start || end - start > 255 || end >= rtf.size() || rtf[end] != '}') {
+      fail(what, "context string footnote at " + std::to_string(at) + ": " + rtf.substr(at, 80));
+    }
+  }
+}
+
 void require(const std::string& what, const std::string& rtf) {
   const std::vector<std::string> found = rtfcheck::problems(rtf);
-  if (found.empty()) return;
-  std::fprintf(stderr, "%s: %s\n", what.c_str(), found.front().c_str());
-  std::abort();
+  if (!found.empty()) fail(what, found.front());
+  requireContextStrings(what, rtf);
 }
 
 }  // namespace
@@ -56,8 +81,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const qvItemRefs bound = topics.postProcess(items);
   qvStringSink topic;
   qvStringSink popups;
-  topics.writeHtmlTopic(topic, popups, *page, bound);
+  topics.writeHtmlTopic(topic, popups, *page, bound, size);
   require("topic", topic.text());
   require("popups", popups.text());
+  // The body's bound, and room for the header, the title and the closing.
+  constexpr std::size_t kFrame = 64 * 1024;
+  if (topic.text().size() > qvRtfWriter::kTopicGrowth * size + qvRtfWriter::kTopicAllowance + kFrame) {
+    fail("topic", std::to_string(size) + " bytes of page wrote " + std::to_string(topic.text().size()));
+  }
+  for (const auto& [name, number] : context.helpIds()) {
+    requireContextStrings("[MAP]", "#{\\footnote " + name + "}");
+  }
   return 0;
 }

@@ -380,6 +380,59 @@ TEST(HostilePages, EndlessNestingKeepsItsText) {
   EXPECT_EQ(f.render("</ul></ol></table></tr></td></dl></dd></caption></form></font>a"), "a");
 }
 
+// Every text of `rtf` that `words` names, counted: each must stand once.
+void expectEachOnce(const std::string& rtf, int first, int last, const std::string& shape) {
+  for (int i = first; i < last; ++i) {
+    const std::string word = "Zq" + std::to_string(i) + "z";
+    const std::size_t at = rtf.find(word);
+    ASSERT_NE(at, std::string::npos) << shape << ": " << word << " missing";
+    EXPECT_EQ(rtf.find(word, at + 1), std::string::npos) << shape << ": " << word << " written twice";
+  }
+}
+
+// Levels of `shape`, each with its own word where the shape says "%".
+std::string nested(const std::string& shape, int first, int count) {
+  std::string page;
+  for (int i = first; i < first + count; ++i) {
+    const std::size_t mark = shape.find('%');
+    page += shape.substr(0, mark) + "Zq" + std::to_string(i) + "z" + shape.substr(mark + 1);
+  }
+  return page;
+}
+
+TEST(HostilePages, NestedListsAndTablesWriteEachItemOnceAndGrowLinearly) {
+  HtmlFixture f;
+  for (const std::string shape : {"<ul><li>%<table><tr><td>", "<table><tr><td><ol><li>%", "<dl><dt>t<dd>%<table><td>",
+                                  "<ul><li><table><caption>%<tr><th>", "<ol><li>%</table><table><td><ul>"}) {
+    const std::string at25 = f.render(nested(shape, 0, 25));
+    expectEachOnce(at25, 0, 25, shape);
+    const std::string at50 = f.render(nested(shape, 0, 50));
+    expectEachOnce(at50, 0, 50, shape);
+    EXPECT_LT(at50.size(), 2 * at25.size() + 1000) << shape;
+  }
+}
+
+TEST(HostilePages, ContainersThatSectionsAndFormsBindAgainAreWrittenOnce) {
+  HtmlFixture f;
+  // A style section that the tokenizer ends at </script> still binds up to
+  // </style>, and a form binds every tag up to its end: both meet
+  // containers that were bound already. Bound again, each nested level
+  // took its items once more, and the page was written over and over
+  // (a few hundred bytes made gigabytes).
+  const std::string shape = "<ul><li>%<table><tr><td>";
+  for (const auto& [open, close] : {std::pair<std::string, std::string>{"<style>p{}</script>", "</style>"},
+                                    {"<form>", "</form>"}}) {
+    const auto page = [&](int levels) {
+      return open + nested(shape, 0, levels) + close + nested(shape, levels, levels);
+    };
+    const std::string at25 = f.render(page(25));
+    expectEachOnce(at25, 25, 50, open);
+    const std::string at50 = f.render(page(50));
+    expectEachOnce(at50, 50, 100, open);
+    EXPECT_LT(at50.size(), 2 * at25.size() + 1000) << open;
+  }
+}
+
 }  // namespace
 
 TEST(Lists, OuterEntryAfterANestedListKeepsItsIndent) {

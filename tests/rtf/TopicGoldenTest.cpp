@@ -40,7 +40,7 @@ class TopicRun {
     parser.parsePage(page, items);
     qvHtmlConverter converter(context, parser);
     const qvItemRefs bound = converter.postProcess(items);
-    converter.writeHtmlTopic(topic, popups, *status, bound);
+    converter.writeHtmlTopic(topic, popups, *status, bound, page.size());
   }
 
   std::set<std::string> tagClasses() const {
