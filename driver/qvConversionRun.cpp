@@ -43,10 +43,10 @@ void qvConversionRun::project() {
   // The compiler reads the project from the work directory and would take a
   // relative name from there; the user meant the engine's own directory.
   input.helpFileName = std::filesystem::absolute(context_.settings().helpFileName).string();
-  input.title = context_.startURL() != nullptr ? context_.startURL()->title : std::string();
-  input.mainColour = context_.mainColour;
-  input.nonScrollColour = context_.nonScrollColour;
+  input.title = context_.urlTable().startURL() != nullptr ? context_.urlTable().startURL()->title : std::string();
+  input.mainColour = context_.urlTable().mainColour;
+  input.nonScrollColour = context_.urlTable().nonScrollColour;
   input.browseButtons = context_.ui().getValue(qvValueIndex::kBrowseButtons) != 0;
-  input.helpIds.assign(context_.helpIds().begin(), context_.helpIds().end());
+  input.helpIds.assign(context_.urlTable().helpIds().begin(), context_.urlTable().helpIds().end());
   qvHelpProject(context_.ui(), workDirectory_).build(input);
 }

@@ -73,7 +73,7 @@ int percentOf(std::size_t done, long total) {
 qvCrawler::qvCrawler(qvHtmlContext& context, qvHtmlParser& parser, qvItemList& items,
                      const qvMimeTypes& mimeTypes, qvRunCounters& counters, std::string rtfDirectory)
     : context_(context),
-      table_(context),
+      table_(context.urlTable()),
       parser_(parser),
       items_(items),
       mimeTypes_(mimeTypes),

@@ -189,7 +189,7 @@ void qvDriver::addCommandLineStart(const std::string& start) {
   // when the registry moved the working directory elsewhere.
   if (qvStartOptions::isLocalPath(start, startDirectory_)) {
     std::string path = start.size() >= 2 && start[1] == ':' ? start : resolveAgainstStartDirectory(start);
-    startCount_ = qvLocalScanner(*context_, *ui_).scanLocal(path, startCount_);
+    startCount_ = qvLocalScanner(context_->urlTable(), *ui_).scanLocal(path, startCount_);
     return;
   }
   if (addStartUrl(start) == UrlResult::Accepted) return;
@@ -198,31 +198,31 @@ void qvDriver::addCommandLineStart(const std::string& start) {
 
 int qvDriver::addLocalStart(const std::string& path) {
   int before = startCount_;
-  startCount_ = qvLocalScanner(*context_, *ui_).scanLocal(path, startCount_);
-  return context_->hasPending() ? startCount_ - before : 0;
+  startCount_ = qvLocalScanner(context_->urlTable(), *ui_).scanLocal(path, startCount_);
+  return context_->urlTable().hasPending() ? startCount_ - before : 0;
 }
 
 qvStartPoints::UrlResult qvDriver::addStartUrl(const std::string& url) {
   if (url.empty()) return UrlResult::Nothing;
-  qvURLStatus* status = context_->addURL(url, startCount_, 0);
+  qvURLStatus* status = context_->urlTable().addURL(url, startCount_, 0);
   if (status == nullptr) return UrlResult::Rejected;
-  if (!context_->makeURL(*status)) {
+  if (!context_->urlTable().makeURL(*status)) {
     status->badURL = true;
     return UrlResult::Rejected;
   }
-  if (context_->startURL() == nullptr) context_->setStartURL(status);
+  if (context_->urlTable().startURL() == nullptr) context_->urlTable().setStartURL(status);
   ++startCount_;
   return UrlResult::Accepted;
 }
 
 void qvDriver::clearStarts() {
-  context_->resetRun();
+  context_->urlTable().resetRun();
   startCount_ = 0;
 }
 
 void qvDriver::setColours(unsigned mainColour, unsigned nonScrollColour) {
-  context_->mainColour = mainColour;
-  context_->nonScrollColour = nonScrollColour;
+  context_->urlTable().mainColour = mainColour;
+  context_->urlTable().nonScrollColour = nonScrollColour;
 }
 
 void qvDriver::prepareBatchRun() {
@@ -271,7 +271,7 @@ void qvDriver::prepareBatchRun() {
     ui_->errorBox("Cannot create file '" + settings_.helpFileName + "'");
     qvEndProcess(kStartFailed);
   }
-  if (context_->startURL() == nullptr) {
+  if (context_->urlTable().startURL() == nullptr) {
     ui_->errorBox("No start point could be used");
     qvEndProcess(kStartFailed);
   }
@@ -311,9 +311,9 @@ bool qvDriver::haveStart() {
   ui_->setProgressPosition(0, false);
   ui_->setProgressPosition(0, true);
   debugLog_.checkpoint(380);
-  if (context_->hasPending()) return true;
+  if (context_->urlTable().hasPending()) return true;
   ui_->waitForStart(*this);
-  if (context_->hasPending()) return true;
+  if (context_->urlTable().hasPending()) return true;
   ui_->errorBox("Internal Error #1");
   ui_->showError("Internal Error #1");
   return false;
@@ -348,7 +348,7 @@ void qvDriver::crawlStep() {
 void qvDriver::finalPassStep() {
   haveProject_ = conversion_->finalPass();
   topicsWritten_ = conversion_->topicsWritten();
-  const qvURLStatus* start = context_->startURL();
+  const qvURLStatus* start = context_->urlTable().startURL();
   startFailure_.clear();
   if (start != nullptr && !start->converted) {
     const std::string reason = start->failureText.value_or("not converted");
@@ -362,7 +362,7 @@ void qvDriver::projectStep() {
 
 void qvDriver::finishRun() {
   debugLog_.checkpoint(420);
-  context_->resetRun();
+  context_->urlTable().resetRun();
   startCount_ = 0;
 }
 

@@ -42,17 +42,17 @@ void qvFinalPass::betweenPasses() {
   ui.setProgressPosition(0, true);
   counters_.urlsVisited = 0;
   counters_.urlsSkipped = 0;
-  if (context_.settings().enough) context_.markEnough();
+  if (context_.settings().enough) context_.urlTable().markEnough();
 }
 
 bool qvFinalPass::run(qvByteSink& popups) {
   topics_ = 0;
   betweenPasses();
-  if (context_.startURL() == nullptr) return false;
+  if (context_.urlTable().startURL() == nullptr) return false;
   qvUserInterface& ui = context_.ui();
   ui.statusMessage("Final processsing");
-  context_.resetPass();
-  while (context_.hasPending()) {
+  context_.urlTable().resetPass();
+  while (context_.urlTable().hasPending()) {
     ui.checkCancel();
     round(popups);
   }
@@ -62,13 +62,13 @@ bool qvFinalPass::run(qvByteSink& popups) {
 
 void qvFinalPass::round(qvByteSink& popups) {
   qvUserInterface& ui = context_.ui();
-  qvURLStatus* start = context_.startURL();
-  qvURLStatus* status = !start->isDone() && !start->isActive() ? start : context_.nextPending();
+  qvURLStatus* start = context_.urlTable().startURL();
+  qvURLStatus* status = !start->isDone() && !start->isActive() ? start : context_.urlTable().nextPending();
   if (status == nullptr) {
     ui.showError("NULL status");
     return;
   }
-  context_.markActive(*status);
+  context_.urlTable().markActive(*status);
   ++counters_.urlsVisited;
   phase_ = kElsewhere;
   try {
@@ -89,8 +89,8 @@ void qvFinalPass::round(qvByteSink& popups) {
 
 void qvFinalPass::endRound(qvURLStatus& status) {
   qvUserInterface& ui = context_.ui();
-  context_.markActive(status, false);
-  context_.markDone(status);
+  context_.urlTable().markActive(status, false);
+  context_.urlTable().markDone(status);
   if (context_.nestedTables) {
     ui.showWarning("Nested tables in " + status.url);
     ui.showError("Nested tables in " + status.url);
@@ -101,16 +101,16 @@ void qvFinalPass::endRound(qvURLStatus& status) {
 
 void qvFinalPass::runRound(qvURLStatus& status, qvByteSink& popups) {
   qvUserInterface& ui = context_.ui();
-  context_.setCurrentPage(&status);
+  context_.urlTable().setCurrentPage(&status);
   ui.setInfo(nullptr, status.baseURL.c_str(), status.url.c_str(), nullptr);
   ui.beginStatusLine("URL " + status.url + " : ");
-  ui.updateCounts(static_cast<int>(context_.size()), counters_.urlsVisited, 0, counters_.bytesReceived);
+  ui.updateCounts(static_cast<int>(context_.urlTable().size()), counters_.urlsVisited, 0, counters_.bytesReceived);
   if (!status.converted) {
     // The reason is logged once, on this round's status line; the start
     // URL's report goes to the warnings only, or the log would say it twice
     // (and, for a flag reason, with the URL twice over).
     auto reason = status.failureText ? status.failureText : qvUrlOutcome::flagReason(status);
-    if (&status == context_.startURL()) {
+    if (&status == context_.urlTable().startURL()) {
       if (const auto report = qvUrlOutcome::startUrlReport(status)) ui.showError(*report, false);
     } else {
       reason = qvUrlOutcome::reason(status);

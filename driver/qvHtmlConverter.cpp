@@ -136,7 +136,7 @@ void qvHtmlConverter::writeHtmlTopic(qvByteSink& topic, qvByteSink& popups, qvUR
   const qvTopicPage page = topicPage(status);
   writeOpening(topic, &popups, page);
   context_.popupStream = &popups;
-  context_.setCurrentPage(&status);
+  context_.urlTable().setCurrentPage(&status);
   context_.contextStringsWritten.clear();
   try {
     writeBody(topic, items, pageBytes);

@@ -3,9 +3,9 @@
 #include "base/qvTextUtil.h"
 
 qvHtmlContext::qvHtmlContext(qvUserInterface& ui, qvDriverSettings& settings)
-    : qvURLTable(settings),
-      ui_(ui),
+    : ui_(ui),
       settings_(settings),
+      urlTable_(settings),
       scratch_(kScratchSize),
       entityPattern_("&(([a-z]+)|(#[0-9]+));?"),
       valuedAttributePattern_("([^ \\t=]+)[ \\t]*=[ \\t]*((\"[^\"]*\")|('[^']*')|([^ \\t]*))"),

@@ -4,8 +4,8 @@
 // the tokenizer's per-page state (exclusive mode, the text run created last,
 // the drop-next-leading-break flag), the attribute list of the tag being
 // constructed, the expressions compiled once per run for text runs, entities
-// and attributes, and a 65,536-byte scratch buffer. It is the run's URL
-// table as well (page being converted, base URL, topic colours).
+// and attributes, and a 65,536-byte scratch buffer. It holds the run's URL
+// table (page being converted, base URL, topic colours).
 
 #include <cstddef>
 #include <cstdint>
@@ -25,18 +25,21 @@ class qvHtmlText;
 class qvUserInterface;
 struct qvDriverSettings;
 
-class qvHtmlContext : public qvURLTable {
+class qvHtmlContext {
  public:
   static constexpr std::size_t kScratchSize = 65536;
 
   // `ui` and `settings` must outlive the context.
   qvHtmlContext(qvUserInterface& ui, qvDriverSettings& settings);
-  ~qvHtmlContext() override;
+  ~qvHtmlContext();
   qvHtmlContext(const qvHtmlContext&) = delete;
   qvHtmlContext& operator=(const qvHtmlContext&) = delete;
 
   qvUserInterface& ui() const { return ui_; }
   qvDriverSettings& settings() const { return settings_; }
+  // The run's URLs, their outcomes, and the page being converted.
+  qvURLTable& urlTable() { return urlTable_; }
+  const qvURLTable& urlTable() const { return urlTable_; }
   // Scratch space for short-lived work, kScratchSize bytes.
   char* scratch() { return scratch_.data(); }
 
@@ -88,6 +91,7 @@ class qvHtmlContext : public qvURLTable {
  private:
   qvUserInterface& ui_;
   qvDriverSettings& settings_;
+  qvURLTable urlTable_;
   std::vector<char> scratch_;
   std::vector<std::pair<std::string, std::string>> attributes_;
   qvPattern entityPattern_;

@@ -65,14 +65,14 @@ void qvTagAnchor::constructed() {
   if (frame_) setTypeCode(kFrameCode);
   if (isEndTag()) return;
   qvHtmlContext& run = context();
-  qvURLStatus* page = run.currentPage();
+  qvURLStatus* page = run.urlTable().currentPage();
   std::optional<std::string> name = elementId_ ? std::nullopt : getAttribute("name");
   if ((!name || name->empty()) && !frame_) name = getAttribute("id");
   if (name && !name->empty()) {
     name_ = name;
-    if (page != nullptr) run.anchorName(*page, *name);
+    if (page != nullptr) run.urlTable().anchorName(*page, *name);
     if (startsWithIdh(*name)) {
-      run.helpIds().emplace(qvContextString::fromName(*name), static_cast<int>(run.helpIds().size()) + 1);
+      run.urlTable().helpIds().emplace(qvContextString::fromName(*name), static_cast<int>(run.urlTable().helpIds().size()) + 1);
     }
   }
   if (elementId_) return;
@@ -81,7 +81,7 @@ void qvTagAnchor::constructed() {
   hasTarget_ = true;
   value_ = *value;
   if (page == nullptr) return;
-  const qvLinkResolution link = qvLinkResolver(run).resolveLink(*page, *value);
+  const qvLinkResolution link = qvLinkResolver(run.urlTable()).resolveLink(*page, *value);
   classification_ = link.classification;
   targetId_ = link.target != nullptr ? link.target->id : -1;
   fragment_ = link.fragment;
@@ -135,12 +135,12 @@ void qvTagAnchor::writeFootnote(qvRtfWriter& out, const std::string& contextStri
 
 void qvTagAnchor::writeNamedAnchor(qvRtfWriter& out) {
   qvHtmlContext& run = context();
-  const qvURLStatus* page = run.currentPage();
+  const qvURLStatus* page = run.urlTable().currentPage();
   if (page == nullptr) {
     log("Internal error : no status for URL " + value_ + " in qvTagAnchor");
     return;
   }
-  const std::optional<std::string> generated = run.findAnchorName(*page, *name_);
+  const std::optional<std::string> generated = run.urlTable().findAnchorName(*page, *name_);
   if (generated) writeFootnote(out, page->documentName + "_" + *generated);
   if (startsWithIdh(*name_)) writeFootnote(out, qvContextString::fromName(*name_));
 }
@@ -173,7 +173,7 @@ std::optional<std::string> qvTagAnchor::chooseTarget(bool& popup) {
     case qvLinkClass::SamePage:
       break;
   }
-  qvURLStatus* target = targetId_ >= 0 ? run.statusById(targetId_) : nullptr;
+  qvURLStatus* target = targetId_ >= 0 ? run.urlTable().statusById(targetId_) : nullptr;
   if (target == nullptr) {
     log("Internal error : no status for URL " + linkURL(nullptr).value_or(value_) + " in qvTagAnchor");
     return std::nullopt;
@@ -182,7 +182,7 @@ std::optional<std::string> qvTagAnchor::chooseTarget(bool& popup) {
     popup = false;
     std::string jump = target->documentName;
     if (!fragment_) return jump;
-    const std::optional<std::string> anchor = run.findAnchorName(*target, *fragment_);
+    const std::optional<std::string> anchor = run.urlTable().findAnchorName(*target, *fragment_);
     return anchor ? jump + "_" + *anchor : jump;
   }
   if (target->isFTP) {

@@ -5,9 +5,9 @@
 void qvTagBase::constructed() {
   const std::optional<std::string> href = getAttribute("href");
   if (!href || isEndTag()) return;
-  qvURLStatus* page = context().currentPage();
+  qvURLStatus* page = context().urlTable().currentPage();
   if (page == nullptr) return;
-  if (context().setBase(*page, *href)) return;
+  if (context().urlTable().setBase(*page, *href)) return;
   log("Malformed URL '" + *href + "' in BASE tag");
   log("Document has invalid BASE tag");
 }

@@ -8,7 +8,7 @@
 void qvTagChunks::constructed() {
   setTypeCode(qvInstanceTypeCode(typeCode(), tagName()));
   if (typeCode() != kBodyCode || isEndTag() || !context().settings().autoColour) return;
-  qvURLStatus* page = context().currentPage();
+  qvURLStatus* page = context().urlTable().currentPage();
   if (page == nullptr) return;
   page->mainColour = static_cast<unsigned>(qvTagValues::parseColour(getAttribute("bgcolor").value_or("")));
   const auto store = [this](const char* name, unsigned& colour) {

@@ -37,7 +37,7 @@ void qvTagImg::constructed() {
   alignment_ = qvTagValues::parseAlignment(getAttribute("align").value_or(""));
   const std::optional<std::string> src = getAttribute("src");
   if (!src || src->empty()) return;
-  qvURLStatus* page = context().currentPage();
+  qvURLStatus* page = context().urlTable().currentPage();
   const std::string base = page != nullptr ? page->baseURL : std::string();
   const std::optional<std::string> absolute = qvURLCanonicaliser::absoluteURL(base, *src);
   if (!absolute) {

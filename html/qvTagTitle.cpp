@@ -38,7 +38,7 @@ bool qvTagTitle::bind(qvItemCursor& following) {
     log("Document title exceeds 255 chars ; trimmed");
     title.resize(kMaxLength);
   }
-  qvURLStatus* page = context().currentPage();
+  qvURLStatus* page = context().urlTable().currentPage();
   if (page == nullptr) {
     log("Internal error : no status for URL  in qvTagTitle");
     return false;

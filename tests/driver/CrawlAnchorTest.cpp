@@ -22,8 +22,8 @@ struct AnchorFixture : crawltest::CrawlRig {
   // the final pass would.
   std::string writeIndex() {
     crawlFrom("index.html");
-    qvURLStatus* index = context.startURL();
-    context.setCurrentPage(index);
+    qvURLStatus* index = context.urlTable().startURL();
+    context.urlTable().setCurrentPage(index);
     context.popupStream = &popups;
     page = crawltest::slurp(site.path() / "index.html");
     items.clear();
@@ -50,7 +50,7 @@ TEST_F(AnchorFixture, JumpsToConvertedPagesAndTheirAnchors) {
   site.write("a.html", "<a name=\"part\">here</a><a name=IDH_Intro>intro</a>");
   const std::string rtf = writeIndex();
   EXPECT_EQ(rtf, "{\\uldb\\cf2 one}{\\v documentID1} and {\\uldb\\cf2 two}{\\v documentID1_nameID0}");
-  EXPECT_EQ(context.helpIds().at("IDH_Intro"), 1);
+  EXPECT_EQ(context.urlTable().helpIds().at("IDH_Intro"), 1);
   EXPECT_TRUE(popups.text().empty());
 }
 
@@ -215,8 +215,8 @@ TEST_F(AnchorFixture, ElementIdsLeaveLinksTitlesAndPreformattedTextAlone) {
   EXPECT_NE(rtf.find("{#{\\footnote documentID0_nameID1}}line"), std::string::npos) << rtf;
   // No anchor for the title, an empty id, or an attribute that only ends in "id".
   EXPECT_EQ(rtf.find("nameID2"), std::string::npos) << rtf;
-  EXPECT_FALSE(context.findAnchorName(*context.startURL(), "t"));
-  EXPECT_FALSE(context.findAnchorName(*context.startURL(), "in"));
+  EXPECT_FALSE(context.urlTable().findAnchorName(*context.urlTable().startURL(), "t"));
+  EXPECT_FALSE(context.urlTable().findAnchorName(*context.urlTable().startURL(), "in"));
 }
 
 TEST_F(AnchorFixture, ElementIdsAfterAFrameAndWithSpacedValuesAreAnchors) {
@@ -226,8 +226,8 @@ TEST_F(AnchorFixture, ElementIdsAfterAFrameAndWithSpacedValuesAreAnchors) {
              "<div class=\"sidebar\" width=3>y</div></noframes>");
   site.write("a.html", "a");
   writeIndex();
-  EXPECT_TRUE(context.findAnchorName(*context.startURL(), "spaced"));
-  EXPECT_FALSE(context.findAnchorName(*context.startURL(), "3"));
+  EXPECT_TRUE(context.urlTable().findAnchorName(*context.urlTable().startURL(), "spaced"));
+  EXPECT_FALSE(context.urlTable().findAnchorName(*context.urlTable().startURL(), "3"));
 }
 
 TEST_F(AnchorFixture, ElementIdAnchorsSurviveTheIntermediateFile) {

@@ -37,7 +37,7 @@ TEST_F(CrawlFixture, EveryLinkEndsWithItsOutcome) {
 
   const qvURLStatus* index = status("index.html");
   ASSERT_NE(index, nullptr);
-  EXPECT_EQ(context.startURL(), index);
+  EXPECT_EQ(context.urlTable().startURL(), index);
   EXPECT_TRUE(index->converted && index->isHTML);
   EXPECT_TRUE(status("a.html")->converted);
   EXPECT_TRUE(status("missing.html")->brokenLink);
@@ -47,15 +47,15 @@ TEST_F(CrawlFixture, EveryLinkEndsWithItsOutcome) {
   EXPECT_FALSE(status("blob.txt")->converted);
   // Pictures cannot be converted yet: the link is broken.
   EXPECT_TRUE(status("pic.gif")->isImage && status("pic.gif")->brokenLink);
-  const qvURLStatus* ftp = context.find("ftp://ftp.example.com/f.zip");
+  const qvURLStatus* ftp = context.urlTable().find("ftp://ftp.example.com/f.zip");
   ASSERT_NE(ftp, nullptr);
   EXPECT_TRUE(ftp->isFTP);
   // Outside protocols and CGI links are never added.
-  EXPECT_EQ(context.find("mailto:someone@example.com"), nullptr);
-  EXPECT_EQ(context.find("https://example.com/"), nullptr);
+  EXPECT_EQ(context.urlTable().find("mailto:someone@example.com"), nullptr);
+  EXPECT_EQ(context.urlTable().find("https://example.com/"), nullptr);
   EXPECT_EQ(status("search.html"), nullptr);
-  EXPECT_EQ(context.size(), 8u);
-  for (const auto& s : context.statuses()) {
+  EXPECT_EQ(context.urlTable().size(), 8u);
+  for (const auto& s : context.urlTable().statuses()) {
     EXPECT_TRUE(s.isDone()) << s.url;
     EXPECT_EQ(hasTmp(&s), s.converted) << s.url;
   }
@@ -114,7 +114,7 @@ TEST_F(CrawlFixture, DepthLimitAndMaxUrls) {
   EXPECT_EQ(counters.pagesConverted, 4);
 
   // A fresh run with a tighter limit stops after two pages; failures do not count.
-  context.resetRun();
+  context.urlTable().resetRun();
   counters.reset();
   settings.maxDepth = 0;
   settings.maxURLs = 2;

@@ -34,14 +34,14 @@ struct CrawlRig : ::testing::Test {
 
   // Starts the run at `relative` in the site and crawls it.
   void crawlFrom(const std::string& relative) {
-    qvLocalScanner(context, ui).scanLocal((site.path() / relative).string(), 0);
+    qvLocalScanner(context.urlTable(), ui).scanLocal((site.path() / relative).string(), 0);
     crawler.crawl();
   }
   // The "file:" URL of a file of the site, and its status (null when none).
   std::string url(const std::string& relative) const {
     return qvFileURL::urlForFile((site.path() / relative).string());
   }
-  qvURLStatus* status(const std::string& relative) const { return context.find(url(relative)); }
+  qvURLStatus* status(const std::string& relative) const { return context.urlTable().find(url(relative)); }
 };
 
 }  // namespace crawltest

@@ -26,7 +26,7 @@ struct FinalPassFixture : ::testing::Test {
   qvConversionRun run{context, work.path().string()};
 
   void convert(const std::string& start) {
-    qvLocalScanner(context, ui).scanLocal((site.path() / start).string(), 0);
+    qvLocalScanner(context.urlTable(), ui).scanLocal((site.path() / start).string(), 0);
     run.crawl();
     if (run.finalPass()) run.project();
   }
@@ -68,9 +68,9 @@ TEST_F(FinalPassFixture, ThreePagesThenTargetsAndPopups) {
 TEST_F(FinalPassFixture, FailedStartStillWritesTheOtherPages) {
   site.write("a.html", "a");
   site.write("b.html", "b");
-  qvLocalScanner(context, ui).scanLocal((site.path() / "index.html").string(), 0);
-  qvLocalScanner(context, ui).scanLocal((site.path() / "a.html").string(), 1);
-  qvLocalScanner(context, ui).scanLocal((site.path() / "b.html").string(), 2);
+  qvLocalScanner(context.urlTable(), ui).scanLocal((site.path() / "index.html").string(), 0);
+  qvLocalScanner(context.urlTable(), ui).scanLocal((site.path() / "a.html").string(), 1);
+  qvLocalScanner(context.urlTable(), ui).scanLocal((site.path() / "b.html").string(), 2);
   run.crawl();
   ASSERT_TRUE(run.finalPass());
   run.project();
@@ -163,7 +163,7 @@ TEST_F(FinalPassFixture, DamagedIntermediateFileLosesOnlyItsTopic) {
   site.write("index.html", "<a href=\"a.html\">a</a> <a href=\"b.html\">b</a>");
   site.write("a.html", "<p>a");
   site.write("b.html", "<p>b");
-  qvLocalScanner(context, ui).scanLocal((site.path() / "index.html").string(), 0);
+  qvLocalScanner(context.urlTable(), ui).scanLocal((site.path() / "index.html").string(), 0);
   run.crawl();
   {
     std::ofstream damaged(work.path() / "documentID1.tmp", std::ios::binary | std::ios::app);

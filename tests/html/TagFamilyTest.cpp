@@ -25,9 +25,9 @@ namespace {
 class PageFixture : public HtmlFixture {
  public:
   explicit PageFixture(const std::string& url = "http://example.com/dir/page.html") {
-    page = context.addURL(url, 0, 0);
-    context.makeURL(*page);
-    context.setCurrentPage(page);
+    page = context.urlTable().addURL(url, 0, 0);
+    context.urlTable().makeURL(*page);
+    context.urlTable().setCurrentPage(page);
   }
 
   // The first tag of the parsed page with class `name`.
@@ -252,7 +252,7 @@ TEST(Title, StoredTrimmedOnThePage) {
   f.render("<title>lost");
   EXPECT_EQ(f.page->title, std::string(255, 't'));
 
-  f.context.setCurrentPage(nullptr);
+  f.context.urlTable().setCurrentPage(nullptr);
   f.render("<title>x</title>");
   EXPECT_TRUE(logged(f, "Internal error : no status for URL  in qvTagTitle"));
 }

@@ -28,9 +28,9 @@ class LoggingUi : public qvUserInterface {
 
 struct BoundRig {
   BoundRig() {
-    status = context.addURL("http://example.com/page.html", 0, 0);
-    context.makeURL(*status);
-    context.setCurrentPage(status);
+    status = context.urlTable().addURL("http://example.com/page.html", 0, 0);
+    context.urlTable().makeURL(*status);
+    context.urlTable().setCurrentPage(status);
     context.beginPage();
     parser.parsePage(page, items);
     qvHtmlConverter converter(context, parser);

@@ -33,9 +33,9 @@ class TopicRun {
   TopicRun(const std::string& name, const std::string& url, bool pageColours = false) {
     settings.autoColour = pageColours;
     page = rtfcheck::slurp(kData / (name + ".html"));
-    qvURLStatus* status = context.addURL(url, 0, 0);
-    if (url.rfind("http:", 0) == 0) context.makeURL(*status);
-    context.setCurrentPage(status);
+    qvURLStatus* status = context.urlTable().addURL(url, 0, 0);
+    if (url.rfind("http:", 0) == 0) context.urlTable().makeURL(*status);
+    context.urlTable().setCurrentPage(status);
     context.beginPage();
     parser.parsePage(page, items);
     qvHtmlConverter converter(context, parser);
@@ -165,7 +165,7 @@ TEST(TopicOfEveryTag, ReadsAsThePageDoes) {
   for (const char* part : {"color: red", "hidden", "a comment"}) {
     EXPECT_EQ(text.find(part), std::string::npos) << part;
   }
-  EXPECT_EQ(run.context.currentPage()->title, "Every tag");
+  EXPECT_EQ(run.context.urlTable().currentPage()->title, "Every tag");
   EXPECT_EQ(run.topic.text().find("Warning : the HTML"), std::string::npos);
 }
 
