@@ -17,6 +17,8 @@
 #include "rtf/qvByteSink.h"
 #include "ui/qvUserInterface.h"
 
+#include "../support/TempDirectory.h"
+
 namespace {
 
 const std::filesystem::path kData = std::filesystem::path(CORVANE_SOURCE_DIR) / "tests" / "data" / "rtf";
@@ -75,17 +77,8 @@ std::string expected(const std::string& name) {
 
 // Writes `rtf` to a scratch file and reads it with unrtf.
 rtfcheck::ReaderResult readBack(const std::string& name, const std::string& rtf) {
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / ("corvane-topics-" + std::to_string(getpid()));
-  std::filesystem::create_directories(dir);
-  const std::filesystem::path file = dir / (name + ".rtf");
-  {
-    std::ofstream out(file, std::ios::binary);
-    out << rtf;
-  }
-  rtfcheck::ReaderResult result = rtfcheck::readWithUnrtf(file);
-  std::filesystem::remove_all(dir);
-  return result;
+  const TempDirectory dir;
+  return rtfcheck::readWithUnrtf(dir.write(name + ".rtf", rtf));
 }
 
 void expectReadable(const std::string& name, const std::string& rtf, rtfcheck::ReaderResult* read = nullptr) {

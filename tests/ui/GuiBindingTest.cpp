@@ -18,6 +18,8 @@
 #include "ui/qvRuntimeException.h"
 #include "ui/qvStartPoints.h"
 
+#include "../support/TempDirectory.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -89,12 +91,7 @@ class GuiBindingTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_NE(lib.handle, nullptr) << dlerror();
     lib.reset();
-    dir = fs::temp_directory_path() / ("cvgui-" + std::to_string(::getpid()) + "-" +
-                                       ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir);
-    fs::create_directories(dir);
   }
-  void TearDown() override { fs::remove_all(dir); }
 
   std::unique_ptr<qvGuiUserInterface> makeUi(const char* variant = "full") {
     auto ui = std::make_unique<qvGuiUserInterface>(settings, (dir / "Corvane.log").string(), doublePath(variant));
@@ -107,7 +104,8 @@ class GuiBindingTest : public ::testing::Test {
   }
 
   Double lib;
-  fs::path dir;
+  TempDirectory temp;
+  fs::path dir = temp.path();
   qvDriverSettings settings;
 };
 

@@ -10,18 +10,14 @@
 #include "url/qvURLCanonicaliser.h"
 #include "url/qvURLTable.h"
 
+#include "../support/TempDirectory.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
 class qvLocalFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "corvane-url-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    root = pattern;
-  }
-  void TearDown() override { fs::remove_all(root); }
 
   std::string make(const std::string& relative) {
     const fs::path path = root / relative;
@@ -34,7 +30,8 @@ class qvLocalFileTest : public ::testing::Test {
     return (root / relative).string();
   }
 
-  fs::path root;
+  TempDirectory temp;
+  fs::path root = temp.path();
   qvDriverSettings settings;
   qvURLTable table{settings};
 };
