@@ -68,13 +68,28 @@ TEST(TcpSocketCancel, ASkipEndsAReadWhileDataFlows) {
 }
 
 TEST(TcpSocketCancel, ASkipEndsAWrite) {
-  ScriptedServer server(ServerScript().silent());
+  ScriptedServer server(ServerScript().stall());
   NetUserInterface ui;
   TcpSocket socket("TCP", ui);
   ASSERT_TRUE(connectSocket(socket, server.address()));
-  ui.skipOnPoll(1);
-  EXPECT_FALSE(socket.write("GET / HTTP/1.0\r\n\r\n"));
+  ui.skipOnPoll(10);
+  EXPECT_FALSE(socket.write(std::string(64 << 20, 'w')));
+  EXPECT_LT(millisecondsSince(ui.skipTime()), 100);
   expectCancelled(socket, ui, "Write cancelled by user");
+  EXPECT_FALSE(socket.isConnected());
+}
+
+TEST(TcpSocketCancel, ASkipEndsAWaitingConnect) {
+  const FullBacklogPort port;
+  NetUserInterface ui;
+  TcpSocket socket("TCP", ui);
+  const std::optional<ResolvedAddress> peer = socket.resolve(port.address());
+  ASSERT_TRUE(peer);
+  ui.skipOnPoll(4);
+  EXPECT_FALSE(socket.connectTo(*peer));
+  EXPECT_LT(millisecondsSince(ui.skipTime()), 100);
+  expectCancelled(socket, ui, "Connect cancelled by user");
+  EXPECT_FALSE(socket.isConnected());
 }
 
 TEST(TcpSocketCancel, ASkipBeforeConnectOrLookupCancelsThem) {

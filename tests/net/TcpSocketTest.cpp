@@ -133,6 +133,27 @@ TEST(TcpSocket, ASilentPeerTimesOutReadsAfterTheSetting) {
   EXPECT_TRUE(ui.warnings.empty());
 }
 
+TEST(TcpSocket, WritesToAPeerThatNeverReadsTimeOut) {
+  ScriptedServer server(ServerScript().stall());
+  NetUserInterface ui;
+  ui.readWriteTimeout = 1;
+  TcpSocket socket("TCP", ui);
+  socket.readTimeouts();
+  ASSERT_TRUE(connectSocket(socket, server.address()));
+  const std::string block(1 << 20, 'w');
+  bool written = true;
+  Clock::time_point lastStart = Clock::now();
+  for (int i = 0; i < 256 && written; ++i) {
+    lastStart = Clock::now();
+    written = socket.write(block);
+  }
+  ASSERT_FALSE(written);
+  EXPECT_GE(millisecondsSince(lastStart), 950);
+  EXPECT_EQ(socket.errorCode(), SocketCode::kTimedOut);
+  EXPECT_EQ(socket.message(), "Write timed out");
+  EXPECT_TRUE(ui.warnings.empty());
+}
+
 TEST(TcpSocket, AZeroTimeOutFailsAWaitAtOnce) {
   ScriptedServer server(ServerScript().silent());
   NetUserInterface ui;
@@ -165,6 +186,23 @@ TEST(TcpSocket, ARefusedConnectionFailsAndLeavesTheSocketClosed) {
   EXPECT_EQ(socket.errorCode(), SocketCode::kNotConnected);
   EXPECT_EQ(socket.read(line, sizeof line), -1);
   EXPECT_EQ(socket.errorCode(), SocketCode::kNotConnected);
+}
+
+TEST(TcpSocket, AConnectThatIsNeverAcceptedTimesOut) {
+  const FullBacklogPort port;
+  NetUserInterface ui;
+  ui.connectTimeout = 1;
+  TcpSocket socket("TCP", ui);
+  socket.readTimeouts();
+  const Clock::time_point start = Clock::now();
+  EXPECT_FALSE(connectSocket(socket, port.address()));
+  const long long waited = millisecondsSince(start);
+  EXPECT_GE(waited, 950);
+  EXPECT_LT(waited, 1500);
+  EXPECT_EQ(socket.errorCode(), SocketCode::kTimedOut);
+  EXPECT_EQ(socket.message(), "Connect timed out");
+  EXPECT_FALSE(socket.isConnected());
+  EXPECT_TRUE(ui.warnings.empty());
 }
 
 TEST(TcpSocket, AResetInTheMiddleOfAReadFailsIt) {

@@ -1,7 +1,7 @@
 #pragma once
 // A TCP server for tests that plays a script per connection: exact bytes,
-// pauses, bytes dripped one at a time, an orderly close, a reset, or never
-// answering at all. It listens on 127.0.0.1 with a port the system picks
+// pauses, bytes dripped one at a time, an orderly close, a reset, never
+// answering, or never even reading. It listens on 127.0.0.1 with a port the system picks
 // (no race for a free port), runs on a thread of the test process (nothing
 // to start or install), and records every byte each connection sent it.
 //
@@ -30,7 +30,7 @@
 
 class ServerScript {
  public:
-  enum class Kind { kSend, kPause, kDrip, kClose, kReset, kSilent, kAwait };
+  enum class Kind { kSend, kPause, kDrip, kClose, kReset, kSilent, kStall, kAwait };
   struct Step {
     Kind kind;
     std::string bytes;
@@ -50,6 +50,9 @@ class ServerScript {
   ServerScript& reset() { return add({Kind::kReset, {}, {}}); }
   // Keeps the connection open, answering nothing, until the server stops.
   ServerScript& silent() { return add({Kind::kSilent, {}, {}}); }
+  // Keeps the connection open without reading from it until the server
+  // stops, so that the peer's writes back up.
+  ServerScript& stall() { return add({Kind::kStall, {}, {}}); }
   // Waits, at most `ms`, until the connection has sent `text`.
   ServerScript& await(std::string text, int ms) {
     return add({Kind::kAwait, std::move(text), std::chrono::milliseconds(ms)});
@@ -163,6 +166,9 @@ class ScriptedServer {
         case ServerScript::Kind::kSilent:
           idle(connection, index, Clock::time_point::max(), {});
           break;
+        case ServerScript::Kind::kStall:
+          while (!stop_) std::this_thread::sleep_for(kSlice);
+          break;
         case ServerScript::Kind::kAwait:
           idle(connection, index, Clock::now() + step.delay, step.bytes);
           break;
@@ -253,5 +259,46 @@ class UnlistenedPort {
 
  private:
   int fd_ = -1;
+  std::uint16_t port_ = 0;
+};
+
+// A port on 127.0.0.1 whose listen queue is full: one connection fills it
+// and is never accepted, so that a further connect waits until its time-out.
+class FullBacklogPort {
+ public:
+  FullBacklogPort() {
+    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    filler_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (listener_ < 0 || filler_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        ::listen(listener_, 0) != 0 ||
+        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+      closeAll();
+      throw std::runtime_error("cannot make a full listen queue");
+    }
+    port_ = ntohs(address.sin_port);
+    ::connect(filler_, reinterpret_cast<sockaddr*>(&address), length);
+    pollfd entry{filler_, POLLOUT, 0};
+    if (::poll(&entry, 1, 2000) != 1) {
+      closeAll();
+      throw std::runtime_error("the listen queue did not fill");
+    }
+  }
+  FullBacklogPort(const FullBacklogPort&) = delete;
+  FullBacklogPort& operator=(const FullBacklogPort&) = delete;
+  ~FullBacklogPort() { closeAll(); }
+
+  std::string address() const { return "127.0.0.1:" + std::to_string(port_); }
+
+ private:
+  void closeAll() {
+    if (filler_ >= 0) ::close(filler_);
+    if (listener_ >= 0) ::close(listener_);
+  }
+  int listener_ = -1;
+  int filler_ = -1;
   std::uint16_t port_ = 0;
 };
