@@ -227,6 +227,8 @@ bool qvGuiUserInterface::init() {
   return true;
 }
 
+int qvGuiUserInterface::tcpGetStatus() { return entries() ? entries()->TcpGetStatus() : 0; }
+
 bool qvGuiUserInterface::shouldExit() { return entries() && entries()->ShouldExit() != 0; }
 
 void qvGuiUserInterface::showWarning(const std::string& text) {

@@ -34,6 +34,7 @@ class qvGuiUserInterface : public qvLoggingUserInterface {
   int getValue(int index) override;
   std::string getString(int index) override;
   int getStatus() override;
+  int tcpGetStatus() override;
   void setState(int state) override;
   void setInfo(const char* primaryBase, const char* currentBase, const char* currentUrl,
                const char* currentFile) override;

@@ -27,6 +27,9 @@ class qvUserInterface {
   virtual std::string getString(int /*index*/) { return {}; }
   // Status bits set by the user since the last call (cleared by the call).
   virtual int getStatus() { return 0; }
+  // Network status bits set by the user since the last call (cleared by the
+  // call); bit 0 asks to skip the transfer in progress.
+  virtual int tcpGetStatus() { return 0; }
   // 0 idle, 1 fetching, 2 final processing.
   virtual void setState(int /*state*/) {}
   // Four information fields; a null pointer leaves that field unchanged.
