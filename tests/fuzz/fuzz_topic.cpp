@@ -69,10 +69,10 @@ void require(const std::string& what, const std::string& rtf) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static Converter converter;  // expressions compiled once per process
   qvHtmlContext& context = converter.context;
-  context.resetRun();
-  qvURLStatus* page = context.addURL("http://example.com/dir/page.html", 0, 0);
-  context.makeURL(*page);
-  context.setCurrentPage(page);
+  context.urlTable().resetRun();
+  qvURLStatus* page = context.urlTable().addURL("http://example.com/dir/page.html", 0, 0);
+  context.urlTable().makeURL(*page);
+  context.urlTable().setCurrentPage(page);
   const std::string text(reinterpret_cast<const char*>(data), size);
   qvItemList items;
   context.beginPage();
@@ -89,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (topic.text().size() > qvRtfWriter::kTopicGrowth * size + qvRtfWriter::kTopicAllowance + kFrame) {
     fail("topic", std::to_string(size) + " bytes of page wrote " + std::to_string(topic.text().size()));
   }
-  for (const auto& [name, number] : context.helpIds()) {
+  for (const auto& [name, number] : context.urlTable().helpIds()) {
     requireContextStrings("[MAP]", "#{\\footnote " + name + "}");
   }
   return 0;
