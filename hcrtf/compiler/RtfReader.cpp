@@ -117,6 +117,7 @@ void RtfReader::token(const RtfToken& t) {
 }
 
 void RtfReader::openGroup(int line) {
+  footnoteBoundary();
   flushText();
   abandonEmbedded();
   if (groups_.size() >= kMaxDepth) {
@@ -129,6 +130,7 @@ void RtfReader::openGroup(int line) {
 }
 
 void RtfReader::closeGroup(int line) {
+  footnoteBoundary();
   flushText();
   abandonEmbedded();
   if (overflowDepth_ > 0) {
@@ -151,6 +153,7 @@ void RtfReader::closeGroup(int line) {
 }
 
 void RtfReader::controlWord(const RtfToken& t) {
+  footnoteBoundary();
   flushText();
   const Destination dest = top().destination;
   const std::string& w = t.word;
@@ -203,6 +206,8 @@ bool RtfReader::destinationWord(const RtfToken& t) {
     g.footnoteStart = true;
     g.destination = Destination::Footnote;
     footnoteText_.clear();
+    footnoteMark_ = g.footnoteMark;
+    footnoteLeadSeen_ = false;
     return true;
   }
   if (skippedDestinations().count(w)) {
@@ -394,6 +399,18 @@ void RtfReader::character(unsigned char c, int line) {
   pending_ += static_cast<char>(c);
 }
 
+// Word processors repeat the reference mark at the start of the footnote, in
+// a group or character style of its own ("{\cs16\super #}", "{#}"). A mark
+// standing alone like that is not part of the value, while "Kitchen" in a K
+// footnote keeps its K.
+void RtfReader::footnoteBoundary() {
+  if (footnoteLeadSeen_ || top().destination != Destination::Footnote) return;
+  const std::string_view lead = trim(footnoteText_);
+  if (lead.empty()) return;
+  footnoteLeadSeen_ = true;
+  if (lead.size() == 1 && lead.front() == footnoteMark_) footnoteText_.clear();
+}
+
 void RtfReader::flushText() {
   if (pending_.empty()) return;
   if (top().chars.hidden) collector_.hiddenText(pending_, pendingLine_);
@@ -426,7 +443,7 @@ void RtfReader::finishEmbedded(int line) {
   const std::string word = toLower(command.substr(0, blank));
   const std::string argument = blank == std::string::npos ? std::string() : std::string(trim(command.substr(blank)));
   static const std::set<std::string> pictures = {"bmc", "bml", "bmr", "bmct", "bmlt", "bmrt", "bmcwd", "bmlwd", "bmrwd"};
-  static const std::set<std::string> unsupported = {"button", "mci", "mci_left", "mci_right", "ewc", "ewl", "ewr"};
+  static const std::set<std::string> unsupported = {"mci", "mci_left", "mci_right", "ewc", "ewl", "ewr"};
   if (pictures.count(word)) {
     if (argument.empty()) return diag_.warning(at(line), "{" + word + "} without a file name ignored");
     PictureRef picture{word[2], argument, at(embeddedLine_)};
@@ -434,6 +451,7 @@ void RtfReader::finishEmbedded(int line) {
     collector_.picture(picture);
     return;
   }
+  if (word == "button") return button(argument, line);
   if (unsupported.count(word)) {
     diag_.warning(at(line), "embedded {" + word + "} is not supported; ignored");
     return;
@@ -441,6 +459,24 @@ void RtfReader::finishEmbedded(int line) {
   pendingLine_ = embeddedLine_;
   pending_ = "{" + command + "}";
   flushText();
+}
+
+// The viewer has no window for embedded buttons, so a button becomes a macro
+// hotspot showing its label; a button without a label still needs something
+// to click.
+void RtfReader::button(const std::string& argument, int line) {
+  const auto comma = argument.find(',');
+  const std::string label(trim(std::string_view(argument).substr(0, comma)));
+  const std::string macro = comma == std::string::npos ? std::string() : std::string(trim(argument.substr(comma + 1)));
+  if (macro.empty()) {
+    diag_.warning(at(line), "{button} without a macro; its label is kept as plain text");
+    pendingLine_ = embeddedLine_;
+    pending_ = label;
+    flushText();
+    return;
+  }
+  collector_.macroHotspot(label.empty() ? std::string_view("\xBB") : std::string_view(label), currentFont(), macro,
+                          embeddedLine_);
 }
 
 void RtfReader::fontTableCharacter(unsigned char c) {

@@ -64,6 +64,8 @@ class RtfReader {
   void startEmbedded(int line);
   void finishEmbedded(int line);
   void abandonEmbedded();
+  void footnoteBoundary();
+  void button(const std::string& argument, int line);
   void fontTableCharacter(unsigned char c);
   void colourTableCharacter(unsigned char c);
   FontSpec currentFont();
@@ -86,6 +88,8 @@ class RtfReader {
   std::string pending_;   // body text waiting for a format change
   int pendingLine_ = 0;
   std::string footnoteText_;
+  char footnoteMark_ = 0;
+  bool footnoteLeadSeen_ = false;  // the footnote's first text has been looked at
   bool embedding_ = false;
   std::string embedded_;
   int embeddedLine_ = 0;

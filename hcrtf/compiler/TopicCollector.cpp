@@ -12,11 +12,18 @@ bool isFootnoteMark(char c) {
   return c == '#' || c == '$' || c == '+' || c == '!' || c == '>' || c == '@' || c == '*' || (c >= 'A' && c <= 'Z');
 }
 
+// Context strings, macros, window names and browse codes never start with
+// their own mark, so a leading one is always the repeated mark ("#intro").
+bool valueNeverStartsWithMark(char mark) {
+  return mark == '#' || mark == '!' || mark == '>' || mark == '+' || mark == '@' || mark == '*';
+}
+
 // Footnote text as a word processor writes it repeats the mark first
 // ("# intro"); the mark is not part of the value.
 std::string footnoteValue(char mark, std::string_view text) {
   text = trim(text);
-  if (!text.empty() && text.front() == mark && (text.size() == 1 || text[1] == ' ' || text[1] == '\t')) {
+  if (text.empty() || text.front() != mark) return std::string(text);
+  if (text.size() == 1 || text[1] == ' ' || text[1] == '\t' || valueNeverStartsWithMark(mark)) {
     text = trim(text.substr(1));
   }
   return std::string(text);
@@ -76,6 +83,18 @@ void TopicCollector::picture(PictureRef picture) {
   flushHidden();
   touch(picture.where.line);
   paragraph_.content.emplace_back(std::move(picture));
+}
+
+void TopicCollector::macroHotspot(std::string_view label, const FontSpec& font, std::string macro, int line) {
+  flushHidden();
+  touch(line);
+  Hotspot hotspot;
+  hotspot.kind = Hotspot::Kind::Macro;
+  hotspot.target = std::move(macro);
+  hotspot.where = at(line);
+  paragraph_.content.emplace_back(HotspotStart{std::move(hotspot)});
+  paragraph_.content.emplace_back(TextRun{std::string(label), font, HotspotStyle::Jump});
+  paragraph_.content.emplace_back(HotspotEnd{});
 }
 
 char TopicCollector::takeFootnoteMark() {

@@ -24,6 +24,8 @@ class TopicCollector {
   void lineBreak(int line);
   void tab(int line);
   void picture(PictureRef picture);
+  // A hotspot that runs `macro` when its text `label` is clicked.
+  void macroHotspot(std::string_view label, const FontSpec& font, std::string macro, int line);
   // Takes back the character written just before a footnote: it is the
   // footnote's mark ("#", "$", "K", ...). 0 when there is none.
   char takeFootnoteMark();

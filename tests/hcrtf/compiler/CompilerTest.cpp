@@ -285,3 +285,54 @@ TEST(CompilerTest, ProgramReportsSwitchesAndExitStatus) {
   runCommand("cd '" + dir.path().string() + "' && " + HCRTF_PATH + " missing.hpj", status);
   EXPECT_NE(status, 0);
 }
+
+// Help authors repeat a footnote's reference mark inside the footnote in many
+// ways; the value always starts after it, and a value that merely begins
+// with the mark's letter keeps it.
+TEST(CompilerTest, FootnoteMarksRepeatedInsideTheFootnoteAreNotPartOfTheValue) {
+  TempDirectory dir;
+  const std::string forms =
+      "#{\\footnote {#}OVERVIEW}\r\n${\\footnote {$}Overview}\r\nK{\\footnote {K}plain group;}\r\n"
+      "Plain groups. {\\uldb one}{\\v STYLED} {\\uldb two}{\\v PARD} {\\uldb three}{\\v SUPER} {\\uldb four}{\\v BARE}\\par\\page\r\n"
+      "{\\cs16\\super #}{\\footnote \\pard\\plain \\s15\\fs20 {\\cs16\\super #} STYLED}\r\n"
+      "{\\cs16\\super $}{\\footnote \\pard\\plain \\s15\\fs20 {\\cs16\\super $} Styled}\r\n"
+      "{\\cs16\\super K}{\\footnote \\pard\\plain \\s15\\fs20 {\\cs16\\super K} character style}\r\n"
+      "Styled. {\\uldb back}{\\v OVERVIEW}\\par\\page\r\n"
+      "#{\\footnote \\pard\\plain \\fs20 # PARD}\r\n${\\footnote \\pard\\plain \\fs20 $ Pard}\r\n"
+      "K{\\footnote \\pard\\plain \\fs20 K paragraph}\r\nPard.\\par\\page\r\n"
+      "{\\super #{\\footnote # SUPER}}{\\super ${\\footnote $ Super}}{\\super K{\\footnote K Kangaroo}}\r\nSuper.\\par\\page\r\n"
+      "#{\\footnote #BARE}\r\n${\\footnote Kitchen}\r\nK{\\footnote Kitchen;Keyboard}\r\nBare.\\par\\page\r\n";
+  dir.write("a.rtf", rtfHeader() + forms + "}");
+  const Compiled c = compileProject(dir.write("a.hpj", "[FILES]\na.rtf\n"));
+  ASSERT_TRUE(c.result.written) << (c.messages.empty() ? "" : c.messages.front());
+  EXPECT_EQ(c.result.topics, 5u);
+  EXPECT_FALSE(mentions(c.messages, "undefined")) << c.messages.front();
+  const std::string out = dump(dir.path() / "a.hlp");
+  for (const char* context : {"OVERVIEW", "STYLED", "PARD", "SUPER", "BARE"}) {
+    const std::string hash = hex8(static_cast<std::uint32_t>(helpHash(context)));
+    EXPECT_NE(out.find(hash + " -> "), std::string::npos) << context << "\n" << out;
+    EXPECT_NE(out.find("<jump " + hash + ">"), std::string::npos) << context;
+  }
+  for (const char* title : {"Overview", "Styled", "Pard", "Super", "Kitchen"}) {
+    EXPECT_NE(out.find("\"" + std::string(title) + "\""), std::string::npos) << title;
+  }
+  for (const char* keyword : {"plain group", "character style", "paragraph", "Kangaroo", "Kitchen", "Keyboard"}) {
+    EXPECT_NE(out.find("\"" + std::string(keyword) + "\"\n    -> "), std::string::npos) << keyword << "\n" << out;
+  }
+}
+
+// An embedded button becomes a macro hotspot showing its label; the viewer
+// has no button window to run it in.
+TEST(CompilerTest, EmbeddedButtonsBecomeMacroHotspotsWithTheirLabel) {
+  TempDirectory dir;
+  dir.write("a.rtf", rtfHeader() + topic("first", "First", "See \\{button Display, JumpID(`a.hlp', `second')\\} and "
+                                                           "\\{button , JumpID(second)\\}.") +
+                         topic("second", "Second", "Back.") + "}");
+  const Compiled c = compileProject(dir.write("a.hpj", "[FILES]\na.rtf\n"));
+  ASSERT_TRUE(c.result.written) << (c.messages.empty() ? "" : c.messages.front());
+  EXPECT_FALSE(mentions(c.messages, "not supported"));
+  const std::string out = dump(dir.path() / "a.hlp");
+  EXPECT_NE(out.find("<macro \"JumpID(`a.hlp', `second')\">Display</hot>"), std::string::npos) << out;
+  // The loose macro is written the way the viewer reads it; an empty label shows as "»".
+  EXPECT_NE(out.find("<macro \"JumpID(\"a.hlp\", \"second\")\">\\xBB</hot>"), std::string::npos) << out;
+}

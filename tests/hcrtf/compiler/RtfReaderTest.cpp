@@ -119,7 +119,7 @@ TEST(RtfReaderTest, HotspotTargetsNameWindowsFilesAndPlainForms) {
 TEST(RtfReaderTest, EscapesSpecialCharactersAndPictureReferences) {
   const auto result = readRtf(rtfHeader() + rtfLines({
       "#{\\footnote a}caf\\'e9 C:\\\\dir \\'7bbraces\\'7d\\tab x\\line y \\{not a picture\\}",
-      "\\{bmc pic.bmp\\}\\{bml left.bmp\\}\\{bmr right.bmp\\}\\{button X\\}\\u8364?\\par\\page}"}));
+      "\\{bmc pic.bmp\\}\\{bml left.bmp\\}\\{bmr right.bmp\\}\\{mci X\\}\\u8364?\\par\\page}"}));
   ASSERT_EQ(result.topics.size(), 1u);
   const Topic& t = result.topics[0];
   ASSERT_EQ(t.paragraphs.size(), 1u);
@@ -133,7 +133,7 @@ TEST(RtfReaderTest, EscapesSpecialCharactersAndPictureReferences) {
   }
   EXPECT_EQ(aligns, "clr");
   EXPECT_EQ(files, "pic.bmp;left.bmp;right.bmp;");
-  EXPECT_TRUE(mentions(result.messages, "{button} is not supported"));
+  EXPECT_TRUE(mentions(result.messages, "{mci} is not supported"));
 }
 
 TEST(RtfReaderTest, CharacterAndParagraphFormattingReachTheModel) {
@@ -186,4 +186,19 @@ TEST(RtfReaderTest, HiddenTextWithoutHotspotAndEmptyFootnotesAreWarnings) {
   EXPECT_TRUE(hotspots(result.topics[0]).empty());
   EXPECT_TRUE(mentions(result.messages, "does not follow hotspot text"));
   EXPECT_TRUE(mentions(result.messages, "empty context-string footnote"));
+}
+
+TEST(RtfReaderTest, ButtonsKeepTheirLabelAndMacro) {
+  const auto result = readRtf(rtfHeader() + rtfLines({
+      "#{\\footnote a}\\{button  Go on , JumpID(b)\\} \\{button ,Back()\\} \\{button No macro\\}\\par\\page}"}));
+  ASSERT_EQ(result.topics.size(), 1u);
+  const Topic& t = result.topics[0];
+  ASSERT_EQ(t.paragraphs.size(), 1u);
+  EXPECT_EQ(visibleText(t.paragraphs[0]), "Go on \xBB No macro");
+  const auto found = hotspots(t);
+  ASSERT_EQ(found.size(), 2u);
+  EXPECT_EQ(found[0].kind, Hotspot::Kind::Macro);
+  EXPECT_EQ(found[0].target, "JumpID(b)");
+  EXPECT_EQ(found[1].target, "Back()");
+  EXPECT_TRUE(mentions(result.messages, "{button} without a macro"));
 }
