@@ -63,3 +63,29 @@ TEST(AcceptanceTest, WineViewerOpensFollowsJumpsAndFindsEveryTopic) {
     EXPECT_EQ(run.status, 0) << context << "\n" << run.output;
   }
 }
+
+// Embedded buttons show their label (or "»") as a hotspot, and a click runs
+// the button's macro.
+TEST(AcceptanceTest, WineViewerShowsButtonLabelsAndRunsTheirMacro) {
+  std::string why;
+  if (!haveViewer(why)) GTEST_SKIP() << why;
+  TempDirectory dir;
+  dir.write("t.rtf", rtfHeader() + rtfLines({
+      "\\fs28 #{\\footnote {#}first}${\\footnote {$}Start}",
+      "Lantern light. \\{button Orchard, JumpID(`btn.hlp', `second')\\} and \\{button , JumpID(second)\\}\\par\\page",
+      "#{\\footnote {#}second}${\\footnote Second}", "\\fs28 Mountain rivers flow.\\par\\page}"}));
+  dir.write("btn.hpj", "[OPTIONS]\r\nCONTENTS=first\r\nHLP=btn.hlp\r\n\r\n[FILES]\r\nt.rtf\r\n\r\n[WINDOWS]\r\n"
+                       "main=\"Button Window\",(100,50,600,500),0,(r15794175),(r12632256),f2\r\n");
+  int status = 0;
+  const std::string out = runCommand("cd '" + dir.path().string() + "' && " + HCRTF_PATH + " /nc /xh btn.hpj", status);
+  ASSERT_EQ(status, 0) << out;
+  const std::string view = viewerTool() + " '" + (dir.path() / "btn.hlp").string() + "' '" +
+                           (dir.path() / "shot.png").string() + "' --window-only --strict" + viewerTimeoutOption();
+  ViewerRun run = runViewer(view + "--expect-text Orchard --expect-text Lantern");
+  EXPECT_EQ(run.status, 0) << run.output;
+  // "Orchard" and "»" sit on the first line of the window opened at (100, 50).
+  for (const char* where : {"246,124", "324,124"}) {
+    run = runViewer(view + "--click " + where + " --wait 2 --expect-text rivers");
+    EXPECT_EQ(run.status, 0) << where << "\n" << run.output;
+  }
+}
