@@ -173,9 +173,7 @@ bool TcpSocket::connectTo(const ResolvedAddress& peer) {
 bool TcpSocket::connect() {
   clearResult();
   if (datagram_) return fail(SocketCode::kDatagramUnsupported, "UDP socket connections not implemented");
-  handle_.close();
-  connected_ = false;
-  buffered_ = 0;
+  dropConnection();
   if (!openStream()) return false;
   if (!finishConnect()) {
     handle_.close();
@@ -234,11 +232,15 @@ bool TcpSocket::finishConnect() {
 bool TcpSocket::disconnect() {
   clearResult();
   if (datagram_) return fail(SocketCode::kDatagramUnsupported, "Cannot disconnect a UDP socket");
+  dropConnection();
+  return true;
+}
+
+void TcpSocket::dropConnection() {
   handle_.close();
   connected_ = false;
   buffered_ = 0;
   readPosition_ = 0;
-  return true;
 }
 
 // ---- writing ----

@@ -97,6 +97,9 @@ class TcpSocket {
   enum class Step { kDone, kAgain, kFailed };
 
   void clearResult();
+  // Closes the descriptor and forgets the connection and any bytes read
+  // ahead, so a new connection never sees the last one's line buffer.
+  void dropConnection();
   bool fail(int code, std::string message);
   // Records a failed transfer from systemError_: cancel, time-out or other.
   bool failTransfer(const FailureTexts& texts);
