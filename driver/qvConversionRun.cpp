@@ -5,8 +5,10 @@
 #include "base/qvDriverSettings.h"
 #include "driver/qvFileSink.h"
 #include "driver/qvHelpProject.h"
+#include "driver/qvRemoteFetcher.h"
 #include "driver/qvTemporaryFiles.h"
 #include "html/qvHtmlContext.h"
+#include "net/qvTCP.h"
 #include "ui/qvUserInterface.h"
 #include "ui/qvUserInterfaceCodes.h"
 
@@ -19,8 +21,17 @@ qvConversionRun::qvConversionRun(qvHtmlContext& context, std::string workDirecto
       converter_(context, parser_),
       finalPass_(context, converter_, counters_, workDirectory_) {}
 
+qvConversionRun::~qvConversionRun() = default;
+
+void qvConversionRun::setNetwork(qvTCP& tcp) {
+  network_ = &tcp;
+  fetcher_ = std::make_unique<qvRemoteFetcher>(tcp, context_.urlTable(), context_.ui(), context_.settings());
+  crawler_.setRemoteFetcher(fetcher_.get());
+}
+
 void qvConversionRun::crawl() {
   counters_.reset();
+  if (network_ != nullptr) network_->reset();
   context_.settings().abortCrawl = false;
   cleanRunFiles(workDirectory_, context_.ui());
   crawler_.crawl();

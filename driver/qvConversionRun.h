@@ -18,6 +18,8 @@
 #include "url/qvMimeTypes.h"
 
 class qvHtmlContext;
+class qvRemoteFetcher;
+class qvTCP;
 
 class qvConversionRun {
  public:
@@ -26,8 +28,14 @@ class qvConversionRun {
 
   // `context` must outlive the object.
   explicit qvConversionRun(qvHtmlContext& context, std::string workDirectory = kWorkDirectory);
+  ~qvConversionRun();
 
-  // Clears the left-overs of earlier runs and the counters, then crawls.
+  // Remote pages are fetched through `tcp`, which must outlive the object;
+  // without it they end as broken links.
+  void setNetwork(qvTCP& tcp);
+
+  // Clears the left-overs of earlier runs, the counters and the network's
+  // byte count, then crawls.
   void crawl();
   // Writes the topics and popups; false when the run has no start URL, so
   // there is no project to write.
@@ -51,4 +59,6 @@ class qvConversionRun {
   qvCrawler crawler_;
   qvHtmlConverter converter_;
   qvFinalPass finalPass_;
+  qvTCP* network_ = nullptr;
+  std::unique_ptr<qvRemoteFetcher> fetcher_;
 };

@@ -13,6 +13,7 @@
 #include "base/qvDriverSettings.h"
 #include "base/qvTextUtil.h"
 #include "driver/qvItemFile.h"
+#include "driver/qvRemoteFetcher.h"
 #include "driver/qvRunCounters.h"
 #include "html/qvCharsetConverter.h"
 #include "html/qvHtmlContext.h"
@@ -114,6 +115,7 @@ void qvCrawler::round() {
   const auto finish = [&] {
     table_.markActive(*status, false);
     table_.markDone(*status);
+    if (fetcher_ != nullptr) fetcher_->endPage();
     items_.clear();
     pageChars_.clear();
     if (pageChars_.capacity() > 4 * kBlockSize) pageChars_.shrink_to_fit();
@@ -247,6 +249,7 @@ bool qvCrawler::openLocal(qvURLStatus& status, qvFetchedPage& page) {
   }
   page.contentType = std::nullopt;
   page.expectedLength = static_cast<long>(info.st_size);
+  page.announcedLength = page.expectedLength;
   page.bodyFile = path;
   return true;
 }
@@ -297,11 +300,23 @@ void qvCrawler::beginReading(const std::string& what, long expected) {
   }
 }
 
+bool qvCrawler::haveBody(qvURLStatus& status, qvFetchedPage& page) {
+  if (!page.remote || fetcher_ == nullptr) return true;
+  if (fetcher_->readBody(status, page)) return true;
+  skip();
+  return false;
+}
+
 std::string qvCrawler::readInput(const qvFetchedPage& page) {
   FileDescriptor fd(::open(page.bodyFile.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) throw FileNotFound(page.bodyFile + " (" + std::strerror(errno) + ")");
+  // A server's announced length is only a claim: the buffer is never made
+  // larger than what actually arrived.
+  struct stat info {};
+  const std::size_t onDisk = ::fstat(fd.get(), &info) == 0 && info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
+  const std::size_t expected = page.expectedLength > 0 ? static_cast<std::size_t>(page.expectedLength) : kBlockSize;
   std::string bytes;
-  bytes.reserve(page.expectedLength > 0 ? static_cast<std::size_t>(page.expectedLength) : kBlockSize);
+  bytes.reserve(std::min(expected, onDisk));
   for (;;) {
     const ssize_t n = ::read(fd.get(), readBuffer_.data(), readBuffer_.size());
     if (n < 0 && errno == EINTR) continue;
@@ -317,12 +332,13 @@ std::string qvCrawler::readInput(const qvFetchedPage& page) {
 }
 
 bool qvCrawler::arrivedShort(const qvFetchedPage& page, std::size_t received) {
-  return page.expectedLength > 0 && received < static_cast<std::size_t>(page.expectedLength);
+  return page.announcedLength && received < static_cast<std::size_t>(*page.announcedLength);
 }
 
-void qvCrawler::readHtml(qvURLStatus& status, const qvFetchedPage& page) {
+void qvCrawler::readHtml(qvURLStatus& status, qvFetchedPage& page) {
   status.isHTML = true;
   beginReading("Reading HTML ...", page.expectedLength);
+  if (!haveBody(status, page)) return;
   pageChars_ = readInput(page);
   status.notFullyRetrieved = arrivedShort(page, pageChars_.size());
   ui_.appendStatusLine(" ... Parsing ... ", true);
@@ -350,10 +366,11 @@ void qvCrawler::readHtml(qvURLStatus& status, const qvFetchedPage& page) {
   converted(status);
 }
 
-void qvCrawler::readPlainText(qvURLStatus& status, const qvFetchedPage& page) {
+void qvCrawler::readPlainText(qvURLStatus& status, qvFetchedPage& page) {
   status.isPlainText = true;
   beginReading("Reading plaintext ...", page.expectedLength);
   ui_.checkCancel();
+  if (!haveBody(status, page)) return;
   std::string text = readInput(page);
   status.notFullyRetrieved = arrivedShort(page, text.size());
   if (qvCharsetConverter::textNeedsTranscoding(text)) text = qvCharsetConverter::utf8ToWindows1252(text);

@@ -21,33 +21,24 @@ class qvHtmlContext;
 class qvHtmlParser;
 class qvItemList;
 class qvMimeTypes;
+class qvRemoteFetcher;
 class qvURLStatus;
 class qvURLTable;
 class qvUserInterface;
 struct qvDriverSettings;
 struct qvRunCounters;
 
-// What a fetch of a remote URL gives the crawl: the reported content type
-// (none when the server gave none), the expected length, and the file that
-// holds the body.
+// What the crawl knows of a page before it reads it: the reported content
+// type (none when the server gave none, or for a local file), the length it
+// expects, the length the source announced (a local file's size, a
+// server's Content-Length), and the file that holds the bytes (for a remote
+// page, once its body was read).
 struct qvFetchedPage {
   std::optional<std::string> contentType;
   long expectedLength = -1;
+  std::optional<long> announcedLength;
   std::string bodyFile;
-};
-
-// The HTTP side of the crawl. Without one, remote URLs end as broken links.
-class qvRemoteFetcher {
- public:
-  virtual ~qvRemoteFetcher() = default;
-  // Fetches `url` for `status` (following redirects), reporting on the
-  // status line. False when the URL was given up; the fetcher has then set
-  // the outcome flag and failure text.
-  virtual bool fetch(qvURLStatus& status, const qvURL& url, qvFetchedPage& page) = 0;
-  // Whether the cache holds `url` (offline mode reads only what it holds).
-  virtual bool isCached(const std::string& url) = 0;
-  // The client's count of bytes received this run.
-  virtual long bytesReceived() = 0;
+  bool remote = false;
 };
 
 // Turns an image URL into an image reference for its topic; none when the
@@ -101,13 +92,15 @@ class qvCrawler {
   // Local file checks; false when given up, else fills `page`.
   bool openLocal(qvURLStatus& status, qvFetchedPage& page);
   void handleContent(qvURLStatus& status, const qvURL& parsed, qvFetchedPage& page);
-  void readHtml(qvURLStatus& status, const qvFetchedPage& page);
-  void readPlainText(qvURLStatus& status, const qvFetchedPage& page);
+  void readHtml(qvURLStatus& status, qvFetchedPage& page);
+  void readPlainText(qvURLStatus& status, qvFetchedPage& page);
   void readImage(qvURLStatus& status, const qvURL& parsed);
   // Reads the page's input in blocks, polling and showing progress.
   // Whether fewer bytes arrived than the page announced (a file that shrank
   // while read, a connection that closed early).
   static bool arrivedShort(const qvFetchedPage& page, std::size_t received);
+  // A remote page's body is read only once its type says it is wanted.
+  bool haveBody(qvURLStatus& status, qvFetchedPage& page);
   std::string readInput(const qvFetchedPage& page);
   // Writes N, the text and (for HTML) the item records; false on failure.
   bool savePage(qvURLStatus& status, std::string_view text, bool withItems);

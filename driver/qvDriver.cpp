@@ -15,6 +15,7 @@
 #include "driver/qvLocalScanner.h"
 #include "driver/qvTemporaryFiles.h"
 #include "html/qvHtmlContext.h"
+#include "net/qvTCP.h"
 #include "platform/qvProcessExit.h"
 #include "platform/qvRegistry.h"
 #include "ui/qvGuiUserInterface.h"
@@ -71,9 +72,11 @@ int qvDriver::run() {
   // 10.
   ui_->statusMessage("Corvane version " + settings_.version);
   debugLog_.checkpoint(200);
-  // 11. to 13. The image library and the network layer start with their passes.
+  // 11. and 12. The image library starts with its pass.
   debugLog_.checkpoint(210);
   debugLog_.checkpoint(230);
+  // 13.
+  startNetwork();
   debugLog_.checkpoint(240);
   // 14.
   createWorkDirectories();
@@ -86,6 +89,13 @@ int qvDriver::run() {
     oneRun();
     if (commandLine_.batch) return batchResult();
   }
+}
+
+void qvDriver::startNetwork() {
+  network_ = std::make_unique<qvTCP>(*ui_, qvConversionRun::kWorkDirectory);
+  if (network_->init(settings_.version)) return;
+  ui_->showError("Error initialising comms subsystem");
+  qvEndProcess(kStartFailed);
 }
 
 void qvDriver::readWorkingDirectory() {
@@ -340,7 +350,10 @@ bool qvDriver::openPopups() {
 
 // The three passes of a run. Each is one call into the class that does it.
 void qvDriver::crawlStep() {
-  if (!conversion_) conversion_ = std::make_unique<qvConversionRun>(*context_);
+  if (!conversion_) {
+    conversion_ = std::make_unique<qvConversionRun>(*context_);
+    conversion_->setNetwork(*network_);
+  }
   haveProject_ = false;
   conversion_->crawl();
 }

@@ -23,6 +23,7 @@
 
 class qvConversionRun;
 class qvHtmlContext;
+class qvTCP;
 class qvUserInterface;
 
 class qvDriver : public qvStartPoints {
@@ -59,6 +60,7 @@ class qvDriver : public qvStartPoints {
   void processArguments();
   void addCommandLineStart(const std::string& start);
   void prepareBatchRun();
+  void startNetwork();
   void createWorkDirectories();
   [[noreturn]] void fail(int checkpoint);
 
@@ -84,6 +86,8 @@ class qvDriver : public qvStartPoints {
   qvUserInterfaceFactory::Kind kind_ = qvUserInterfaceFactory::Kind::Gui;
   std::unique_ptr<qvUserInterface> ui_;
   std::unique_ptr<qvHtmlContext> context_;
+  // The HTTP client of every run.
+  std::unique_ptr<qvTCP> network_;
   // The crawl, final pass and project steps; made at the first run.
   std::unique_ptr<qvConversionRun> conversion_;
   bool haveProject_ = false;
