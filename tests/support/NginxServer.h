@@ -1,0 +1,88 @@
+#pragma once
+// nginx serving a folder on 127.0.0.1 for a test: its own configuration,
+// logs and temporary folders in a directory of the test's, in the
+// foreground (never a daemon), on a free port. Skips the test when nginx is
+// not installed (Debian package nginx).
+
+#include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "ChildProcess.h"
+
+class NginxServer {
+ public:
+  static constexpr const char* kProgram = "/usr/sbin/nginx";
+
+  static bool installed() { return ::access(kProgram, X_OK) == 0; }
+
+  // Serves `root` with nginx's configuration kept in `workDirectory`. A
+  // port taken between choosing and binding it is chosen again.
+  NginxServer(const std::string& root, const std::string& workDirectory) : work_(workDirectory) {
+    for (int attempt = 0; attempt < 5 && !ready(); ++attempt) start(root);
+  }
+
+  bool ready() const { return ready_; }
+  std::uint16_t port() const { return port_; }
+  // "http://127.0.0.1:port" + `path`.
+  std::string url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
+  // How many requests nginx has logged so far.
+  std::size_t requests() const {
+    std::ifstream log(work_ + "/access.log");
+    std::size_t lines = 0;
+    for (std::string line; std::getline(log, line);) ++lines;
+    return lines;
+  }
+  std::string errorLog() const {
+    std::ifstream log(work_ + "/nginx.log");
+    return std::string(std::istreambuf_iterator<char>(log), {});
+  }
+
+ private:
+  void start(const std::string& root) {
+    port_ = ChildProcess::freePort();
+    writeConfig(root);
+    process_ = std::make_unique<ChildProcess>(
+        kProgram,
+        std::vector<std::string>{"-p", work_, "-c", work_ + "/nginx.conf", "-e", work_ + "/nginx.log", "-g",
+                                 "daemon off;"},
+        work_ + "/nginx.log");
+    ready_ = process_->waitForPort(port_, std::chrono::seconds(5));
+    if (!ready_) process_.reset();
+  }
+
+  void writeConfig(const std::string& root) const {
+    std::ofstream config(work_ + "/nginx.conf");
+    // Run as root, nginx would hand its workers to "nobody", who cannot
+    // read a test's private folders.
+    if (::geteuid() == 0) config << "user root;\n";
+    config << "worker_processes 1;\n"
+           << "pid " << work_ << "/nginx.pid;\n"
+           << "events { worker_connections 512; }\n"
+           << "http {\n"
+           << "  access_log " << work_ << "/access.log;\n"
+           << "  client_body_temp_path " << work_ << "/body;\n"
+           << "  proxy_temp_path " << work_ << "/proxy;\n"
+           << "  fastcgi_temp_path " << work_ << "/fastcgi;\n"
+           << "  uwsgi_temp_path " << work_ << "/uwsgi;\n"
+           << "  scgi_temp_path " << work_ << "/scgi;\n"
+           << "  types { text/html html htm; text/plain txt; text/css css; application/javascript js;\n"
+           << "          image/png png; image/gif gif; image/jpeg jpg jpeg; image/svg+xml svg; }\n"
+           << "  default_type application/octet-stream;\n"
+           << "  server {\n"
+           << "    listen 127.0.0.1:" << port_ << ";\n"
+           << "    root " << root << ";\n"
+           << "  }\n"
+           << "}\n";
+  }
+
+  std::string work_;
+  std::uint16_t port_ = 0;
+  bool ready_ = false;
+  std::unique_ptr<ChildProcess> process_;
+};
