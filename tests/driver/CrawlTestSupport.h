@@ -48,9 +48,20 @@ class RecordingUi : public qvUserInterface {
     return false;
   }
   int getValue(int index) override {
-    if (index == qvValueIndex::kOffline) return offline;
-    return index == qvValueIndex::kBrowseButtons ? browseButtons : 0;
+    switch (index) {
+      case qvValueIndex::kOffline:
+        return offline;
+      case qvValueIndex::kBrowseButtons:
+        return browseButtons;
+      case qvValueIndex::kReadWriteTimeout:
+      case qvValueIndex::kLookupTimeout:
+      case qvValueIndex::kConnectTimeout:
+        return networkTimeout;
+      default:
+        return 0;
+    }
   }
+  int tcpGetStatus() override { return onTcpStatus ? onTcpStatus() : 0; }
   bool runHcRtf(const char* commandLine, const char* directory) override {
     command = commandLine ? commandLine : "";
     hadDirectory = directory != nullptr;
@@ -80,6 +91,8 @@ class RecordingUi : public qvUserInterface {
   bool clearCancel = false;
   long cancelAfter = 1L << 40;
   int offline = 0;
+  int networkTimeout = 5;  // seconds, for every wait of the network layer
+  std::function<int()> onTcpStatus;  // the skip and stop bits of the network layer
   int browseButtons = 0;
   bool compilerStarts = true;
   bool hadDirectory = true;
