@@ -121,7 +121,6 @@ size_t qvCommandLine::parseOne(const std::vector<std::string>& args, size_t i, q
     }
     proxyHost = value.substr(0, colon);
     proxyPort = *port;
-    notInThisBuild.push_back(k);
   } else if (k == "time") {
     int n = takeNumber(args, i, option);
     if (n < 0) throw qvCommandLineError(option + " : invalid numeric value 'For input string: \"" + args[i] + "\"'");
@@ -162,7 +161,7 @@ std::string qvCommandLine::usage() {
          "  -depth N       follow links at most N levels deep (0: no limit)\n"
          "  -offline       read only what the disk cache holds\n"
          "  -nocache       do not use the disk cache (not supported in this build)\n"
-         "  -proxy HOST:PORT  fetch through this HTTP proxy (not supported in this build)\n"
+         "  -proxy HOST:PORT  fetch through this HTTP proxy\n"
          "  -time MINUTES  stop taking new pages after this many minutes, then write\n"
          "                 the help file from what was read\n"
          "  -help          show this text and exit\n"
