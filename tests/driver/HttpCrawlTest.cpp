@@ -1,10 +1,17 @@
 // The engine crawling a real documentation tree from nginx: every page the
-// index reaches is converted, and each topic is the one the same crawl
-// writes from the disk, save for what names the page's own location.
+// index reaches is converted, and the topics are the ones the same crawl
+// writes from the disk, links aside. A link's target and look depend on
+// where the page came from ("/x.html" is the site's root over HTTP, the file
+// system's on disk), and so do the order in which pages are found and the
+// topic numbers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
+#include <iterator>
 #include <filesystem>
+#include <set>
 #include <string>
 
 #include "../support/NginxServer.h"
@@ -18,11 +25,19 @@ namespace {
 
 const char* const kDocs = "/usr/share/doc/python3.11/html";
 
+// Sanitizers make the engine several times slower: there a part of the tree
+// makes the point.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr const char* kPageLimit = "150";
+#else
+constexpr const char* kPageLimit = "0";
+#endif
+
 // Runs the engine in batch mode in `work` on `start`; returns its exit code.
 int runEngine(const fs::path& work, const std::string& start) {
   const std::string command = "cd '" + work.string() + "' && CORVANE_REGISTRY='" + work.string() +
-                              "/registry.reg' '" CORVANE_BINARY_DIR "/corvane' -batch -noim '" + start +
-                              "' >engine.out 2>&1";
+                              "/registry.reg' '" CORVANE_BINARY_DIR "/corvane' -batch -noim -maxurl " +
+                              kPageLimit + " '" + start + "' >engine.out 2>&1";
   const int status = std::system(command.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -33,15 +48,54 @@ int topicCount(const fs::path& work) {
   return n;
 }
 
-// A topic with every occurrence of the page's site location replaced by a
-// marker, so that a page read from disk and the same page read from the
-// server compare equal.
-std::string withoutLocation(std::string rtf, const std::string& location) {
-  for (auto at = rtf.find(location); at != std::string::npos; at = rtf.find(location, at)) {
-    rtf.replace(at, location.size(), "SITE/");
-    at += 5;
+// A topic without its links: hidden jump targets dropped, every hotspot
+// underlined the same way, topic numbers left out of context strings, and
+// the line that links to the page's own source gone.
+std::string withoutLinks(const std::string& rtf) {
+  static const std::string kHidden = "{\\v ";
+  static const std::string kDoubleUnderline = "\\uldb";
+  static const std::string kTopicName = "documentID";
+  std::string out;
+  std::size_t at = 0;
+  while (at < rtf.size()) {
+    if (rtf.compare(at, kHidden.size(), kHidden) == 0) {
+      at = rtf.find('}', at);
+      at = at == std::string::npos ? rtf.size() : at + 1;
+    } else if (rtf.compare(at, kDoubleUnderline.size(), kDoubleUnderline) == 0) {
+      out += "\\ul";
+      at += kDoubleUnderline.size();
+    } else if (rtf.compare(at, kTopicName.size(), kTopicName) == 0) {
+      out += kTopicName;
+      at += kTopicName.size();
+      while (at < rtf.size() && std::isdigit(static_cast<unsigned char>(rtf[at]))) ++at;
+    } else {
+      out += rtf[at++];
+    }
   }
-  return rtf;
+  std::string lines;
+  std::size_t start = 0;
+  while (start < out.size()) {
+    std::size_t end = out.find('\n', start);
+    end = end == std::string::npos ? out.size() : end + 1;
+    const std::string line = out.substr(start, end - start);
+    if (!line.starts_with("{\\ul\\cf3 [")) lines += line;
+    start = end;
+  }
+  return lines;
+}
+
+// The URLs of the log's "Error during GET of URL: reason" lines, with their
+// reasons.
+std::vector<std::pair<std::string, std::string>> failedGets(const std::string& log) {
+  static const std::string kPrefix = "Error during GET of ";
+  std::vector<std::pair<std::string, std::string>> out;
+  for (auto at = log.find(kPrefix); at != std::string::npos; at = log.find(kPrefix, at + 1)) {
+    const auto end = log.find("\r\n", at);
+    const std::string line = log.substr(at + kPrefix.size(), end - at - kPrefix.size());
+    const auto colon = line.find(": ");
+    if (colon != std::string::npos) out.emplace_back(line.substr(0, colon), line.substr(colon + 2));
+  }
+  return out;
 }
 
 }  // namespace
@@ -63,22 +117,32 @@ TEST(HttpCrawlTest, PythonDocumentationOverHttpGivesTheTopicsOfTheLocalTree) {
   EXPECT_EQ(remote, local);
 
   const int topics = topicCount(work.path() / "local");
-  ASSERT_GT(topics, 400);
+  ASSERT_GT(topics, 100);
   EXPECT_EQ(topicCount(work.path() / "remote"), topics);
-  const std::string log = slurp(work.path() / "remote" / "Corvane.log");
-  EXPECT_EQ(log.find("Error during GET"), std::string::npos);
-  EXPECT_EQ(log.find("NP Exception"), std::string::npos);
-  // Every page and the robots file of the site, and nothing twice.
-  EXPECT_LE(server.requests(), static_cast<std::size_t>(topics) + 1);
+  // Only the pages the tree lacks (dangling links of the package) fail.
+  const std::string remoteLog = slurp(work.path() / "remote" / "Corvane.log");
+  const std::string siteRoot = server.url("");
+  for (const auto& [url, reason] : failedGets(remoteLog)) {
+    EXPECT_EQ(reason, "Not Found") << url;
+    ASSERT_TRUE(url.starts_with(siteRoot)) << url;
+    EXPECT_FALSE(fs::exists(std::string(kDocs) + url.substr(siteRoot.size()))) << url;
+  }
+  EXPECT_EQ(remoteLog.find("NP Exception"), std::string::npos);
+  // Every page is asked for once.
+  const std::vector<std::string> requests = server.requests();
+  EXPECT_GE(requests.size(), static_cast<std::size_t>(topics));
+  EXPECT_EQ(std::set<std::string>(requests.begin(), requests.end()).size(), requests.size());
 
-  const std::string diskLocation = "file://" + std::string(kDocs) + "/";
-  const std::string siteLocation = server.url("/");
-  int differing = 0;
+  std::multiset<std::string> fromDisk;
+  std::multiset<std::string> fromSite;
   for (int n = 0; n < topics; ++n) {
     const std::string name = "out" + std::to_string(n) + ".rtf";
-    const std::string fromDisk = withoutLocation(slurp(work.path() / "local" / "rtf" / name), diskLocation);
-    const std::string fromSite = withoutLocation(slurp(work.path() / "remote" / "rtf" / name), siteLocation);
-    if (fromDisk != fromSite && ++differing <= 3) ADD_FAILURE() << name << " differs";
+    fromDisk.insert(withoutLinks(slurp(work.path() / "local" / "rtf" / name)));
+    fromSite.insert(withoutLinks(slurp(work.path() / "remote" / "rtf" / name)));
   }
-  EXPECT_EQ(differing, 0);
+  std::vector<std::string> missing;
+  std::set_difference(fromDisk.begin(), fromDisk.end(), fromSite.begin(), fromSite.end(),
+                      std::back_inserter(missing));
+  EXPECT_TRUE(missing.empty()) << missing.size() << " topics from disk have no equal over HTTP; the first:\n"
+                               << (missing.empty() ? std::string() : missing.front().substr(0, 2000));
 }

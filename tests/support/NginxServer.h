@@ -12,6 +12,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ChildProcess.h"
 
@@ -31,12 +32,16 @@ class NginxServer {
   std::uint16_t port() const { return port_; }
   // "http://127.0.0.1:port" + `path`.
   std::string url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
-  // How many requests nginx has logged so far.
-  std::size_t requests() const {
+  // The request lines ("GET /x HTTP/1.0") nginx has logged so far.
+  std::vector<std::string> requests() const {
     std::ifstream log(work_ + "/access.log");
-    std::size_t lines = 0;
-    for (std::string line; std::getline(log, line);) ++lines;
-    return lines;
+    std::vector<std::string> out;
+    for (std::string line; std::getline(log, line);) {
+      const auto open = line.find('"');
+      const auto close = open == std::string::npos ? open : line.find('"', open + 1);
+      if (close != std::string::npos) out.push_back(line.substr(open + 1, close - open - 1));
+    }
+    return out;
   }
   std::string errorLog() const {
     std::ifstream log(work_ + "/nginx.log");
