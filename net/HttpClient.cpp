@@ -27,6 +27,7 @@ constexpr const char* kProxyRequest =
 
 constexpr const char* kDiskErrorText = "I/O error writing to disk ... maybe it's full ?";
 constexpr long long kUnlimited = std::numeric_limits<long long>::max();
+constexpr int kNotModified = 304;
 
 // The Content-Length value as a count, or none when it is absent, not a
 // number, or too big to be one.
@@ -215,12 +216,20 @@ bool HttpClient::readHead() {
 }
 
 bool HttpClient::checkStatus() {
-  // No conditional request is ever sent without a cache, so a 304 answers
-  // nothing that was asked and is a failure like any other status.
   const int status = head_.status();
   responseOk_ = status >= 200 && status <= 299;
   if (responseOk_) return true;
+  if (status == kNotModified) return notModified();
   return failDisconnected(status, describeError(status));
+}
+
+bool HttpClient::notModified() {
+  // A 304 sends the copy this side holds. Without a cached copy the server
+  // answered a question that was never asked: nothing to serve.
+  head_.reset();
+  failDisconnected(HttpCode::kCacheError, HttpCode::kCacheErrorText);
+  ui_.showWarning(message_);
+  return false;
 }
 
 // ---- the body ----

@@ -71,6 +71,7 @@ class HttpClient {
   bool fail(int code, std::string message);
   bool failFromSocket();
   bool failDisconnected(int code, std::string message);
+  bool notModified();
   bool startRequest(std::string_view url);
   bool connectWithRetries();
   bool connectOnce();

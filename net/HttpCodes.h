@@ -19,6 +19,7 @@ enum : int {
   kCannotResolveHost = -253,
 };
 
+inline constexpr const char* kCacheErrorText = "Cache error #1 : please lodge bug report";
 inline constexpr const char* kInvalidResponseText = "Host returned invalid HTTP response";
 inline constexpr const char* kInvalidHeaderText = "Host returned invalid HTTP header";
 inline constexpr const char* kCannotConnectProxyText = "Cannot connect to the proxy server";

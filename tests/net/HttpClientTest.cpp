@@ -106,13 +106,16 @@ TEST(HttpClient, FailsRedirectsAndErrorsWithTheirStatusAndKeepsTheirHeaders) {
   EXPECT_EQ(rig.tcp.headerValue("Location:"), "../b.html");
 
   const std::pair<int, std::string> errors[] = {{404, "Not Found"}, {500, "Internal Server Error"},
-                                                {304, "Not Modified"}};
+                                                {-230, "Cache error #1 : please lodge bug report"}};
   for (const auto& [status, phrase] : errors) {
     EXPECT_FALSE(rig.tcp.fetch(urlOf(server, "/e"), std::nullopt));
     EXPECT_EQ(rig.tcp.statusCode(), status);
     EXPECT_EQ(rig.tcp.errorText(), phrase);
     EXPECT_FALSE(rig.dataFileExists());
   }
+  // A 304 that was never asked for has no copy to stand for; the user is told.
+  EXPECT_FALSE(rig.tcp.headerValue("Content-Length:"));
+  EXPECT_EQ(rig.ui.warnings, std::vector<std::string>{"Cache error #1 : please lodge bug report"});
 }
 
 TEST(HttpClient, RefusesResponsesWithoutAUsableStatusLine) {
