@@ -189,13 +189,14 @@ bool HttpClient::sendRequest(std::optional<std::string_view> referrer) {
 }
 
 // Reads the status and header lines. A server that sends them without end,
-// or too slowly, is cut off: by size in the head itself, by time here.
+// or too slowly, is cut off: by size in the head itself, by time in the
+// socket, which ends every read one read time-out after the head's first
+// byte, however the bytes trickle in.
 bool HttpClient::readHead() {
-  using Clock = std::chrono::steady_clock;
   char line[kLineBufferSize];
   const long before = byteCounter_;
   long long consumed = 0;
-  std::optional<Clock::time_point> deadline;
+  socket_.limitReadsFromFirstByte(std::chrono::seconds(socket_.timeouts().readWrite));
   for (;;) {
     const int got = socket_.readln(line, kLineBufferSize, &byteCounter_);
     if (got < 0) {
@@ -204,13 +205,12 @@ bool HttpClient::readHead() {
       return false;
     }
     if (got == 0) return failDisconnected(SocketCode::kReadFailed, HttpCode::kUnexpectedCloseText);
-    if (!deadline) deadline = Clock::now() + std::chrono::seconds(socket_.timeouts().readWrite);
     consumed += got;
     const HttpResponseHead::State state = head_.feed(std::string_view(line, static_cast<std::size_t>(got)));
     if (state == HttpResponseHead::State::kFailed) return failDisconnected(head_.errorCode(), head_.message());
     if (state == HttpResponseHead::State::kComplete) break;
-    if (Clock::now() > *deadline) return failDisconnected(SocketCode::kTimedOut, "Read timed out");
   }
+  socket_.unlimitReads();
   countedAhead_ = std::max(0LL, static_cast<long long>(byteCounter_ - before) - consumed);
   return true;
 }

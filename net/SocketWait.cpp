@@ -17,7 +17,7 @@ bool SocketWait::cancelRequested() {
   return ui_.shouldExit() || skip;
 }
 
-SocketWait::Outcome SocketWait::forSocket(int fd, short events, int seconds) {
+SocketWait::Outcome SocketWait::forSocket(int fd, short events, int seconds, std::optional<Clock::time_point> latest) {
   return until(
       [fd, events](std::chrono::milliseconds slice) {
         pollfd entry{fd, events, 0};
@@ -26,14 +26,14 @@ SocketWait::Outcome SocketWait::forSocket(int fd, short events, int seconds) {
         // that is tried again then fails with the socket's own error.
         return ready > 0 || (ready < 0 && errno != EINTR);
       },
-      seconds);
+      seconds, latest);
 }
 
 SocketWait::Outcome SocketWait::until(const std::function<bool(std::chrono::milliseconds)>& waitSlice,
-                                      int seconds) {
-  using Clock = std::chrono::steady_clock;
+                                      int seconds, std::optional<Clock::time_point> latest) {
   const long long ticks = std::max(seconds, 0) * 10LL;
-  const Clock::time_point deadline = Clock::now() + ticks * kTick;
+  Clock::time_point deadline = Clock::now() + ticks * kTick;
+  if (latest) deadline = std::min(deadline, *latest);
   for (;;) {
     const auto remaining = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
     if (remaining.count() <= 0) return Outcome::kTimedOut;

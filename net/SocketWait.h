@@ -7,12 +7,14 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 
 class qvUserInterface;
 
 class SocketWait {
  public:
   enum class Outcome { kReady, kTimedOut, kCancelled };
+  using Clock = std::chrono::steady_clock;
 
   static constexpr std::chrono::milliseconds kTick{100};
   static constexpr std::chrono::milliseconds kCancelInterval{25};
@@ -24,12 +26,14 @@ class SocketWait {
   bool cancelRequested();
 
   // Waits until `fd` reports one of the poll(2) `events`, an error or a
-  // hang-up. A budget of 0 seconds times out at once.
-  Outcome forSocket(int fd, short events, int seconds);
+  // hang-up. A budget of 0 seconds times out at once; so does a wait that
+  // reaches `latest`, when given, before its budget is spent.
+  Outcome forSocket(int fd, short events, int seconds, std::optional<Clock::time_point> latest = std::nullopt);
 
   // Waits until `waitSlice`, called with the longest time it may block,
   // returns true.
-  Outcome until(const std::function<bool(std::chrono::milliseconds)>& waitSlice, int seconds);
+  Outcome until(const std::function<bool(std::chrono::milliseconds)>& waitSlice, int seconds,
+                std::optional<Clock::time_point> latest = std::nullopt);
 
  private:
   qvUserInterface& ui_;

@@ -94,7 +94,8 @@ void TcpSocket::cancelled() {
 }
 
 bool TcpSocket::awaitSocket(short events, int seconds) {
-  switch (wait_.forSocket(handle_.get(), events, seconds)) {
+  const auto latest = (events & POLLIN) != 0 ? readDeadline_ : std::nullopt;
+  switch (wait_.forSocket(handle_.get(), events, seconds, latest)) {
     case SocketWait::Outcome::kReady:
       return true;
     case SocketWait::Outcome::kCancelled:
@@ -241,6 +242,17 @@ void TcpSocket::dropConnection() {
   connected_ = false;
   buffered_ = 0;
   readPosition_ = 0;
+  unlimitReads();
+}
+
+void TcpSocket::limitReadsFromFirstByte(std::chrono::seconds span) {
+  readSpan_ = span;
+  readDeadline_.reset();
+}
+
+void TcpSocket::unlimitReads() {
+  readSpan_.reset();
+  readDeadline_.reset();
 }
 
 // ---- writing ----
@@ -299,6 +311,7 @@ long TcpSocket::receive(char* into, std::size_t capacity) {
       return -1;
     }
     const ssize_t got = ::recv(handle_.get(), into, capacity, 0);
+    if (got > 0 && readSpan_ && !readDeadline_) readDeadline_ = SocketWait::Clock::now() + *readSpan_;
     if (got >= 0) return got;
     if (errno == EINTR) continue;
     if (errno != EAGAIN && errno != EWOULDBLOCK) {

@@ -14,6 +14,7 @@
 // the owner does.
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -79,6 +80,13 @@ class TcpSocket {
   int read(char* buffer, int length);
   bool disconnect();
 
+  // From the first byte the stream delivers after this call, reads must be
+  // done within `span`: a peer that keeps a read alive with a byte now and
+  // then still times out (-233). Lifted by unlimitReads() and by a new
+  // connection.
+  void limitReadsFromFirstByte(std::chrono::seconds span);
+  void unlimitReads();
+
   int errorCode() const { return errorCode_; }
   const std::string& message() const { return message_; }
   int systemError() const { return systemError_; }
@@ -131,4 +139,6 @@ class TcpSocket {
   std::size_t buffered_ = 0;
   ResolvedAddress remote_;
   ResolvedAddress local_;
+  std::optional<std::chrono::seconds> readSpan_;
+  std::optional<SocketWait::Clock::time_point> readDeadline_;
 };

@@ -178,6 +178,8 @@ TEST(HttpClient, StopsEndlessHeadersBySizeAndByTime) {
       afterRequest().send(flood).silent(),
       afterRequest().send("\r\n").send(std::string(300 * 1024, '\n')).silent(),
       afterRequest().send("HTTP/1.0 200 OK\r\n").drip(slow, 10).silent(),
+      // One line that never ends, a byte at a time: no line is ever complete.
+      afterRequest().send("HTTP/1.0 200 OK\r\nX-Slow: ").drip(std::string(400, 's'), 10).silent(),
   });
   Rig rig;
   rig.ui.readWriteTimeout = 1;
@@ -191,6 +193,10 @@ TEST(HttpClient, StopsEndlessHeadersBySizeAndByTime) {
   EXPECT_EQ(rig.tcp.statusCode(), SocketCode::kTimedOut);
   EXPECT_EQ(rig.tcp.errorText(), "Read timed out");
   EXPECT_LT(millisecondsSince(start), 2500);
+  const Clock::time_point second = Clock::now();
+  EXPECT_FALSE(rig.tcp.fetch(urlOf(server, "/"), std::nullopt));
+  EXPECT_EQ(rig.tcp.statusCode(), SocketCode::kTimedOut);
+  EXPECT_LT(millisecondsSince(second), 2500);
 }
 
 TEST(HttpClient, ReadsBodiesShortOfLongerThanOrWithoutTheirLength) {
