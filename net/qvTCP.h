@@ -56,6 +56,9 @@ class qvTCP {
   bool recordAlias(std::string_view url, std::string_view target);
   bool cleanupTempFiles();
 
+  // Whether the last body had every byte its Content-Length announced.
+  bool lastBodyComplete() const;
+
   // Bytes received since the last reset.
   long bytesReceived() const { return bytesReceived_; }
   // Start of a run: closes any connection and zeroes the byte counter.
@@ -64,6 +67,7 @@ class qvTCP {
  private:
   qvUserInterface& ui_;
   std::string workDirectory_;
-  std::unique_ptr<HttpClient> client_;
+  // Declared before the client, which adds every block it reads to it.
   long bytesReceived_ = 0;
+  std::unique_ptr<HttpClient> client_;
 };
