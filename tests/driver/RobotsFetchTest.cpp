@@ -10,7 +10,7 @@
 
 #include "driver/qvTCPRobotsFetcher.h"
 #include "net/qvTCP.h"
-#include "tests/net/NetUserInterface.h"
+#include "tests/net/HttpTestInterface.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/TempDirectory.h"
 #include "url/NoRobots.h"
@@ -55,7 +55,7 @@ class RobotsFetch : public ::testing::Test {
     return *qvURL::parse("http://" + server.address() + file);
   }
 
-  NetUserInterface ui_;
+  HttpTestInterface ui_;
   TempDirectory work_;
   qvTCP tcp_{ui_, work_.path().string()};
   qvTCPRobotsFetcher fetcher_{tcp_};
