@@ -6,11 +6,13 @@
 #include "driver/qvFileSink.h"
 #include "driver/qvHelpProject.h"
 #include "driver/qvRemoteFetcher.h"
+#include "driver/qvTCPRobotsFetcher.h"
 #include "driver/qvTemporaryFiles.h"
 #include "html/qvHtmlContext.h"
 #include "net/qvTCP.h"
 #include "ui/qvUserInterface.h"
 #include "ui/qvUserInterfaceCodes.h"
+#include "url/NoRobots.h"
 
 qvConversionRun::qvConversionRun(qvHtmlContext& context, std::string workDirectory)
     : context_(context),
@@ -21,17 +23,27 @@ qvConversionRun::qvConversionRun(qvHtmlContext& context, std::string workDirecto
       converter_(context, parser_),
       finalPass_(context, converter_, counters_, workDirectory_) {}
 
+namespace {
+// The name robots files are asked about.
+constexpr const char* kRobotName = "Corvane v1.1";
+}  // namespace
+
 qvConversionRun::~qvConversionRun() = default;
 
 void qvConversionRun::setNetwork(qvTCP& tcp) {
   network_ = &tcp;
   fetcher_ = std::make_unique<qvRemoteFetcher>(tcp, context_.urlTable(), context_.ui(), context_.settings());
   crawler_.setRemoteFetcher(fetcher_.get());
+  robotsFetcher_ = std::make_unique<qvTCPRobotsFetcher>(tcp);
+  crawler_.setRobotsCheck([this](const qvURL& url) { return robots_ == nullptr || robots_->ok(url); });
 }
 
 void qvConversionRun::crawl() {
   counters_.reset();
-  if (network_ != nullptr) network_->reset();
+  if (network_ != nullptr) {
+    network_->reset();
+    robots_ = std::make_unique<NoRobots>(kRobotName, *robotsFetcher_);
+  }
   context_.settings().abortCrawl = false;
   cleanRunFiles(workDirectory_, context_.ui());
   crawler_.crawl();

@@ -18,7 +18,9 @@
 #include "url/qvMimeTypes.h"
 
 class qvHtmlContext;
+class NoRobots;
 class qvRemoteFetcher;
+class qvTCPRobotsFetcher;
 class qvTCP;
 
 class qvConversionRun {
@@ -35,7 +37,7 @@ class qvConversionRun {
   void setNetwork(qvTCP& tcp);
 
   // Clears the left-overs of earlier runs, the counters and the network's
-  // byte count, then crawls.
+  // byte count, then crawls, asking each site's robots file once in the run.
   void crawl();
   // Writes the topics and popups; false when the run has no start URL, so
   // there is no project to write.
@@ -61,4 +63,6 @@ class qvConversionRun {
   qvFinalPass finalPass_;
   qvTCP* network_ = nullptr;
   std::unique_ptr<qvRemoteFetcher> fetcher_;
+  std::unique_ptr<qvTCPRobotsFetcher> robotsFetcher_;
+  std::unique_ptr<NoRobots> robots_;  // made afresh for every run
 };

@@ -10,7 +10,9 @@
 #include "../support/ScriptedServer.h"
 #include "CrawlRig.h"
 #include "driver/qvRemoteFetcher.h"
+#include "driver/qvTCPRobotsFetcher.h"
 #include "net/qvTCP.h"
+#include "url/NoRobots.h"
 
 namespace {
 
@@ -153,6 +155,31 @@ TEST_F(RemoteCrawlTest, SkipDuringTheTransferIsRecordedAsTheUsersChoice) {
   EXPECT_TRUE(start->cancelledBySkip);
   EXPECT_TRUE(start->brokenLink);
   EXPECT_FALSE(std::ifstream(work.path() / "url.dat").good());
+}
+
+TEST_F(RemoteCrawlTest, RobotsFileIsReadOnceAndItsPathsAreNeverAskedFor) {
+  qvTCPRobotsFetcher robotsFetcher(tcp);
+  NoRobots robots("Corvane v1.1", robotsFetcher);
+  crawler.setRobotsCheck([&](const qvURL& url) { return robots.ok(url); });
+  const std::string page =
+      "<html><body><a href=\"/private/x.html\">x</a> <a href=\"/public.html\">public</a></body></html>";
+  ScriptedServer server({reply("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n",
+                               "# test\r\nUser-agent: Other\r\nDisallow: /\r\n\r\n"
+                               "User-agent: Corvane*\r\nDisallow: /private\r\n"),
+                         html(page), html(kPage)});
+  crawlFrom(server, "/index.html");
+  ASSERT_TRUE(start->converted) << start->failureText.value_or("");
+  const qvURLStatus* barred = context.urlTable().find("http://" + server.address() + "/private/x.html");
+  const qvURLStatus* allowed = context.urlTable().find("http://" + server.address() + "/public.html");
+  ASSERT_NE(barred, nullptr);
+  ASSERT_NE(allowed, nullptr);
+  EXPECT_TRUE(barred->noRobots);
+  EXPECT_TRUE(ui.errored("Robots are barred from http://" + server.address() + "/private/x.html"));
+  EXPECT_TRUE(allowed->converted);
+  ASSERT_EQ(server.connections(), 3u);
+  EXPECT_EQ(requestLine(server, 0), "GET /robots.txt HTTP/1.0");
+  EXPECT_EQ(requestLine(server, 1), "GET /index.html HTTP/1.0");
+  EXPECT_EQ(requestLine(server, 2), "GET /public.html HTTP/1.0");
 }
 
 }  // namespace
