@@ -219,10 +219,13 @@ TEST(TcpSocket, AResetInTheMiddleOfAReadFailsIt) {
 }
 
 TEST(TcpSocket, WritingToAPeerThatHasGoneFailsWithoutASignal) {
-  ScriptedServer server(ServerScript().reset());
+  // The peer resets only once it has heard from us: a reset before then could
+  // reach the connect itself.
+  ScriptedServer server(ServerScript().await("hello", 2000).reset());
   NetUserInterface ui;
   TcpSocket socket("TCP", ui);
   ASSERT_TRUE(connectSocket(socket, server.address()));
+  ASSERT_TRUE(socket.write("hello"));
   ASSERT_TRUE(server.waitForFinished(1, std::chrono::seconds(2)));
   const std::string block(64 * 1024, 'w');
   bool written = true;
