@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "ChildProcess.h"
+#include "tests/support/ChildProcess.h"
 
 class NginxServer {
  public:
