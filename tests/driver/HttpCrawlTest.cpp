@@ -28,7 +28,7 @@ const char* const kDocs = "/usr/share/doc/python3.11/html";
 // Sanitizers make the engine several times slower: there a part of the tree
 // makes the point.
 #if defined(__SANITIZE_ADDRESS__)
-constexpr const char* kPageLimit = "150";
+constexpr const char* kPageLimit = "60";
 #else
 constexpr const char* kPageLimit = "0";
 #endif
