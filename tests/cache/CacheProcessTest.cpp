@@ -114,7 +114,8 @@ TEST(CacheProcesses, KillsAtAnyMomentOfAStoreLoseNothing) {
   qvCacheMutex mutex(name.name());
   CacheTestInterface ui;
   for (int kill = 0; kill < kKills; ++kill) {
-    const long first = static_cast<long>(kill) * 1000000;
+    // Each worker starts at another key, so every key sees kills.
+    const long first = static_cast<long>(kill) * 1000001;
     const pid_t worker = startWorker({directory, name.name(), "churn", std::to_string(first),
                                       std::to_string(kKeyCount), log});
     std::this_thread::sleep_for(std::chrono::microseconds(2000 + pause(random)));
