@@ -444,7 +444,7 @@ std::optional<std::string> CacheIndex::replace(std::uint32_t offset, const Cache
 
 std::optional<std::string> CacheIndex::append(std::uint32_t bucket, std::uint32_t last, CacheRecord record, const std::string& bodyFile) {
   const std::uint32_t position = header_.appendPosition;
-  if (!plausibleOffset(position)) return repairFailed("[4]");
+  if (!plausibleOffset(position) || linked(position)) return repairFailed("[4]");
   std::uint32_t number = 0;
   if (!record.isAlias()) {
     const std::optional<std::uint32_t> claimed = claimDataNumber(bodyFile);
@@ -475,6 +475,17 @@ std::optional<std::string> CacheIndex::append(std::uint32_t bucket, std::uint32_
     writeHeaderFields();
   }
   return dataNumberText(number);
+}
+
+// Whether the record at `offset` is part of a chain. A record in use that
+// is not is what a store killed before its link left behind; the next
+// append may overwrite it. One that is would be lost.
+bool CacheIndex::linked(std::uint32_t offset) const {
+  CacheRecord record;
+  if (!readRecord(offset, record) || record.inUse != 1) return false;
+  if (record.previous == kNoRecord) return header_.heads[bucketOf(record.hash)] == offset;
+  CacheRecord previous;
+  return plausibleOffset(record.previous) && readRecord(record.previous, previous) && previous.next == offset;
 }
 
 // The one write that makes an appended record reachable: the bucket head,

@@ -119,6 +119,7 @@ class CacheIndex {
   bool repair(const char* code, const std::string& detail = {});
   std::optional<std::string> repairFailed(const char* code);
   bool plausibleOffset(std::uint32_t offset) const;
+  bool linked(std::uint32_t offset) const;
   std::optional<std::string> replace(std::uint32_t offset, const CacheRecord& old, CacheRecord record,
                                      const std::string& bodyFile);
   std::optional<std::string> append(std::uint32_t bucket, std::uint32_t last, CacheRecord record,

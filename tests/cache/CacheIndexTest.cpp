@@ -231,13 +231,22 @@ TEST_F(CacheIndexTest, CorruptChainsAreReportedAndRepaired) {
   EXPECT_FALSE(index->store(cacheKey("http://h/a"), "t", 1, false));
   EXPECT_TRUE(ui.warned("Cache index file corrupted [1] !"));
 
+  // An append position on a record of a chain would overwrite it.
+  index->header().heads[bucket] = at;
+  record.previous = cacheformat::kNoRecord;
+  ASSERT_TRUE(index->writeRecord(at, record));
+  index->header().appendPosition = at;
+  EXPECT_FALSE(index->store(cacheKey("http://h/b"), "t", 1, true));
+  EXPECT_TRUE(ui.warned("Cache index file corrupted [4] !"));
+  EXPECT_TRUE(index->lookup(cacheKey("http://h/a")));
+
   index->header().heads[bucket] = cacheformat::kNoRecord;
   index->header().appendPosition = index->header().allocatedSize;
   EXPECT_FALSE(storeBody(*index, "http://h/a", "a2"));
   EXPECT_TRUE(ui.warned("Cache index file corrupted [4] !"));
   // The caller keeps its body when the store fails.
   EXPECT_EQ(readWholeFile(work / "url.dat"), "a2");
-  EXPECT_EQ(rebuilds, 7);
+  EXPECT_EQ(rebuilds, 8);
 }
 
 TEST_F(CacheIndexTest, GrowsWhenTheAppendPositionReachesTheEnd) {
