@@ -165,6 +165,7 @@ bool CacheRebuild::writeNewIndex(std::vector<CacheRecord>& kept, std::uint32_t n
     for (std::size_t i = 0; i < chain.size(); ++i) {
       CacheRecord record = *chain[i];
       record.hash = cacheHash(record.key);
+      record.inUse = 1;
       record.previous = i == 0 ? kNoRecord : static_cast<std::uint32_t>(position - kRecordSize);
       record.next = i + 1 == chain.size() ? kNoRecord : static_cast<std::uint32_t>(position + kRecordSize);
       const auto encoded = record.encode();
