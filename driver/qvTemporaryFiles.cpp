@@ -48,6 +48,12 @@ bool runFileName(std::string_view name) {
   return false;
 }
 
+// "name.x", "name.xy" or "name.xyz": what the work folder's own files look like.
+bool hasShortExtension(std::string_view name) {
+  const size_t dot = name.rfind('.');
+  return dot != std::string_view::npos && dot > 0 && name.size() - dot >= 2 && name.size() - dot <= 4;
+}
+
 }  // namespace
 
 void cleanTemporaries(const std::string& directory, qvUserInterface& ui) {
@@ -62,17 +68,20 @@ void cleanTemporaries(const std::string& directory, qvUserInterface& ui) {
   }
 }
 
-void cleanRunFiles(const std::string& directory, qvUserInterface& ui) {
+bool cleanRunFiles(const std::string& directory, qvUserInterface& ui) {
   std::string progress = "Cleaning up temporary files";
   long seen = 0;
+  bool matched = false;
   for (const std::string& name : listDirectory(directory)) {
+    matched = matched || hasShortExtension(name);
     if (++seen % 100 == 0) {
       progress = progress.size() > 100 ? "Cleaning up temporary files." : progress + ".";
       ui.setStatusText(progress);
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
-      if ((ui.getStatus() & kCancelBit) != 0 || ui.shouldExit()) return;
+      if ((ui.getStatus() & kCancelBit) != 0 || ui.shouldExit()) return matched;
     }
     const std::string path = directory + "/" + name;
     if (runFileName(name) && removable(path)) ::unlink(path.c_str());
   }
+  return matched;
 }

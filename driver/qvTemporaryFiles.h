@@ -16,4 +16,6 @@ void cleanTemporaries(const std::string& directory, qvUserInterface& ui);
 // named "*.xyz" with xyz one of bmp tmp rtf gif jpg png hpj fts dat xbm,
 // exactly in lower case. Every hundredth entry shows progress, sleeps 10 ms,
 // and stops when the user cancels (status bit 0x08) or the program exits.
-void cleanRunFiles(const std::string& directory, qvUserInterface& ui);
+// False when the folder held nothing with an extension of one to three
+// characters (or could not be read), so there was nothing to look at.
+bool cleanRunFiles(const std::string& directory, qvUserInterface& ui);

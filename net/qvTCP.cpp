@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <utility>
 
+#include "driver/qvTemporaryFiles.h"
 #include "net/HttpClient.h"
 
 qvTCP::qvTCP(qvUserInterface& ui, std::string workDirectory)
@@ -48,7 +49,7 @@ bool qvTCP::isCached(std::string_view /*url*/) const { return false; }
 
 bool qvTCP::recordAlias(std::string_view /*url*/, std::string_view /*target*/) { return false; }
 
-bool qvTCP::cleanupTempFiles() { return true; }
+bool qvTCP::cleanupTempFiles() { return cleanRunFiles(workDirectory_, ui_); }
 
 bool qvTCP::lastBodyComplete() const { return client_->lastBodyComplete(); }
 

@@ -70,6 +70,15 @@ int qvGuiUserInterface::getValue(int index) {
   return entries() ? static_cast<int>(entries()->GetValue(index)) : 0;
 }
 
+int* qvGuiUserInterface::cacheCommandWord() {
+  if (!entries()) return nullptr;
+  return reinterpret_cast<int*>(entries()->GetValue(qvValueIndex::kCacheCommandWord));
+}
+
+void qvGuiUserInterface::setValues(int kind, std::intptr_t a, int b, int c, int d) {
+  if (entries()) entries()->SetValues(kind, a, b, c, d);
+}
+
 std::string qvGuiUserInterface::getString(int index) {
   if (!entries()) return {};
   std::memset(fetchBuffer, 0, sizeof fetchBuffer);

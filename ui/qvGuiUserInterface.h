@@ -32,6 +32,8 @@ class qvGuiUserInterface : public qvLoggingUserInterface {
   void showError(const std::string& text, bool toStatusLine) override;
   int getToggles() override;
   int getValue(int index) override;
+  int* cacheCommandWord() override;
+  void setValues(int kind, std::intptr_t a, int b, int c, int d) override;
   std::string getString(int index) override;
   int getStatus() override;
   int tcpGetStatus() override;

@@ -32,6 +32,9 @@ class qvPlainUserInterface : public qvLoggingUserInterface {
   void showError(const std::string& text, bool toStatusLine) override;
   int getToggles() override { return values_.toggles; }
   int getValue(int index) override { return values_.value(index); }
+  // The console has no window to post cache commands, but the maintenance
+  // thread still needs a word to take them from; tests and signals may set it.
+  int* cacheCommandWord() override { return &cacheCommands_; }
   std::string getString(int index) override { return values_.text(index); }
   void setInfo(const char* primaryBase, const char* currentBase, const char* currentUrl,
                const char* currentFile) override;
@@ -57,6 +60,7 @@ class qvPlainUserInterface : public qvLoggingUserInterface {
   std::ostream& out_;
   std::ostream& err_;
   qvConsoleSettings values_;
+  alignas(int) int cacheCommands_ = 0;
   bool showProgress_ = false;
   bool showStatusText_ = true;
   std::string currentUrl_;

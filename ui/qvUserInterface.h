@@ -7,6 +7,7 @@
 // class's slots; where an implementation does not override, the behaviour
 // here holds.
 
+#include <cstdint>
 #include <string>
 
 class qvStartPoints;
@@ -25,6 +26,10 @@ class qvUserInterface {
   virtual int getToggles() { return 0; }
   virtual int getValue(int /*index*/) { return 0; }
   virtual std::string getString(int /*index*/) { return {}; }
+  // The word the user's cache commands are posted in (the pointer getValue 24
+  // stands for); the cache maintenance thread takes and clears it. Null where
+  // nobody can post commands.
+  virtual int* cacheCommandWord() { return nullptr; }
   // Status bits set by the user since the last call (cleared by the call).
   virtual int getStatus() { return 0; }
   // Network status bits set by the user since the last call (cleared by the
@@ -68,4 +73,6 @@ class qvUserInterface {
   virtual void showWarning(const std::string& /*text*/) {}
   virtual std::string readToggles() { return {}; }
   virtual std::string readValues() { return {}; }
+  // Figures for the window; kind 1 is the cache: entries, bytes, hits, misses.
+  virtual void setValues(int /*kind*/, std::intptr_t /*a*/, int /*b*/, int /*c*/, int /*d*/) {}
 };

@@ -11,6 +11,7 @@
 #include "../support/TempDirectory.h"
 #include "driver/qvHtmlCleanFilter.h"
 #include "driver/qvTemporaryFiles.h"
+#include "net/qvTCP.h"
 #include "rtf/qvLineWriter.h"
 
 namespace fs = std::filesystem;
@@ -60,6 +61,20 @@ TEST_F(WorkDirectory, RunStartShowsProgressAndStopsOnCancel) {
   ui.status = 0;
   cleanRunFiles(dir, ui);
   EXPECT_TRUE(fs::is_empty(dir));
+}
+
+TEST_F(WorkDirectory, NetworkCleanUpSaysWhetherAnyWorkFileWasThere) {
+  qvTCP tcp(ui, dir);
+  EXPECT_FALSE(tcp.cleanupTempFiles());
+  touch("README");
+  touch("archive.html");
+  EXPECT_FALSE(tcp.cleanupTempFiles());
+  touch("notes.txt");
+  touch("url.dat");
+  EXPECT_TRUE(tcp.cleanupTempFiles());
+  EXPECT_FALSE(exists("url.dat"));
+  EXPECT_TRUE(exists("notes.txt"));
+  EXPECT_FALSE(qvTCP(ui, dir + "/missing").cleanupTempFiles());
 }
 
 TEST_F(WorkDirectory, ExitRemovesWhatTheFilterAccepts) {
