@@ -117,6 +117,15 @@ class CacheIndex {
   bool writeHeaderFields();
   bool writeHead(std::uint32_t bucket);
   bool repair(const char* code, const std::string& detail = {});
+  std::optional<std::string> repairFailed(const char* code);
+  bool plausibleOffset(std::uint32_t offset) const;
+  bool linked(std::uint32_t offset) const;
+  std::optional<std::string> replace(std::uint32_t offset, const CacheRecord& old, CacheRecord record,
+                                     const std::string& bodyFile);
+  std::optional<std::string> append(std::uint32_t bucket, std::uint32_t last, CacheRecord record,
+                                    const std::string& bodyFile);
+  bool link(std::uint32_t bucket, std::uint32_t last, std::uint32_t position);
+  void giveBack(std::uint32_t number, const std::string& bodyFile);
   std::optional<std::uint32_t> claimDataNumber(const std::string& bodyFile);
   void removeDataFile(const CacheRecord& record);
   void noteChange();

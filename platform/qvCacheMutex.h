@@ -15,6 +15,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <thread>
 
 class qvCacheMutex {
  public:
@@ -53,7 +54,9 @@ class qvCacheMutex {
   std::string name_;
   std::string errorText_;
   Shared* shared_ = nullptr;
-  // Touched only by the thread holding the lock.
+  // Who holds the lock in this process, and how often; depth_ is touched
+  // only by that thread.
+  std::atomic<std::thread::id> owner_{};
   int depth_ = 0;
 };
 
