@@ -1,6 +1,6 @@
 // Cache-Control and Pragma values of any content through the directive
-// reader and the store decision, and any stored time through the
-// If-Modified-Since line. Besides not crashing: a directive appended to a
+// reader and the store decision, any URL through the cache key, and any
+// stored time through the If-Modified-Since line. Besides not crashing: a directive appended to a
 // list whose quotes are closed is always seen, a refused response always
 // says why, and the date line keeps its fixed shape.
 
@@ -14,6 +14,7 @@
 
 #include "cache/CacheDecisions.h"
 #include "cache/CacheDirectives.h"
+#include "cache/CacheKey.h"
 #include "cache/ConditionalLine.h"
 #include "net/HeaderList.h"
 
@@ -53,6 +54,18 @@ void checkDecision(std::string_view value) {
   check(!verdict.mustRevalidate || verdict.store);
 }
 
+// Decoding only ever shortens a URL, and the "http://" prefix is kept in
+// lower case.
+void checkKey(std::string_view url) {
+  const std::string key = cacheKey(url);
+  check(key.size() <= url.size());
+  if (url.size() >= 7 && (url[0] | 0x20) == 'h' && (url[1] | 0x20) == 't' && (url[2] | 0x20) == 't' &&
+      (url[3] | 0x20) == 'p' && url.substr(4, 3) == "://") {
+    check(key.starts_with("http://"));
+  }
+  check(cacheHash(key) == cacheHash(key));
+}
+
 void checkConditionalLine(const std::uint8_t* data, std::size_t size) {
   std::uint32_t when = 0;
   std::memcpy(&when, data, std::min(size, sizeof when));
@@ -68,6 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view value(reinterpret_cast<const char*>(data), size);
   checkDirectives(value);
   checkDecision(value);
+  checkKey(value);
   checkConditionalLine(data, size);
   return 0;
 }
