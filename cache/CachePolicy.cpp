@@ -104,7 +104,7 @@ std::optional<std::string> CachePolicy::storeBody(std::string_view url, const He
       index_.store(key, contentType, size, false, verdict->mustRevalidate, bodyFile);
   const int error = errno;
   if (!number) {
-    reportWriteFailure(error != 0 ? std::strerror(error) : "the cache index could not be updated");
+    reportWriteFailure(error);
     return std::nullopt;
   }
   return index_.dataFilePath(static_cast<std::uint32_t>(std::stoul(*number, nullptr, 16)));
@@ -118,12 +118,16 @@ bool CachePolicy::recordAlias(std::string_view url, std::string_view target, con
   errno = 0;
   const bool stored = index_.store(key, target, 0, true, verdict->mustRevalidate).has_value();
   const int error = errno;
-  if (!stored) reportWriteFailure(error != 0 ? std::strerror(error) : "the cache index could not be updated");
+  if (!stored) reportWriteFailure(error);
   return stored;
 }
 
-void CachePolicy::reportWriteFailure(const std::string& reason) {
-  if (writeFailureShown_) return;
+// Only the folder's own faults are reported here: a lock time-out or a
+// damaged index has its own report, or none.
+void CachePolicy::reportWriteFailure(int error) {
+  const bool folderFault = error == EACCES || error == EPERM || error == EROFS || error == ENOSPC ||
+                           error == EDQUOT || error == EIO || error == EFBIG;
+  if (writeFailureShown_ || !folderFault) return;
   writeFailureShown_ = true;
-  ui_.showWarning("Cannot write to the cache folder: " + reason);
+  ui_.showWarning(std::string("Cannot write to the cache folder: ") + std::strerror(error));
 }

@@ -70,7 +70,7 @@ class CachePolicy {
 
  private:
   std::optional<StoreVerdict> allowed(std::string_view key, const HeaderList& responseHeaders) const;
-  void reportWriteFailure(const std::string& reason);
+  void reportWriteFailure(int error);
 
   qvUserInterface& ui_;
   CacheIndex& index_;

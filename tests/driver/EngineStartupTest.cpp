@@ -250,7 +250,7 @@ TEST_F(EngineStartupTest, BatchStatusSaysWhetherAnyPageWasConverted) {
   Result failed = run({"-batch", unreachable, "-out", "h"});
   EXPECT_EQ(failed.status, 3) << failed.out << failed.err;
   EXPECT_EQ(lastLine(failed.out), "No page was converted (URL " + unreachable +
-                                      " : no HTTP client in this build); " + (dir / "work/h.hlp").string() +
+                                      " : Cannot connect); " + (dir / "work/h.hlp").string() +
                                       " holds only the fixed topics");
   ASSERT_TRUE(fs::exists(dir / "work/h.hlp"));
   const std::string dump = (dir / "dump.txt").string();
@@ -261,9 +261,9 @@ TEST_F(EngineStartupTest, BatchStatusSaysWhetherAnyPageWasConverted) {
   // Each failure is logged once where it happens: the crawl's status line
   // and the final pass's reason.
   const std::string log = readFile(dir / "work/Corvane.log");
-  EXPECT_EQ(occurrences(log, "Error during GET of " + unreachable + ": no HTTP client in this build\r\n"), 1u) << log;
-  EXPECT_EQ(occurrences(log, "no HTTP client in this build\r\n"), 2u) << log;  // the GET line and the reason line
-  EXPECT_EQ(occurrences(log, "URL " + unreachable + " : no HTTP client in this build\r\n"), 1u) << log;
+  EXPECT_EQ(occurrences(log, "Error during GET of " + unreachable + ": Cannot connect\r\n"), 1u) << log;
+  EXPECT_EQ(occurrences(log, "Cannot connect\r\n"), 2u) << log;  // the GET line and the reason line
+  EXPECT_EQ(occurrences(log, "URL " + unreachable + " : Cannot connect\r\n"), 1u) << log;
 
   Result missing = run({"-batch", (dir / "no-such-page.html").string(), "-out", "m"});
   EXPECT_EQ(missing.status, 3) << missing.out << missing.err;
