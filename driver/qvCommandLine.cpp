@@ -111,7 +111,6 @@ size_t qvCommandLine::parseOne(const std::vector<std::string>& args, size_t i, q
     offline = true;
   } else if (k == "nocache") {
     noCache = true;
-    notInThisBuild.push_back(k);
   } else if (k == "proxy") {
     std::string value = takeArgument(args, i, option);
     size_t colon = value.rfind(':');
@@ -160,7 +159,7 @@ std::string qvCommandLine::usage() {
          "  -out FILE      the help file to write (\".hlp\" is added when missing)\n"
          "  -depth N       follow links at most N levels deep (0: no limit)\n"
          "  -offline       read only what the disk cache holds\n"
-         "  -nocache       do not use the disk cache (not supported in this build)\n"
+         "  -nocache       neither read nor fill the disk cache\n"
          "  -proxy HOST:PORT  fetch through this HTTP proxy\n"
          "  -time MINUTES  stop taking new pages after this many minutes, then write\n"
          "                 the help file from what was read\n"

@@ -4,10 +4,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <limits>
 #include <utility>
 
+#include "cache/CacheDecisions.h"
+#include "cache/CachePolicy.h"
 #include "net/BodyFile.h"
 #include "net/HttpCodes.h"
 #include "net/SocketCodes.h"
@@ -106,18 +109,69 @@ bool HttpClient::readProxySettings() {
 
 bool HttpClient::request(std::string_view url, std::optional<std::string_view> referrer, Mode mode) {
   if (!startRequest(url)) return false;
-  if (ui_.getValue(qvValueIndex::kOffline) != 0) {
-    ++cacheMisses_;
-    return fail(HttpCode::kOfflineMiss, "URL not in cache and Offline Mode is selected");
-  }
-  if (mode == Mode::kBody) ++cacheMisses_;
+  // A header-only request is counted by the body read that follows it.
+  const bool counted = mode == Mode::kBody;
+  if (const std::optional<bool> answered = answerFromCache(counted)) return *answered;
   socket_.disconnect();
   if (!connectWithRetries()) return false;
   if (!sendRequest(referrer)) return false;
   if (!readHead()) return false;
-  if (!checkStatus()) return false;
-  if (mode == Mode::kHeaders) return true;
-  return readBodyFromSocket();
+  if (!checkStatus(counted)) return false;
+  if (served_ || mode == Mode::kHeaders) return true;
+  if (!readBodyFromSocket()) return false;
+  offerToCache();
+  return true;
+}
+
+// Whether the cache settles the request before the network is asked: true
+// when its copy was served, false for the offline failure, none when the
+// request goes out (with conditionalLine_ set to ask conditionally).
+std::optional<bool> HttpClient::answerFromCache(bool counted) {
+  const bool offline = ui_.getValue(qvValueIndex::kOffline) != 0;
+  const bool revalidateAll = ui_.getValue(qvValueIndex::kValidateCache) != 0;
+  const EntryState entry = offline || cache_ == nullptr ? EntryState::kAbsent : cache_->entryState(urlText_);
+  switch (planRequest(offline, revalidateAll, entry)) {
+    case RequestPlan::kServeOrFailOffline:
+      if (serveFromCache()) {
+        count(cacheHits_, counted);
+        return true;
+      }
+      count(cacheMisses_, counted);
+      return fail(HttpCode::kOfflineMiss, "URL not in cache and Offline Mode is selected");
+    case RequestPlan::kServe:
+      if (serveFromCache()) {
+        count(cacheHits_, counted);
+        return true;
+      }
+      break;
+    case RequestPlan::kAskConditionally:
+      if (const std::optional<std::string> line = cache_->conditionalLine(urlText_)) {
+        conditionalLine_ = *line;
+        return std::nullopt;
+      }
+      break;
+    case RequestPlan::kAskPlainly:
+      break;
+  }
+  count(cacheMisses_, counted);
+  return std::nullopt;
+}
+
+void HttpClient::count(int& counter, bool counted) const {
+  if (counted) ++counter;
+}
+
+bool HttpClient::serveFromCache() {
+  dataFile_ = bodyPath_;
+  if (cache_ == nullptr) return false;
+  const std::optional<CachePolicy::Served> copy = cache_->serve(urlText_);
+  if (!copy) return false;
+  socket_.disconnect();
+  head_.serveStored(copy->headerLines);
+  dataFile_ = copy->dataFile;
+  responseOk_ = true;
+  served_ = true;
+  return true;
 }
 
 bool HttpClient::startRequest(std::string_view url) {
@@ -126,6 +180,9 @@ bool HttpClient::startRequest(std::string_view url) {
   responseOk_ = false;
   bodyFromCache_ = true;
   lastBodyComplete_ = false;
+  lastBodyLength_ = 0;
+  conditionalLine_.clear();
+  served_ = false;
   viaProxy_ = false;
   head_.reset();
   dataFile_ = bodyPath_;
@@ -179,9 +236,9 @@ bool HttpClient::sendRequest(std::optional<std::string_view> referrer) {
   const std::string authority = url_.authority();
   const bool sent =
       viaProxy_ ? socket_.writeFormatted(kProxyRequest, "GET", authority.c_str(), url_.path.c_str(),
-                                         refererLine.c_str(), "Close", kUserAgent, authority.c_str(), "", "")
+                                         refererLine.c_str(), "Close", kUserAgent, authority.c_str(), conditionalLine_.c_str(), "")
                 : socket_.writeFormatted(kDirectRequest, "GET", url_.path.c_str(), refererLine.c_str(), "Close",
-                                         kUserAgent, authority.c_str(), "", "");
+                                         kUserAgent, authority.c_str(), conditionalLine_.c_str(), "");
   if (sent) return true;
   failFromSocket();
   socket_.disconnect();
@@ -215,17 +272,25 @@ bool HttpClient::readHead() {
   return true;
 }
 
-bool HttpClient::checkStatus() {
+bool HttpClient::checkStatus(bool counted) {
   const int status = head_.status();
+  // Anything but "not modified" means the stored copy is out of date.
+  if (status != kNotModified && !conditionalLine_.empty()) bodyFromCache_ = false;
   responseOk_ = status >= 200 && status <= 299;
   if (responseOk_) return true;
-  if (status == kNotModified) return notModified();
+  if (status == kNotModified) return notModified(counted);
   return failDisconnected(status, describeError(status));
 }
 
-bool HttpClient::notModified() {
+bool HttpClient::notModified(bool counted) {
   // A 304 sends the copy this side holds. Without a cached copy the server
   // answered a question that was never asked: nothing to serve.
+  socket_.disconnect();
+  head_.reset();
+  if (serveFromCache()) {
+    count(cacheHits_, counted);
+    return true;
+  }
   head_.reset();
   failDisconnected(HttpCode::kCacheError, HttpCode::kCacheErrorText);
   ui_.showWarning(message_);
@@ -237,13 +302,19 @@ bool HttpClient::notModified() {
 bool HttpClient::readBody() {
   errorCode_ = 0;
   message_.clear();
-  if (ui_.getValue(qvValueIndex::kOffline) != 0) {
+  const bool offline = ui_.getValue(qvValueIndex::kOffline) != 0;
+  if (offline || bodyFromCache_) {
+    if (serveFromCache()) {
+      ++cacheHits_;
+      return true;
+    }
     ++cacheMisses_;
-    return fail(HttpCode::kOfflineMiss, "URL not in cache and Offline Mode is selected");
+    if (offline) return fail(HttpCode::kOfflineMiss, "URL not in cache and Offline Mode is selected");
   }
-  if (bodyFromCache_) ++cacheMisses_;
   if (!socket_.isConnected()) return fail(HttpCode::kNotConnected, HttpCode::kNotConnectedText);
-  return readBodyFromSocket();
+  if (!readBodyFromSocket()) return false;
+  offerToCache();
+  return true;
 }
 
 bool HttpClient::readBodyFromSocket() {
@@ -272,7 +343,17 @@ bool HttpClient::readBodyFromSocket() {
   // A body cut short of its Content-Length is still handed to the crawl,
   // but must never be kept as the page's whole copy.
   lastBodyComplete_ = !announced || remaining == 0;
+  lastBodyLength_ = file.length();
   return true;
+}
+
+// Only a whole body may stand for the page in later runs.
+void HttpClient::offerToCache() {
+  if (cache_ == nullptr || !lastBodyComplete_ || lastBodyLength_ > std::numeric_limits<std::uint32_t>::max()) return;
+  const std::string type = head_.headers().find("Content-type:").value_or("content/unknown");
+  const std::optional<std::string> moved = cache_->storeBody(urlText_, head_.headers(), type, bodyPath_,
+                                                             static_cast<std::uint32_t>(lastBodyLength_));
+  if (moved) dataFile_ = *moved;
 }
 
 void HttpClient::countReceived(int length) {

@@ -6,6 +6,10 @@
 //
 // Redirects are not followed: a 3xx fails with its status, and the header
 // list of that response stays readable for the Location.
+//
+// With a disk cache attached, a request may be answered from it (status
+// 200, headers describing the stored copy, dataFile() naming its file), be
+// asked conditionally, and a whole body received may move into it.
 
 #include <cstddef>
 #include <optional>
@@ -19,6 +23,7 @@
 #include "net/TcpSocket.h"
 
 class BodyFile;
+class CachePolicy;
 class qvUserInterface;
 
 class HttpClient {
@@ -36,6 +41,10 @@ class HttpClient {
   ~HttpClient();
   HttpClient(const HttpClient&) = delete;
   HttpClient& operator=(const HttpClient&) = delete;
+
+  // Attaches the disk cache (none: every request goes to the network). The
+  // cache must outlive the client or be detached first.
+  void setCache(CachePolicy* cache) { cache_ = cache; }
 
   // Start-up: time-outs and retries from the settings, no proxy known.
   void readStartupSettings();
@@ -71,13 +80,17 @@ class HttpClient {
   bool fail(int code, std::string message);
   bool failFromSocket();
   bool failDisconnected(int code, std::string message);
-  bool notModified();
+  bool notModified(bool counted);
+  std::optional<bool> answerFromCache(bool counted);
+  bool serveFromCache();
+  void offerToCache();
+  void count(int& counter, bool counted) const;
   bool startRequest(std::string_view url);
   bool connectWithRetries();
   bool connectOnce();
   bool sendRequest(std::optional<std::string_view> referrer);
   bool readHead();
-  bool checkStatus();
+  bool checkStatus(bool counted);
   bool readBodyFromSocket();
   bool writeBlock(BodyFile& file, const char* bytes, std::size_t length);
   void countReceived(int length);
@@ -97,6 +110,12 @@ class HttpClient {
   bool bodyFromCache_ = false;
   bool viaProxy_ = false;
   bool lastBodyComplete_ = false;
+  long long lastBodyLength_ = 0;
+  // The If-Modified-Since line sent with the current request, if any.
+  std::string conditionalLine_;
+  // Whether the current request was answered from the cache.
+  bool served_ = false;
+  CachePolicy* cache_ = nullptr;
   // Bytes readln received past the empty line: counted once already.
   long long countedAhead_ = 0;
 

@@ -12,6 +12,14 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 void HttpResponseHead::reset() { *this = HttpResponseHead(); }
 
+void HttpResponseHead::serveStored(const std::vector<std::string>& lines) {
+  reset();
+  status_ = 200;
+  statusText_ = "OK";
+  state_ = State::kComplete;
+  for (const std::string& line : lines) headers_.add(line);
+}
+
 HttpResponseHead::State HttpResponseHead::fail(int code, const char* message) {
   errorCode_ = code;
   message_ = message;

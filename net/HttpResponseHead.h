@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "net/HeaderList.h"
 
@@ -23,6 +24,9 @@ class HttpResponseHead {
 
   // Forgets everything of the last response: status -1, no headers.
   void reset();
+  // Stands for a response served from the disk cache: status 200, complete,
+  // with `lines` as its headers.
+  void serveStored(const std::vector<std::string>& lines);
 
   // Takes one piece as readln returned it; a piece that does not end in a
   // line feed is continued by the next one.

@@ -10,26 +10,35 @@
 //
 // Bodies are written to "url.dat" in the work directory given at
 // construction; a failed body leaves no such file behind.
+//
+// The disk cache lives in the directory given at construction ("Cache" in
+// the engine's working directory unless a test names another). Its index is
+// opened by init() when caching is on then, else by the first request made
+// with caching on; without it every request goes to the network.
 
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+class CacheIndex;
+class CachePolicy;
 class HttpClient;
+class qvCacheMutex;
 class qvUserInterface;
 
 class qvTCP {
  public:
   // `ui` gives the settings (time-outs, retries, proxy) and receives the
   // status line, warnings and boxes; it must outlive the object.
-  qvTCP(qvUserInterface& ui, std::string workDirectory);
+  qvTCP(qvUserInterface& ui, std::string workDirectory, std::string cacheDirectory = "Cache");
   ~qvTCP();
   qvTCP(const qvTCP&) = delete;
   qvTCP& operator=(const qvTCP&) = delete;
 
-  // Start-up: creates the client and reads the time-outs and retries.
-  // False (with a box shown) when the network cannot be used at all.
+  // Start-up: reads the time-outs and retries, takes the time-zone bias and
+  // opens the disk cache. False (with a box shown) when the network cannot
+  // be used at all, or the cache lock cannot be made.
   bool init(std::string_view version);
 
   // A whole GET; the path of the file holding the body, or none.
@@ -51,17 +60,23 @@ class qvTCP {
   // shown) when the proxy named cannot be resolved.
   bool readProxySettings();
 
-  // Cache hooks: without a disk cache nothing is cached and nothing kept.
-  bool isCached(std::string_view url) const;
+  // Whether the offline crawl can take `url` from the cache.
+  bool isCached(std::string_view url);
+  // Records that `url` redirected to `target`, so that a later run follows
+  // the redirect without asking the server.
   bool recordAlias(std::string_view url, std::string_view target);
   bool cleanupTempFiles();
 
   // Whether the last body had every byte its Content-Length announced.
   bool lastBodyComplete() const;
 
+  int cacheHits() const;
+  int cacheMisses() const;
+
   // Bytes received since the last reset.
   long bytesReceived() const { return bytesReceived_; }
-  // Start of a run: closes any connection and zeroes the byte counter.
+  // Start of a run: closes any connection, zeroes the byte counter and lets
+  // a failing cache folder be reported again.
   void reset();
 
  private:
@@ -70,4 +85,13 @@ class qvTCP {
   // Declared before the client, which adds every block it reads to it.
   long bytesReceived_ = 0;
   std::unique_ptr<HttpClient> client_;
+  std::string cacheDirectory_;
+  std::unique_ptr<qvCacheMutex> cacheMutex_;
+  std::unique_ptr<CacheIndex> cacheIndex_;
+  std::unique_ptr<CachePolicy> cachePolicy_;
+  bool cacheOpenTried_ = false;
+
+  void takeTimeZoneBias();
+  // Opens the index once, when caching is on.
+  void openCacheWhenWanted();
 };

@@ -89,6 +89,7 @@ TEST(CommandLine, BatchOptions) {
   EXPECT_EQ(p.settings.maxDepth, 3);
   EXPECT_TRUE(p.cl.offline);
   EXPECT_TRUE(p.cl.noCache);
+  EXPECT_TRUE(p.cl.notInThisBuild.empty());
   EXPECT_EQ(p.cl.proxyHost, "cache.local");
   EXPECT_EQ(p.cl.proxyPort, 3128);
   EXPECT_EQ(p.cl.timeMinutes, 10);

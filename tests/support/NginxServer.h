@@ -12,6 +12,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/ChildProcess.h"
@@ -22,9 +23,11 @@ class NginxServer {
 
   static bool installed() { return ::access(kProgram, X_OK) == 0; }
 
-  // Serves `root` with nginx's configuration kept in `workDirectory`. A
+  // Serves `root` with nginx's configuration kept in `workDirectory`;
+  // `serverConfig` is added to the server block (locations, headers). A
   // port taken between choosing and binding it is chosen again.
-  NginxServer(const std::string& root, const std::string& workDirectory) : work_(workDirectory) {
+  NginxServer(const std::string& root, const std::string& workDirectory, std::string serverConfig = {})
+      : work_(workDirectory), serverConfig_(std::move(serverConfig)) {
     for (int attempt = 0; attempt < 5 && !ready(); ++attempt) start(root);
   }
 
@@ -82,11 +85,13 @@ class NginxServer {
            << "  server {\n"
            << "    listen 127.0.0.1:" << port_ << ";\n"
            << "    root " << root << ";\n"
+           << serverConfig_ << "\n"
            << "  }\n"
            << "}\n";
   }
 
   std::string work_;
+  std::string serverConfig_;
   std::uint16_t port_ = 0;
   bool ready_ = false;
   std::unique_ptr<ChildProcess> process_;

@@ -1,0 +1,215 @@
+// Batch runs over a small site on nginx with the disk cache: a second run
+// takes stored pages from the cache (asking the server nothing, or only
+// whether they changed), an offline run needs no server at all, and pages
+// the server forbids to keep are fetched every time.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "../support/NginxServer.h"
+#include "CrawlTestSupport.h"
+
+using crawltest::slurp;
+using crawltest::TempDir;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Every page links to the next ones; "old.html" redirects to "moved.html".
+// The mixed site adds pages the cache must not keep or must check each time.
+void writeSite(const fs::path& root, bool mixed) {
+  fs::create_directories(root);
+  std::string links = "<a href=\"a.html\">A</a> <a href=\"b.html\">B</a> <a href=\"old.html\">Old</a>";
+  if (mixed) {
+    links += " <a href=\"nostore.html\">N</a> <a href=\"pragma.html\">P</a> <a href=\"mustrev.html\">M</a>";
+  }
+  std::ofstream(root / "index.html") << "<html><head><title>Home</title></head><body><h1>Home</h1>" << links
+                                     << "</body></html>\n";
+  for (const char* name : {"a", "b", "moved", "nostore", "pragma", "mustrev"}) {
+    std::ofstream(root / (std::string(name) + ".html"))
+        << "<html><head><title>Page " << name << "</title></head><body><p>Text of " << name
+        << ".</p><a href=\"index.html\">Home</a></body></html>\n";
+  }
+}
+
+const char* const kServerConfig = R"(
+    if_modified_since before;
+    expires 1h;
+    location = /old.html { return 301 /moved.html; }
+    location = /nostore.html { expires off; add_header Cache-Control "No-Cache, no-store"; }
+    location = /pragma.html { expires off; add_header Pragma "no-cache"; }
+    location = /mustrev.html { expires off; add_header Cache-Control "max-age=0, Must-Revalidate"; }
+)";
+
+void writeRegistry(const fs::path& work, bool validate) {
+  std::ofstream(work / "registry.reg") << "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Lorimund\\Corvane\\v1.1\\"
+                                          "Settings]\r\n\"ValidateFiles\"=dword:0000000"
+                                       << (validate ? 1 : 0) << "\r\n";
+}
+
+// Runs the engine in batch mode in `work`; its exit code.
+int runEngine(const fs::path& work, const std::string& start, const std::string& options = {},
+              const std::string& environment = {}) {
+  const std::string command = "cd '" + work.string() + "' && " + environment + " CORVANE_REGISTRY='" +
+                              work.string() + "/registry.reg' '" CORVANE_BINARY_DIR "/corvane' -batch -noim " +
+                              options + " '" + start + "' >engine.out 2>&1";
+  const int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The topics a run wrote, by file name.
+std::map<std::string, std::string> topics(const fs::path& work) {
+  std::map<std::string, std::string> out;
+  for (int n = 0; fs::exists(work / "rtf" / ("out" + std::to_string(n) + ".rtf")); ++n) {
+    const std::string name = "out" + std::to_string(n) + ".rtf";
+    out[name] = slurp(work / "rtf" / name);
+  }
+  return out;
+}
+
+// The access log's requests from line `from` on, as request path and status.
+std::vector<std::pair<std::string, std::string>> requestsSince(const fs::path& nginxWork, std::size_t from) {
+  std::ifstream log(nginxWork / "access.log");
+  std::vector<std::pair<std::string, std::string>> out;
+  std::size_t n = 0;
+  for (std::string line; std::getline(log, line); ++n) {
+    if (n < from) continue;
+    const auto open = line.find("\"GET ");
+    const auto close = open == std::string::npos ? open : line.find('"', open + 1);
+    if (close == std::string::npos) continue;
+    const std::string request = line.substr(open + 5, close - open - 5);
+    const std::string path = request.substr(0, request.find(' '));
+    const std::string status = line.substr(close + 2, 3);
+    out.emplace_back(path, status);
+  }
+  return out;
+}
+
+std::size_t logLines(const fs::path& nginxWork) { return requestsSince(nginxWork, 0).size(); }
+
+class CacheCrawlTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!NginxServer::installed()) GTEST_SKIP() << "nginx missing (package nginx)";
+    fs::create_directories(dir.path() / "nginx");
+    fs::create_directories(work());
+  }
+  void startServer(bool mixed) {
+    writeSite(site(), mixed);
+    // Every file older than any run, so that "unchanged" is plain to nginx.
+    for (const auto& entry : fs::directory_iterator(site())) {
+      fs::last_write_time(entry.path(), fs::file_time_type::clock::now() - std::chrono::hours(2));
+    }
+    server = std::make_unique<NginxServer>(site().string(), nginxWork().string(), kServerConfig);
+    ASSERT_TRUE(server->ready()) << server->errorLog();
+  }
+  fs::path site() const { return dir.path() / "site"; }
+  fs::path work() const { return dir.path() / "work"; }
+  fs::path nginxWork() const { return dir.path() / "nginx"; }
+  std::string log() const { return slurp(work() / "Corvane.log"); }
+
+  TempDir dir;
+  std::unique_ptr<NginxServer> server;
+};
+
+TEST_F(CacheCrawlTest, SecondRunTakesStoredPagesWithoutAskingAndWritesTheSameTopics) {
+  startServer(true);
+  writeRegistry(work(), false);
+  ASSERT_EQ(runEngine(work(), server->url("/index.html")), 0) << slurp(work() / "engine.out");
+  const auto first = topics(work());
+  ASSERT_GE(first.size(), 7u) << log();
+  const std::size_t before = logLines(nginxWork());
+
+  ASSERT_EQ(runEngine(work(), server->url("/index.html")), 0) << slurp(work() / "engine.out");
+  EXPECT_EQ(topics(work()), first);
+  std::map<std::string, std::string> asked;
+  for (const auto& [path, status] : requestsSince(nginxWork(), before)) asked[path] = status;
+  for (const char* stored : {"/index.html", "/a.html", "/b.html", "/old.html", "/moved.html"}) {
+    EXPECT_EQ(asked.count(stored), 0u) << stored;
+  }
+  // Kept out of the cache by the server, so asked again; the page to be
+  // checked each time is asked whether it changed.
+  for (const char* fetched : {"/nostore.html", "/pragma.html"}) {
+    EXPECT_EQ(asked[fetched], "200") << fetched;
+  }
+  EXPECT_EQ(asked["/mustrev.html"], "304");
+}
+
+TEST_F(CacheCrawlTest, RevalidatingRunGetsNotModifiedAndAChangedPageAnew) {
+  startServer(true);
+  writeRegistry(work(), true);
+  // A zone far from UTC: a date sent hours off would pass a changed page.
+  const std::string zone = "TZ=America/New_York";
+  ASSERT_EQ(runEngine(work(), server->url("/index.html"), {}, zone), 0) << slurp(work() / "engine.out");
+  const auto first = topics(work());
+  const std::size_t before = logLines(nginxWork());
+  std::ofstream(site() / "b.html") << "<html><head><title>Page b</title></head><body><p>Changed b.</p></body></html>\n";
+  fs::last_write_time(site() / "b.html", fs::file_time_type::clock::now() + std::chrono::seconds(5));
+
+  ASSERT_EQ(runEngine(work(), server->url("/index.html"), {}, zone), 0) << slurp(work() / "engine.out");
+  std::map<std::string, std::string> asked;
+  for (const auto& [path, status] : requestsSince(nginxWork(), before)) asked[path] = status;
+  for (const char* unchanged : {"/index.html", "/a.html", "/moved.html", "/mustrev.html"}) {
+    EXPECT_EQ(asked[unchanged], "304") << unchanged;
+  }
+  EXPECT_EQ(asked["/b.html"], "200");
+  const auto second = topics(work());
+  ASSERT_EQ(second.size(), first.size());
+  int changed = 0;
+  for (const auto& [name, text] : second) {
+    if (text == first.at(name)) continue;
+    ++changed;
+    EXPECT_NE(text.find("Changed b."), std::string::npos) << name;
+  }
+  EXPECT_EQ(changed, 1);
+}
+
+TEST_F(CacheCrawlTest, OfflineRunNeedsNoServerAndFollowsTheStoredRedirect) {
+  startServer(false);
+  writeRegistry(work(), false);
+  const std::string start = server->url("/index.html");
+  ASSERT_EQ(runEngine(work(), start), 0) << slurp(work() / "engine.out");
+  const auto first = topics(work());
+  ASSERT_GE(first.size(), 4u) << log();
+  server.reset();
+
+  ASSERT_EQ(runEngine(work(), start, "-offline"), 0) << slurp(work() / "engine.out");
+  const auto second = topics(work());
+  EXPECT_EQ(second, first);
+  bool moved = false;
+  for (const auto& [name, text] : second) moved = moved || text.find("Text of moved.") != std::string::npos;
+  EXPECT_TRUE(moved);
+  EXPECT_EQ(log().find("not in cache"), std::string::npos) << log();
+}
+
+TEST_F(CacheCrawlTest, OfflineRunWithAnEmptyCacheTakesNothing) {
+  startServer(false);
+  writeRegistry(work(), false);
+  const std::string start = server->url("/index.html");
+  runEngine(work(), start, "-offline");
+  EXPECT_NE(log().find("offline mode set and not in cache"), std::string::npos) << log();
+  EXPECT_EQ(logLines(nginxWork()), 0u);
+}
+
+TEST_F(CacheCrawlTest, NoCacheRunKeepsNothing) {
+  startServer(false);
+  writeRegistry(work(), false);
+  ASSERT_EQ(runEngine(work(), server->url("/index.html"), "-nocache"), 0) << slurp(work() / "engine.out");
+  std::size_t dataFiles = 0;
+  if (fs::exists(work() / "Cache")) {
+    for (const auto& entry : fs::directory_iterator(work() / "Cache")) dataFiles += entry.path().extension() == ".cvc";
+  }
+  EXPECT_EQ(dataFiles, 0u);
+  const std::size_t before = logLines(nginxWork());
+  ASSERT_EQ(runEngine(work(), server->url("/index.html"), "-nocache"), 0) << slurp(work() / "engine.out");
+  EXPECT_GE(logLines(nginxWork()) - before, 4u);
+}
+
+}  // namespace
