@@ -5,6 +5,8 @@
 
 #include "cache/CacheClock.h"
 #include "cache/CacheIndex.h"
+#include "cache/CacheMaintenance.h"
+#include "cache/CacheMaintenanceThread.h"
 #include "cache/CachePolicy.h"
 #include "driver/qvTemporaryFiles.h"
 #include "net/HttpClient.h"
@@ -12,6 +14,11 @@
 #include "platform/qvMessageBox.h"
 #include "ui/qvUserInterface.h"
 #include "ui/qvUserInterfaceCodes.h"
+
+namespace {
+// The dump of the cache index, in the engine's working directory.
+constexpr const char* kDumpFile = "cache.dump";
+}  // namespace
 
 qvTCP::qvTCP(qvUserInterface& ui, std::string workDirectory, std::string cacheDirectory)
     : ui_(ui),
@@ -21,6 +28,7 @@ qvTCP::qvTCP(qvUserInterface& ui, std::string workDirectory, std::string cacheDi
       cacheDirectory_(std::move(cacheDirectory)) {}
 
 qvTCP::~qvTCP() {
+  maintenanceThread_.reset();
   // The client may still point at the policy.
   client_->setCache(nullptr);
 }
@@ -37,7 +45,19 @@ bool qvTCP::init(std::string_view /*version*/) {
   // is opened (and validated by its age).
   takeTimeZoneBias();
   openCacheWhenWanted();
+  startMaintenance();
   return true;
+}
+
+void qvTCP::startMaintenance() {
+  const auto figures = [this] {
+    // Read without the lock: figures for the window, not for decisions.
+    const CacheHeader& header = cacheIndex_->header();
+    return CacheMaintenanceThread::Figures{static_cast<int>(header.entryCount),
+                                           static_cast<int>(header.bytesCached), cacheHits(), cacheMisses()};
+  };
+  maintenanceThread_ = std::make_unique<CacheMaintenanceThread>(
+      ui_, figures, [this](int commands) { cacheMaintenance_->runCommands(commands); });
 }
 
 void qvTCP::takeTimeZoneBias() {
@@ -49,6 +69,9 @@ void qvTCP::takeTimeZoneBias() {
   }
   cacheIndex_ = std::make_unique<CacheIndex>(ui_, *cacheMutex_, cacheDirectory_, CacheClock(*bias));
   cachePolicy_ = std::make_unique<CachePolicy>(ui_, *cacheIndex_);
+  cacheMaintenance_ = std::make_unique<CacheMaintenance>(*cacheIndex_, kDumpFile);
+  cacheMaintenance_->attach();
+  cachePolicy_->setBeforeStore([this] { return cacheMaintenance_->makeRoomForStore(); });
   client_->setCache(cachePolicy_.get());
 }
 

@@ -23,6 +23,8 @@
 
 class CacheIndex;
 class CachePolicy;
+class CacheMaintenance;
+class CacheMaintenanceThread;
 class HttpClient;
 class qvCacheMutex;
 class qvUserInterface;
@@ -89,9 +91,13 @@ class qvTCP {
   std::unique_ptr<qvCacheMutex> cacheMutex_;
   std::unique_ptr<CacheIndex> cacheIndex_;
   std::unique_ptr<CachePolicy> cachePolicy_;
+  std::unique_ptr<CacheMaintenance> cacheMaintenance_;
+  // Last, so that it stops before what it works on goes.
+  std::unique_ptr<CacheMaintenanceThread> maintenanceThread_;
   bool cacheOpenTried_ = false;
 
   void takeTimeZoneBias();
+  void startMaintenance();
   // Opens the index once, when caching is on.
   void openCacheWhenWanted();
 };
