@@ -24,6 +24,11 @@ void qvPlainUserInterface::showError(const std::string& text, bool toStatusLine)
   err_ << text << '\n' << std::flush;
 }
 
+void qvPlainUserInterface::showWarning(const std::string& text) {
+  debugLog().line(text);
+  err_ << text << '\n' << std::flush;
+}
+
 void qvPlainUserInterface::setInfo(const char*, const char*, const char* currentUrl, const char*) {
   if (currentUrl != nullptr) currentUrl_ = currentUrl;
 }

@@ -30,6 +30,7 @@ class qvPlainUserInterface : public qvLoggingUserInterface {
 
   using qvUserInterface::showError;
   void showError(const std::string& text, bool toStatusLine) override;
+  void showWarning(const std::string& text) override;
   int getToggles() override { return values_.toggles; }
   int getValue(int index) override { return values_.value(index); }
   // The console has no window to post cache commands, but the maintenance

@@ -74,7 +74,11 @@ TEST(ConsoleUserInterface, WarningsAndBoxesGoToTheErrorStream) {
   Console c;
   c.ui.showError("Error during GET of http://x/: Not Found");
   c.ui.errorBox("Internal Error #1");
-  EXPECT_EQ(c.err.str(), "Error during GET of http://x/: Not Found\nInternal Error #1\n");
+  // A warning the window would list (a proxy that refuses, a cache that
+  // cannot be written) is not lost on the console either.
+  c.ui.showWarning("Cannot connect to the proxy server");
+  EXPECT_EQ(c.err.str(),
+            "Error during GET of http://x/: Not Found\nInternal Error #1\nCannot connect to the proxy server\n");
   EXPECT_EQ(c.log(), "Error during GET of http://x/: Not Found\r\n");
   EXPECT_EQ(c.out.str(), "");
 }
