@@ -212,4 +212,44 @@ TEST_F(CacheCrawlTest, NoCacheRunKeepsNothing) {
   EXPECT_GE(logLines(nginxWork()) - before, 4u);
 }
 
+// Two engines crawling at once into one shared Cache folder, then a third
+// offline: every page comes back from the cache as each of them wrote it, so
+// neither engine lost the other's entries or gave a URL another's body.
+TEST_F(CacheCrawlTest, TwoRunsAtOnceShareOneCache) {
+  constexpr int kPages = 400;
+  fs::create_directories(site());
+  for (int i = 0; i < kPages; ++i) {
+    std::ofstream page(site() / ("p" + std::to_string(i) + ".html"));
+    page << "<html><head><title>Page " << i << "</title></head><body><p>Only page " << i << " says "
+         << std::string(200 + i, static_cast<char>('a' + i % 26)) << ".</p>";
+    for (int next = i + 1; next <= i + 3 && next < kPages; ++next) page << "<a href=\"p" << next << ".html\">" << next << "</a> ";
+    page << "</body></html>\n";
+  }
+  server = std::make_unique<NginxServer>(site().string(), nginxWork().string(), kServerConfig);
+  ASSERT_TRUE(server->ready()) << server->errorLog();
+  const fs::path shared = dir.path() / "shared-cache";
+  fs::create_directories(shared);
+  const std::vector<fs::path> works{dir.path() / "one", dir.path() / "two", dir.path() / "offline"};
+  for (const fs::path& w : works) {
+    fs::create_directories(w);
+    fs::create_directory_symlink(shared, w / "Cache");
+    writeRegistry(w, false);
+  }
+  const std::string start = server->url("/p0.html");
+  const std::string both = "(cd '" + works[1].string() + "' && CORVANE_REGISTRY='" + works[1].string() +
+                           "/registry.reg' '" CORVANE_BINARY_DIR "/corvane' -batch -noim '" + start +
+                           "' >engine.out 2>&1) & " + "(cd '" + works[0].string() + "' && CORVANE_REGISTRY='" +
+                           works[0].string() + "/registry.reg' '" CORVANE_BINARY_DIR "/corvane' -batch -noim '" +
+                           start + "' >engine.out 2>&1); wait";
+  ASSERT_EQ(std::system(both.c_str()), 0);
+  const auto one = topics(works[0]);
+  ASSERT_EQ(one.size(), static_cast<std::size_t>(kPages)) << slurp(works[0] / "engine.out");
+  EXPECT_EQ(topics(works[1]), one) << slurp(works[1] / "engine.out");
+  server.reset();
+
+  ASSERT_EQ(runEngine(works[2], start, "-offline"), 0) << slurp(works[2] / "engine.out");
+  EXPECT_EQ(topics(works[2]), one);
+  EXPECT_EQ(slurp(works[2] / "Corvane.log").find("corrupted"), std::string::npos);
+}
+
 }  // namespace
