@@ -2,7 +2,9 @@
 // counters, the heads of the buckets of four probe keys and the records
 // behind the header. The index is opened (or recreated), the probe keys are
 // looked up and stored, and a key stored without complaint must be found
-// with what was stored. Nothing may crash, hang or read past a record.
+// with what was stored. Then the upkeep runs over what is left: validation,
+// a dump and a rebuild, after which the index must validate without an
+// error. Nothing may crash, hang or read past a record.
 
 #include <stdlib.h>
 #include <unistd.h>
@@ -18,6 +20,7 @@
 #include "cache/CacheFormat.h"
 #include "cache/CacheIndex.h"
 #include "cache/CacheKey.h"
+#include "cache/CacheMaintenance.h"
 #include "platform/qvCacheMutex.h"
 #include "ui/qvUserInterface.h"
 
@@ -79,6 +82,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   QuietInterface ui;
   CacheIndex index(ui, mutex, workspace.directory, CacheClock(0));
+  CacheMaintenance upkeep(index, workspace.directory + "/cache.dump");
+  upkeep.attach();
   if (!index.openOrCreate()) return 0;
   for (const char* probe : kProbes) {
     const auto record = index.lookup(cacheKey(probe));
@@ -92,5 +97,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (ui.warnings != before) continue;
     check(record.has_value() && record->value == "text/plain" && cacheformat::dataNumberText(record->dataNumber) == *stored);
   }
+  upkeep.validate();
+  upkeep.dump();
+  if (!upkeep.rebuild()) return 0;
+  check(upkeep.validate() == 0);
   return 0;
 }
