@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <random>
 #include <sstream>
@@ -147,5 +148,57 @@ TEST(CacheProcesses, KillsAtAnyMomentOfAStoreLoseNothing) {
   EXPECT_EQ(known.size(), static_cast<std::size_t>(kKeyCount));
   EXPECT_TRUE(ui.warnings.empty() || ui.warned("Warning : abandoned mutex - please report this as a bug"));
 }
+
+// Stores `count` keys with the bodies "key K body FIRST+K" from this process.
+void storeKeys(CacheIndex& index, const std::string& directory, long count, long first) {
+  const std::string bodyFile = directory + "/../url.dat";
+  for (long key = 0; key < count; ++key) {
+    std::ofstream(bodyFile, std::ios::binary | std::ios::trunc) << "key " << key << " body " << first + key;
+    const std::uint32_t size = static_cast<std::uint32_t>(fs::file_size(bodyFile));
+    ASSERT_TRUE(index.store(keyOf(key), "text/html", size, false, false, bodyFile));
+  }
+}
+
+// Kills a worker that repeats `mode` ("rebuild" or "clear") at random
+// moments. After each kill a key is either found with its own body or, for
+// a clear only, gone; a record never names a missing or foreign body, and
+// the chains walk without an error.
+void killDuringUpkeep(const std::string& mode, int kills) {
+  TempDirectory work;
+  TestMutexName name;
+  const std::string directory = work / "Cache";
+  constexpr long kKeyCount = 40;
+  std::mt19937 random(20261209);
+  std::uniform_int_distribution<int> pause(0, 20000);
+  qvCacheMutex mutex(name.name());
+  CacheTestInterface ui;
+  for (int kill = 0; kill < kills; ++kill) {
+    {
+      CacheIndex index(ui, mutex, directory, CacheClock(0));
+      ASSERT_TRUE(index.openOrCreate());
+      storeKeys(index, directory, kKeyCount, kill * 1000);
+    }
+    const pid_t worker = startWorker({directory, name.name(), mode});
+    std::this_thread::sleep_for(std::chrono::microseconds(1000 + pause(random)));
+    ::kill(worker, SIGKILL);
+    ::waitpid(worker, nullptr, 0);
+
+    CacheIndex index(ui, mutex, directory, CacheClock(0));
+    ASSERT_TRUE(index.openOrCreate()) << mode << ", kill " << kill;
+    for (long key = 0; key < kKeyCount; ++key) {
+      const auto record = index.lookup(keyOf(key));
+      if (!record && mode == "clear") continue;
+      ASSERT_TRUE(record) << "key " << key << " lost by a " << mode << " killed at kill " << kill;
+      EXPECT_EQ(readWholeFile(index.dataFilePath(record->dataNumber)),
+                "key " + std::to_string(key) + " body " + std::to_string(kill * 1000 + key))
+          << mode << ", kill " << kill;
+    }
+    ASSERT_EQ(walkChains(index).errors, 0) << mode << ", kill " << kill;
+  }
+}
+
+TEST(CacheProcesses, KillsDuringRebuildsLoseNothing) { killDuringUpkeep("rebuild", kKills / 5); }
+
+TEST(CacheProcesses, KillsDuringClearsLeaveEveryKeyWholeOrGone) { killDuringUpkeep("clear", kKills / 5); }
 
 }  // namespace

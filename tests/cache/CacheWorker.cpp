@@ -10,6 +10,10 @@
 //     stores forever: store number N (from FIRST on) writes key N % KEYS
 //     with the body "key K body N", and once the store returned appends "K
 //     N" to LOG. Meant to be killed.
+//   CacheWorker DIR LOCK rebuild
+//   CacheWorker DIR LOCK clear
+//     rebuilds, or clears, the cache again and again (limit 100 MB). Meant to
+//     be killed.
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -22,6 +26,7 @@
 
 #include "cache/CacheIndex.h"
 #include "cache/CacheKey.h"
+#include "cache/CacheMaintenance.h"
 #include "platform/qvCacheMutex.h"
 #include "ui/qvUserInterface.h"
 #include "ui/qvUserInterfaceCodes.h"
@@ -30,7 +35,10 @@ namespace {
 
 class WorkerInterface : public qvUserInterface {
  public:
-  int getValue(int index) override { return index == qvValueIndex::kCacheDays ? 30 : 0; }
+  int getValue(int index) override {
+    if (index == qvValueIndex::kCacheSizeLimit) return 100;
+    return index == qvValueIndex::kCacheDays ? 30 : 0;
+  }
   void showWarning(const std::string& text) override { std::cerr << "warning: " << text << "\n"; }
 };
 
@@ -101,5 +109,10 @@ int main(int argc, char** argv) {
   if (!index.openOrCreate()) return 3;
   if (mode == "share" && argc == 6) return share(index, directory, argv[4], std::atol(argv[5]));
   if (mode == "churn" && argc == 7) return churn(index, directory, std::atol(argv[4]), std::atol(argv[5]), argv[6]);
-  return 2;
+  if (mode != "rebuild" && mode != "clear") return 2;
+  CacheMaintenance upkeep(index, directory + "/cache.dump");
+  upkeep.attach();
+  for (;;) {
+    if (!(mode == "rebuild" ? upkeep.rebuild() : upkeep.clear())) return 1;
+  }
 }
