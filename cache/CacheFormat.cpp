@@ -1,5 +1,7 @@
 #include "cache/CacheFormat.h"
 
+#include <dirent.h>
+
 #include <algorithm>
 #include <cstdio>
 
@@ -21,6 +23,18 @@ std::string dataNumberText(std::uint32_t number) {
 }
 
 std::string dataFileName(std::uint32_t number) { return dataNumberText(number) + ".cvc"; }
+
+std::vector<std::string> dataFileNames(const std::string& directory) {
+  std::vector<std::string> names;
+  DIR* dir = ::opendir(directory.c_str());
+  if (dir == nullptr) return names;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string_view name = entry->d_name;
+    if (name.size() > 4 && name.ends_with(".cvc")) names.emplace_back(name);
+  }
+  ::closedir(dir);
+  return names;
+}
 
 }  // namespace cacheformat
 

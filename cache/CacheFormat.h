@@ -51,6 +51,8 @@ void writeU32(unsigned char* bytes, std::uint32_t value);
 
 // "%08x.cvc": the data file of `number`.
 std::string dataFileName(std::uint32_t number);
+// The names of the data files in `directory` (none when it cannot be read).
+std::vector<std::string> dataFileNames(const std::string& directory);
 // "%08x": how store reports a data number.
 std::string dataNumberText(std::uint32_t number);
 

@@ -1,6 +1,5 @@
 #include "cache/CacheMaintenance.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,18 +21,6 @@
 namespace {
 
 constexpr std::uint64_t kLargestLimitMegabytes = 4294;
-
-std::vector<std::string> dataFileNames(const std::string& directory) {
-  std::vector<std::string> names;
-  DIR* dir = ::opendir(directory.c_str());
-  if (dir == nullptr) return names;
-  while (const dirent* entry = ::readdir(dir)) {
-    const std::string_view name = entry->d_name;
-    if (name.size() > 4 && name.ends_with(".cvc")) names.emplace_back(name);
-  }
-  ::closedir(dir);
-  return names;
-}
 
 }  // namespace
 
@@ -87,7 +74,7 @@ void CacheMaintenance::deleteDataFiles() {
   std::string progress = base;
   ui.setStatusText(progress);
   long done = 0;
-  for (const std::string& name : dataFileNames(index_.directory())) {
+  for (const std::string& name : cacheformat::dataFileNames(index_.directory())) {
     if (ui.shouldExit()) return;
     const std::string path = index_.directory() + "/" + name;
     struct stat info {};

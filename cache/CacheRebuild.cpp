@@ -13,30 +13,12 @@
 #include "cache/CacheIndex.h"
 #include "cache/CacheKey.h"
 #include "cache/CacheRecordScan.h"
+#include "platform/qvFileDescriptor.h"
 #include "ui/qvUserInterface.h"
 
 namespace {
 
 using namespace cacheformat;
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-  bool closeChecked() {
-    const int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
 
 bool writeAll(int fd, const unsigned char* bytes, std::size_t size, std::uint64_t offset) {
   while (size > 0) {
@@ -50,11 +32,9 @@ bool writeAll(int fd, const unsigned char* bytes, std::size_t size, std::uint64_
 }
 
 void syncDirectory(const std::string& directory) {
-  FileDescriptor dir(::open(directory.c_str(), O_RDONLY | O_DIRECTORY));
+  qvFileDescriptor dir(::open(directory.c_str(), O_RDONLY | O_DIRECTORY));
   if (dir.get() >= 0) ::fsync(dir.get());
 }
-
-bool isDataFileName(std::string_view name) { return name.size() > 4 && name.ends_with(".cvc"); }
 
 std::uint32_t saturated(std::uint64_t value) { return static_cast<std::uint32_t>(std::min<std::uint64_t>(value, 0xFFFFFFFFu)); }
 
@@ -150,7 +130,7 @@ void CacheRebuild::choose(std::vector<CacheRecord>& records, std::uint32_t now) 
 
 bool CacheRebuild::writeNewIndex(std::vector<CacheRecord>& kept, std::uint32_t now) {
   const std::string path = index_.directory() + "/" + kNewIndexName;
-  FileDescriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  qvFileDescriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
   if (file.get() < 0) return false;
   CacheHeader header = CacheHeader::empty(now);
   // Chains hold their records oldest first, as a head insertion of the
@@ -187,7 +167,7 @@ bool CacheRebuild::writeNewIndex(std::vector<CacheRecord>& kept, std::uint32_t n
   header.allocatedSize = static_cast<std::uint32_t>(padded);
   const std::vector<unsigned char> head = header.encode();
   if (!writeAll(file.get(), head.data(), head.size(), 0)) return false;
-  return ::fsync(file.get()) == 0 && file.closeChecked();
+  return ::fsync(file.get()) == 0 && file.close();
 }
 
 // The old index stays reachable as "cache.old" by a second name, so at every
@@ -217,14 +197,10 @@ void CacheRebuild::removeUnnamedDataFiles(const std::vector<CacheRecord>& kept) 
     if (!record.isAlias() && record.dataNumber != 0) named.insert(dataFileName(record.dataNumber));
   }
   const std::string directory = index_.directory();
-  DIR* dir = ::opendir(directory.c_str());
-  if (dir == nullptr) return;
   std::vector<std::string> strays;
-  while (const dirent* entry = ::readdir(dir)) {
-    const std::string name = entry->d_name;
-    if (isDataFileName(name) && !named.contains(name)) strays.push_back(name);
+  for (std::string& name : dataFileNames(directory)) {
+    if (!named.contains(name)) strays.push_back(std::move(name));
   }
-  ::closedir(dir);
   for (const std::string& name : strays) {
     const std::string path = directory + "/" + name;
     struct stat info {};

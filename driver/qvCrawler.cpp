@@ -19,6 +19,7 @@
 #include "html/qvHtmlContext.h"
 #include "html/qvHtmlParser.h"
 #include "html/qvItemList.h"
+#include "platform/qvFileDescriptor.h"
 #include "ui/qvRuntimeException.h"
 #include "ui/qvUserInterface.h"
 #include "ui/qvUserInterfaceCodes.h"
@@ -40,20 +41,6 @@ class ReadError : public std::runtime_error {
   explicit ReadError(const std::string& text) : std::runtime_error(text) {}
 };
 
-// Closes a descriptor when the read is over, however it ends.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 // The media type of a Content-Type value: parameters dropped, lower case.
 std::string mediaType(std::string_view value) {
@@ -308,7 +295,7 @@ bool qvCrawler::haveBody(qvURLStatus& status, qvFetchedPage& page) {
 }
 
 std::string qvCrawler::readInput(const qvFetchedPage& page) {
-  FileDescriptor fd(::open(page.bodyFile.c_str(), O_RDONLY | O_CLOEXEC));
+  qvFileDescriptor fd(::open(page.bodyFile.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) throw FileNotFound(page.bodyFile + " (" + std::strerror(errno) + ")");
   // A server's announced length is only a claim: the buffer is never made
   // larger than what actually arrived.
