@@ -1,6 +1,5 @@
 #include "cache/CacheRebuild.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
