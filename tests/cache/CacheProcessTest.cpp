@@ -117,9 +117,17 @@ TEST(CacheProcesses, KillsAtAnyMomentOfAStoreLoseNothing) {
   for (int kill = 0; kill < kKills; ++kill) {
     // Each worker starts at another key, so every key sees kills.
     const long first = static_cast<long>(kill) * 1000001;
+    const std::uintmax_t logSize = fs::exists(log) ? fs::file_size(log) : 0;
     const pid_t worker = startWorker({directory, name.name(), "churn", std::to_string(first),
                                       std::to_string(kKeyCount), log});
-    std::this_thread::sleep_for(std::chrono::microseconds(2000 + pause(random)));
+    // A slow start (sanitizers, a busy machine) must not use up the pause:
+    // the kill comes at a random moment after the worker's first store.
+    const auto started = std::chrono::steady_clock::now();
+    while ((fs::exists(log) ? fs::file_size(log) : 0) == logSize &&
+           std::chrono::steady_clock::now() - started < std::chrono::seconds(5)) {
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(pause(random)));
     ::kill(worker, SIGKILL);
     int status = 0;
     ::waitpid(worker, &status, 0);
