@@ -216,7 +216,11 @@ TEST_F(CacheCrawlTest, NoCacheRunKeepsNothing) {
 // offline: every page comes back from the cache as each of them wrote it, so
 // neither engine lost the other's entries or gave a URL another's body.
 TEST_F(CacheCrawlTest, TwoRunsAtOnceShareOneCache) {
+#if defined(__SANITIZE_ADDRESS__)
+  constexpr int kPages = 100;
+#else
   constexpr int kPages = 400;
+#endif
   fs::create_directories(site());
   for (int i = 0; i < kPages; ++i) {
     std::ofstream page(site() / ("p" + std::to_string(i) + ".html"));
