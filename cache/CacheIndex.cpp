@@ -9,6 +9,7 @@
 #include <limits>
 #include <vector>
 
+#include "cache/CacheFileShare.h"
 #include "cache/CacheKey.h"
 #include "platform/qvCacheMutex.h"
 #include "ui/qvUserInterface.h"
@@ -357,8 +358,18 @@ std::optional<CacheRecord> CacheIndex::lookup(std::string_view key) {
 std::optional<std::uint32_t> CacheIndex::claimDataNumber(const std::string& bodyFile) {
   const std::optional<std::uint32_t> number = numbers_.claim(directory_);
   if (!number) return std::nullopt;
-  if (!bodyFile.empty() && ::rename(bodyFile.c_str(), dataFilePath(*number).c_str()) != 0) {
-    ::unlink(dataFilePath(*number).c_str());
+  if (bodyFile.empty()) return number;
+  const std::string data = dataFilePath(*number);
+  if (::rename(bodyFile.c_str(), data.c_str()) != 0) {
+    ::unlink(data.c_str());
+    return std::nullopt;
+  }
+  // The caller goes on reading its own name of the body, which no other
+  // process's store or trim can delete.
+  if (!shareFile(data, bodyFile)) {
+    const int error = errno;
+    if (::rename(data.c_str(), bodyFile.c_str()) != 0) ::unlink(data.c_str());
+    errno = error;
     return std::nullopt;
   }
   return number;
@@ -408,13 +419,21 @@ std::optional<std::string> CacheIndex::repairFailed(const char* code) {
   return std::nullopt;
 }
 
-// Moves a body that was taken in back where it came from, so that a failed
-// store never costs the caller its file.
-void CacheIndex::giveBack(std::uint32_t number, const std::string& bodyFile) {
-  if (number == 0) return;
-  if (bodyFile.empty() || ::rename(dataFilePath(number).c_str(), bodyFile.c_str()) != 0) {
-    ::unlink(dataFilePath(number).c_str());
-  }
+// Drops the cache's name of a body whose store failed; the caller still
+// holds its own.
+void CacheIndex::giveBack(std::uint32_t number) {
+  if (number != 0) ::unlink(dataFilePath(number).c_str());
+}
+
+std::optional<CacheRecord> CacheIndex::lookupInto(std::string_view key, const std::string& destination) {
+  CacheIndexLock guard(*this);
+  if (!guard.held()) return std::nullopt;
+  std::optional<CacheRecord> record = lookup(key);
+  if (!record || record->isAlias()) return record;
+  // Under the lock, so that no store or trim deletes the body in between.
+  ::unlink(destination.c_str());
+  if (!shareFile(dataFilePath(record->dataNumber), destination)) return std::nullopt;
+  return record;
 }
 
 std::optional<std::string> CacheIndex::replace(std::uint32_t offset, const CacheRecord& old, CacheRecord record,
@@ -430,7 +449,7 @@ std::optional<std::string> CacheIndex::replace(std::uint32_t offset, const Cache
   record.key = old.key;
   record.dataNumber = number;
   if (!writeRecord(offset, record)) {
-    giveBack(number, bodyFile);
+    giveBack(number);
     return std::nullopt;
   }
   header_.bytesCached = saturated(std::int64_t{header_.bytesCached} - old.size + record.size);
@@ -457,7 +476,7 @@ std::optional<std::string> CacheIndex::append(std::uint32_t bucket, std::uint32_
   // Until the link below is written the record is unreachable, and until
   // the counters are written the next append would simply overwrite it.
   if (!writeRecord(position, record)) {
-    giveBack(number, bodyFile);
+    giveBack(number);
     return std::nullopt;
   }
   header_.appendPosition = position + kRecordSize;
@@ -467,7 +486,7 @@ std::optional<std::string> CacheIndex::append(std::uint32_t bucket, std::uint32_
   if (header_.firstRecord == 0) header_.firstRecord = position;
   if (last != kNoRecord && position != last + kRecordSize) header_.fragmentCount += 1;
   if (!writeHeaderFields() || !link(bucket, last, position)) {
-    giveBack(number, bodyFile);
+    giveBack(number);
     return std::nullopt;
   }
   if (std::uint64_t{header_.appendPosition} + kRecordSize > header_.allocatedSize) {

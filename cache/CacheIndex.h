@@ -74,9 +74,16 @@ class CacheIndex {
   // The record of `key` (a cacheKey) when present and not expired.
   std::optional<CacheRecord> lookup(std::string_view key);
 
+  // The record of `key` as lookup() finds it and, for a body, the body
+  // given the second name `destination` (replacing what was there) while
+  // the lock is held: the caller reads it there whatever other processes do
+  // to the entry. None when there is no entry or the body cannot be had.
+  std::optional<CacheRecord> lookupInto(std::string_view key, const std::string& destination);
+
   // Stores `key` with `value` (content type, or an alias's target URL). For
-  // a body, `bodyFile` (when given) is moved into the entry's data file
-  // before the record is written; without it the caller renames the body
+  // a body, `bodyFile` (when given) becomes the entry's data file before
+  // the record is written, and the caller's path stays a name of the same
+  // body (see CacheFileShare.h); without it the caller renames the body
   // over the data file named by the result. Returns the data number as eight
   // hex digits ("00000000" for an alias, which names no file), or none.
   std::optional<std::string> store(std::string_view key, std::string_view value, std::uint32_t size, bool alias,
@@ -125,7 +132,7 @@ class CacheIndex {
   std::optional<std::string> append(std::uint32_t bucket, std::uint32_t last, CacheRecord record,
                                     const std::string& bodyFile);
   bool link(std::uint32_t bucket, std::uint32_t last, std::uint32_t position);
-  void giveBack(std::uint32_t number, const std::string& bodyFile);
+  void giveBack(std::uint32_t number);
   std::optional<std::uint32_t> claimDataNumber(const std::string& bodyFile);
   void removeDataFile(const CacheRecord& record);
   void noteChange();

@@ -31,19 +31,18 @@ CachePolicy::CachePolicy(qvUserInterface& ui, CacheIndex& index) : ui_(ui), inde
 
 bool CachePolicy::enabled() const { return ui_.getValue(qvValueIndex::kCacheEnabled) != 0 && index_.isOpen(); }
 
-std::optional<CachePolicy::Served> CachePolicy::serve(std::string_view url) const {
+std::optional<CachePolicy::Served> CachePolicy::serve(std::string_view url, const std::string& workingFile) const {
   if (!enabled()) return std::nullopt;
-  const std::optional<CacheRecord> entry = index_.lookup(cacheKey(url));
+  const std::optional<CacheRecord> entry = index_.lookupInto(cacheKey(url), workingFile);
   if (!entry) return std::nullopt;
   if (entry->isAlias()) {
     return Served{kAliasMarker,
                   {"Location: " + entry->value, "X-Corvane-Aliased: True", std::string("Content-Type: ") + kAliasType}};
   }
   // A data file cut short (or grown) is not the body that was stored.
-  const std::string path = index_.dataFilePath(entry->dataNumber);
-  const std::optional<long long> length = readableLength(path);
+  const std::optional<long long> length = readableLength(workingFile);
   if (!length || *length != static_cast<long long>(entry->size)) return std::nullopt;
-  return Served{path,
+  return Served{workingFile,
                 {"Content-Type: " + entry->value, "Content-Length: " + std::to_string(*length),
                  "X-Cached-By: Corvane 1.1"}};
 }
@@ -92,22 +91,18 @@ std::optional<StoreVerdict> CachePolicy::allowed(std::string_view key, const Hea
   return verdict;
 }
 
-std::optional<std::string> CachePolicy::storeBody(std::string_view url, const HeaderList& responseHeaders,
-                                                  std::string_view contentType, const std::string& bodyFile,
-                                                  std::uint32_t size) {
-  if (!enabled()) return std::nullopt;
+bool CachePolicy::storeBody(std::string_view url, const HeaderList& responseHeaders, std::string_view contentType,
+                            const std::string& bodyFile, std::uint32_t size) {
+  if (!enabled()) return false;
   const std::string key = cacheKey(url);
   const std::optional<StoreVerdict> verdict = allowed(key, responseHeaders);
-  if (!verdict) return std::nullopt;
+  if (!verdict) return false;
   errno = 0;
   const std::optional<std::string> number =
       index_.store(key, contentType, size, false, verdict->mustRevalidate, bodyFile);
   const int error = errno;
-  if (!number) {
-    reportWriteFailure(error);
-    return std::nullopt;
-  }
-  return index_.dataFilePath(static_cast<std::uint32_t>(std::stoul(*number, nullptr, 16)));
+  if (!number) reportWriteFailure(error);
+  return number.has_value();
 }
 
 bool CachePolicy::recordAlias(std::string_view url, std::string_view target, const HeaderList& responseHeaders) {

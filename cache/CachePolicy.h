@@ -41,9 +41,10 @@ class CachePolicy {
   // Switched on in the settings and an index open.
   bool enabled() const;
 
-  // The cached copy of `url`; none when there is no usable one (absent,
-  // expired, or a body file missing or not of the stored size).
-  std::optional<Served> serve(std::string_view url) const;
+  // The cached copy of `url`, its body under the name `workingFile`; none
+  // when there is no usable one (absent, expired, or a body file missing or
+  // not of the stored size).
+  std::optional<Served> serve(std::string_view url, const std::string& workingFile) const;
   // Whether `url` has an entry and whether the server demanded that it be
   // checked before use (which is reported).
   EntryState entryState(std::string_view url) const;
@@ -53,11 +54,10 @@ class CachePolicy {
   bool isCached(std::string_view url) const;
 
   // Keeps the whole body in `bodyFile` (`size` bytes, as received) for
-  // `url` when the response allows it, moving the file into the cache.
-  // The file's new path, or none when it stays where it is.
-  std::optional<std::string> storeBody(std::string_view url, const HeaderList& responseHeaders,
-                                       std::string_view contentType, const std::string& bodyFile,
-                                       std::uint32_t size);
+  // `url` when the response allows it; `bodyFile` stays a name of the body.
+  // Whether it was stored.
+  bool storeBody(std::string_view url, const HeaderList& responseHeaders, std::string_view contentType,
+                 const std::string& bodyFile, std::uint32_t size);
   // Records that `url` redirected to `target`, subject to the same response
   // directives.
   bool recordAlias(std::string_view url, std::string_view target, const HeaderList& responseHeaders);

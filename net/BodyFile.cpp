@@ -5,8 +5,18 @@
 
 #include <cerrno>
 
-BodyFile::BodyFile(const std::string& path)
-    : descriptor_(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)) {}
+namespace {
+
+// The last body may still be a name of a cache entry's file: it is let go,
+// never truncated.
+int createAnew(const std::string& path) {
+  ::unlink(path.c_str());
+  return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+}
+
+}  // namespace
+
+BodyFile::BodyFile(const std::string& path) : descriptor_(createAnew(path)) {}
 
 bool BodyFile::writeBlock(const char* bytes, std::size_t length) {
   std::size_t done = 0;

@@ -10,7 +10,8 @@
 
 class BodyFile {
  public:
-  // Creates or empties `path`; isOpen() says whether that worked.
+  // Creates `path` afresh (a file already there is let go, not emptied);
+  // isOpen() says whether that worked.
   explicit BodyFile(const std::string& path);
   BodyFile(const BodyFile&) = delete;
   BodyFile& operator=(const BodyFile&) = delete;

@@ -164,7 +164,7 @@ void HttpClient::count(int& counter, bool counted) const {
 bool HttpClient::serveFromCache() {
   dataFile_ = bodyPath_;
   if (cache_ == nullptr) return false;
-  const std::optional<CachePolicy::Served> copy = cache_->serve(urlText_);
+  const std::optional<CachePolicy::Served> copy = cache_->serve(urlText_, bodyPath_);
   if (!copy) return false;
   socket_.disconnect();
   head_.serveStored(copy->headerLines);
@@ -351,9 +351,7 @@ bool HttpClient::readBodyFromSocket() {
 void HttpClient::offerToCache() {
   if (cache_ == nullptr || !lastBodyComplete_ || lastBodyLength_ > std::numeric_limits<std::uint32_t>::max()) return;
   const std::string type = head_.headers().find("Content-type:").value_or("content/unknown");
-  const std::optional<std::string> moved = cache_->storeBody(urlText_, head_.headers(), type, bodyPath_,
-                                                             static_cast<std::uint32_t>(lastBodyLength_));
-  if (moved) dataFile_ = *moved;
+  cache_->storeBody(urlText_, head_.headers(), type, bodyPath_, static_cast<std::uint32_t>(lastBodyLength_));
 }
 
 void HttpClient::countReceived(int length) {

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "cache/CacheDataNumbers.h"
@@ -32,6 +33,7 @@ class CacheIndexTest : public ::testing::Test {
 
   // Stores `body` for `url` through a body file, as the client does.
   std::optional<std::string> storeBody(CacheIndex& index, const std::string& url, const std::string& body) {
+    fs::remove(work / "url.dat");  // the last one may share the cache's file
     const std::string file = work.write("url.dat", body).string();
     return index.store(cacheKey(url), "text/html", static_cast<std::uint32_t>(body.size()), false, false, file);
   }
@@ -53,7 +55,8 @@ TEST_F(CacheIndexTest, StoresLooksUpAndReplacesInPlace) {
   ASSERT_TRUE(index->openOrCreate());
   const auto first = storeBody(*index, "http://Host/a", "first body");
   ASSERT_TRUE(first);
-  EXPECT_FALSE(fs::exists(work / "url.dat"));
+  // The caller keeps its name of the body.
+  EXPECT_EQ(readWholeFile(work / "url.dat"), "first body");
   const auto second = storeBody(*index, "http://host/%61", "second, longer body");
   ASSERT_TRUE(second);
   EXPECT_NE(*first, *second);
@@ -197,6 +200,34 @@ TEST_F(CacheIndexTest, SecondProcessSeesHeaderChangesAndReplacedIndex) {
   EXPECT_EQ(bodyOf(*two, "http://h/after"), "after");
   EXPECT_FALSE(two->lookup(cacheKey("http://h/one1")));
   EXPECT_EQ(walkChains(*two).reachable, 1);
+}
+
+// A run reads the body it stored or was served after releasing the lock;
+// another process replacing the entry in between must not take it away.
+TEST_F(CacheIndexTest, BodiesHandedOutSurviveTheOtherProcessReplacingTheEntry) {
+  auto one = makeIndex();
+  auto two = makeIndex();
+  ASSERT_TRUE(one->openOrCreate());
+  ASSERT_TRUE(two->openOrCreate());
+  ASSERT_TRUE(storeBody(*one, "http://h/page", "stored by one"));
+  const std::string served = work / "served.dat";
+  ASSERT_TRUE(two->lookupInto(cacheKey("http://h/page"), served));
+
+  const std::string otherBody = work / "other.dat";
+  std::ofstream(otherBody, std::ios::binary) << "stored by two";
+  ASSERT_TRUE(two->store(cacheKey("http://h/page"), "text/html", 13, false, false, otherBody));
+  EXPECT_EQ(readWholeFile(work / "url.dat"), "stored by one");
+  EXPECT_EQ(readWholeFile(served), "stored by one");
+  EXPECT_EQ(bodyOf(*one, "http://h/page"), "stored by two");
+  EXPECT_EQ(dataFiles(), 1);
+
+  // Serving again replaces the working file; writing the next body anew
+  // leaves the entry's file alone.
+  ASSERT_TRUE(one->lookupInto(cacheKey("http://h/page"), served));
+  EXPECT_EQ(readWholeFile(served), "stored by two");
+  ASSERT_TRUE(storeBody(*one, "http://h/next", "next"));
+  EXPECT_EQ(bodyOf(*two, "http://h/page"), "stored by two");
+  EXPECT_FALSE(two->lookupInto(cacheKey("http://h/absent"), served));
 }
 
 TEST_F(CacheIndexTest, CorruptChainsAreReportedAndRepaired) {

@@ -161,6 +161,7 @@ TEST(CacheProcesses, KillsAtAnyMomentOfAStoreLoseNothing) {
 void storeKeys(CacheIndex& index, const std::string& directory, long count, long first) {
   const std::string bodyFile = directory + "/../url.dat";
   for (long key = 0; key < count; ++key) {
+    fs::remove(bodyFile);  // the last body is still a name of its entry's file
     std::ofstream(bodyFile, std::ios::binary | std::ios::trunc) << "key " << key << " body " << first + key;
     const std::uint32_t size = static_cast<std::uint32_t>(fs::file_size(bodyFile));
     ASSERT_TRUE(index.store(keyOf(key), "text/html", size, false, false, bodyFile));

@@ -20,6 +20,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -44,7 +45,10 @@ class WorkerInterface : public qvUserInterface {
 
 std::string keyOf(long number) { return cacheKey("http://Shared.Example/page%41" + std::to_string(number)); }
 
+// A new file each time, as the client writes one: the last body is still a
+// name of a cache entry's file.
 bool writeBody(const std::string& path, const std::string& body) {
+  std::filesystem::remove(path);
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << body;
   return static_cast<bool>(out.flush());

@@ -74,6 +74,21 @@ std::map<std::string, std::string> topics(const fs::path& work) {
   return out;
 }
 
+// The topic files that differ between two runs' topics, or that only one has:
+// a short message where a whole site's text would drown the failure.
+std::string differingTopics(const std::map<std::string, std::string>& a,
+                            const std::map<std::string, std::string>& b) {
+  std::string names;
+  for (const auto& [name, text] : a) {
+    const auto other = b.find(name);
+    if (other == b.end() || other->second != text) names += name + " ";
+  }
+  for (const auto& [name, text] : b) {
+    if (!a.contains(name)) names += name + " ";
+  }
+  return names;
+}
+
 // The access log's requests from line `from` on, as request path and status.
 std::vector<std::pair<std::string, std::string>> requestsSince(const fs::path& nginxWork, std::size_t from) {
   std::ifstream log(nginxWork / "access.log");
@@ -247,12 +262,12 @@ TEST_F(CacheCrawlTest, TwoRunsAtOnceShareOneCache) {
                            start + "' >engine.out 2>&1); wait";
   ASSERT_EQ(std::system(both.c_str()), 0);
   const auto one = topics(works[0]);
-  ASSERT_EQ(one.size(), static_cast<std::size_t>(kPages)) << slurp(works[0] / "engine.out");
-  EXPECT_EQ(topics(works[1]), one) << slurp(works[1] / "engine.out");
+  ASSERT_EQ(one.size(), static_cast<std::size_t>(kPages)) << slurp(works[0] / "Corvane.log");
+  EXPECT_EQ(differingTopics(topics(works[1]), one), "") << slurp(works[1] / "Corvane.log");
   server.reset();
 
   ASSERT_EQ(runEngine(works[2], start, "-offline"), 0) << slurp(works[2] / "engine.out");
-  EXPECT_EQ(topics(works[2]), one);
+  EXPECT_EQ(differingTopics(topics(works[2]), one), "") << slurp(works[2] / "Corvane.log");
   EXPECT_EQ(slurp(works[2] / "Corvane.log").find("corrupted"), std::string::npos);
 }
 
