@@ -353,15 +353,24 @@ std::optional<CacheRecord> CacheIndex::lookup(std::string_view key) {
   return std::nullopt;
 }
 
-// Claims a data number and moves the body into its file. The number is
-// taken by creating the file exclusively, so no other entry can hold it.
+// Claims a data number and makes the body its file, the caller keeping its
+// own name of it. The number is taken by creating the file exclusively, so
+// no other entry can hold it.
 std::optional<std::uint32_t> CacheIndex::claimDataNumber(const std::string& bodyFile) {
   const std::optional<std::uint32_t> number = numbers_.claim(directory_);
   if (!number) return std::nullopt;
   if (bodyFile.empty()) return number;
   const std::string data = dataFilePath(*number);
   if (::rename(bodyFile.c_str(), data.c_str()) != 0) {
+    const int error = errno;
     ::unlink(data.c_str());
+    if (error != EXDEV) {
+      errno = error;
+      return std::nullopt;
+    }
+    // A cache folder on another file system (a link to a larger disk) takes
+    // a copy; the number stays claimed only if the copy gets it first.
+    if (shareFile(bodyFile, data)) return number;
     return std::nullopt;
   }
   // The caller goes on reading its own name of the body, which no other

@@ -271,4 +271,98 @@ TEST_F(CacheCrawlTest, TwoRunsAtOnceShareOneCache) {
   EXPECT_EQ(slurp(works[2] / "Corvane.log").find("corrupted"), std::string::npos);
 }
 
+
+// The cache folder on a file system of its own, made for the test in a
+// private mount namespace: another device than the working folder, a full
+// one, a read-only one. Needs the right to mount (root, as in CI).
+class CacheFolderFileSystemTest : public CacheCrawlTest {
+ protected:
+  static constexpr int kPages = 30;
+
+  void SetUp() override {
+    if (std::system("unshare --mount --propagation private true >/dev/null 2>&1") != 0) {
+      GTEST_SKIP() << "no right to mount a file system here";
+    }
+    for (const fs::path& folder : {site(), nginxWork(), work()}) fs::create_directories(folder);
+    for (int i = 0; i < kPages; ++i) {
+      std::ofstream page(site() / ("p" + std::to_string(i) + ".html"));
+      page << "<html><head><title>Page " << i << "</title></head><body><p>Page " << i << ": "
+           << std::string(20000, static_cast<char>('a' + i % 26)) << "</p>";
+      if (i + 1 < kPages) page << "<a href=\"p" << i + 1 << ".html\">next</a>";
+      page << "</body></html>\n";
+    }
+    server = std::make_unique<NginxServer>(site().string(), nginxWork().string(), kServerConfig);
+    ASSERT_TRUE(server->ready()) << server->errorLog();
+    fs::create_directories(work() / "Cache");
+    writeRegistry(work(), false);
+  }
+
+  // Runs `steps` (shell lines, the engine as $ENGINE) in a mount namespace
+  // where work/Cache is a tmpfs of `size`; the script's exit status.
+  int inOwnMount(const std::string& size, const std::vector<std::string>& steps) {
+    std::ofstream script(work() / "steps.sh");
+    script << "set -e\ncd '" << work().string() << "'\nexport CORVANE_REGISTRY='" << work().string()
+           << "/registry.reg'\nENGINE='" CORVANE_BINARY_DIR "/corvane'\nmount -t tmpfs -o size=" << size
+           << " tmpfs Cache\n";
+    for (const std::string& step : steps) script << step << "\n";
+    script.close();
+    const std::string command = "unshare --mount --propagation private sh '" + (work() / "steps.sh").string() + "'";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  std::string start() const { return server->url("/p0.html"); }
+
+  static std::size_t occurrences(const std::string& text, const std::string& what) {
+    std::size_t count = 0;
+    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+    return count;
+  }
+};
+
+TEST_F(CacheFolderFileSystemTest, ACacheOnAnotherDeviceKeepsCopies) {
+  ASSERT_EQ(inOwnMount("16m", {"$ENGINE -batch -noim '" + start() + "' >online.out 2>&1",
+                               "cp -r rtf online-rtf",
+                               "$ENGINE -batch -noim -offline '" + start() + "' >engine.out 2>&1"}),
+            0)
+      << slurp(work() / "online.out") << slurp(work() / "engine.out");
+  const auto offline = topics(work());
+  EXPECT_EQ(offline.size(), static_cast<std::size_t>(kPages)) << log();
+  std::map<std::string, std::string> online;
+  for (const auto& [name, text] : offline) online[name] = slurp(work() / "online-rtf" / name);
+  EXPECT_EQ(differingTopics(offline, online), "");
+  EXPECT_EQ(slurp(work() / "online.out").find("Cannot write"), std::string::npos);
+}
+
+// A full cache folder costs the cache, never a page: every page is
+// converted, the failure is reported once, and what was stored before the
+// folder filled up is whole.
+TEST_F(CacheFolderFileSystemTest, AFullCacheFolderIsReportedOnceAndCostsNoPage) {
+  ASSERT_EQ(inOwnMount("1400k", {"$ENGINE -batch -noim '" + start() + "' >online.out 2>&1",
+                                 "$ENGINE -batch -noim -offline '" + start() + "' >engine.out 2>&1 || true"}),
+            0);
+  const std::string online = slurp(work() / "online.out");
+  EXPECT_NE(online.find("with " + std::to_string(kPages) + " topics"), std::string::npos) << online;
+  EXPECT_EQ(occurrences(online, "Cannot write to the cache folder: No space left on device"), 1u) << online;
+  // The offline run follows the chain as far as the cache holds it.
+  const auto offline = topics(work());
+  EXPECT_GT(offline.size(), 0u);
+  EXPECT_LT(offline.size(), static_cast<std::size_t>(kPages));
+  for (const auto& [name, text] : offline) EXPECT_NE(text.find("Page "), std::string::npos) << name;
+  EXPECT_EQ(log().find("corrupted"), std::string::npos) << log();
+}
+
+// A cache folder made read-only between runs: the run goes on without a
+// cache and says so once.
+TEST_F(CacheFolderFileSystemTest, AReadOnlyCacheFolderLeavesTheRunWithoutACache) {
+  ASSERT_EQ(inOwnMount("16m", {"$ENGINE -batch -noim '" + start() + "' >first.out 2>&1",
+                               "mount -o remount,ro Cache",
+                               "$ENGINE -batch -noim '" + start() + "' >engine.out 2>&1"}),
+            0)
+      << slurp(work() / "engine.out");
+  const std::string second = slurp(work() / "engine.out");
+  EXPECT_NE(second.find("with " + std::to_string(kPages) + " topics"), std::string::npos) << second;
+  EXPECT_EQ(occurrences(second, "Cannot open or create cache index file"), 1u) << second;
+}
+
 }  // namespace
