@@ -17,6 +17,7 @@ struct qvDriverSettings {
   bool checkRobots = true;
   bool plainTextInMemory = false;
   bool dontSkipCGI = false;
+  bool fetchHttps = false;  // https URLs are followed and fetched like http ones
   bool autoColour = false;  // colour choice "Auto" taken at the last start
   std::string helpFileName = "project.hlp";
   std::string version = "1.1";

@@ -31,14 +31,14 @@ char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned 
 std::string cacheKey(std::string_view url) {
   std::string folded(url);
   std::size_t position = 0;
-  constexpr std::string_view kScheme = "http://";
-  if (folded.size() >= kScheme.size()) {
-    std::string prefix = folded.substr(0, kScheme.size());
+  for (const std::string_view scheme : {std::string_view("http://"), std::string_view("https://")}) {
+    if (folded.size() < scheme.size()) continue;
+    std::string prefix = folded.substr(0, scheme.size());
     for (char& c : prefix) c = lower(c);
-    if (prefix == kScheme) {
-      folded.replace(0, kScheme.size(), prefix);
-      position = kScheme.size();
-    }
+    if (prefix != scheme) continue;
+    folded.replace(0, scheme.size(), prefix);
+    position = scheme.size();
+    break;
   }
   for (; position < folded.size() && folded[position] != '/'; ++position) folded[position] = lower(folded[position]);
 

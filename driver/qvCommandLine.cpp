@@ -15,7 +15,7 @@ namespace {
 // or is the beginning of one, so no earlier keyword changed meaning.
 const char* const kKeywords[] = {"maxurl", "noim",  "heapd",   "wide",  "white", "tan",  "gr",
                                  "deb",    "fulldeb", "batch", "out",   "depth", "offline",
-                                 "nocache", "proxy", "time",   "help"};
+                                 "nocache", "proxy", "time",   "help",  "https"};
 
 // The option's text without its "-" (or "--"), lower-cased.
 std::string optionName(const std::string& arg) {
@@ -126,6 +126,8 @@ size_t qvCommandLine::parseOne(const std::vector<std::string>& args, size_t i, q
     timeMinutes = n;
   } else if (k == "help") {
     help = true;
+  } else if (k == "https") {
+    https = true;
   }
   return i;
 }
@@ -135,9 +137,9 @@ std::string qvCommandLine::usage() {
          "       corvane -batch [options] START...\n"
          "\n"
          "Converts a web site or a tree of local HTML files into one Windows Help file.\n"
-         "START is a local file or directory (or an http URL, which this build does not\n"
-         "fetch yet). Without -batch the window of libcorvane2.so is used; without a\n"
-         "display the engine runs in batch mode.\n"
+         "START is a local file or directory, or an http URL (https with -https).\n"
+         "Without -batch the window of libcorvane2.so is used; without a display the\n"
+         "engine runs in batch mode.\n"
          "Options are case-insensitive and may be shortened no further than shown;\n"
          "\"--name\" is the same as \"-name\".\n"
          "\n"
@@ -164,6 +166,8 @@ std::string qvCommandLine::usage() {
          "  -time MINUTES  stop taking new pages after this many minutes, then write\n"
          "                 the help file from what was read\n"
          "  -help          show this text and exit\n"
+         "  -https         also fetch https pages (TLS; certificates are checked against\n"
+         "                 the system's trusted ones, or the file SSL_CERT_FILE names)\n"
          "\n"
          "Batch runs also use the settings saved by the window (registry file\n"
          "$CORVANE_REGISTRY, else ~/.config/corvane/registry.reg); options given here\n"

@@ -36,6 +36,7 @@ class qvCommandLine {
   bool help = false;
   bool offline = false;
   bool noCache = false;
+  bool https = false;
   std::optional<int> maxURLs;
   std::optional<int> depth;
   std::optional<std::string> out;

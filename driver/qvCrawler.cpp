@@ -202,7 +202,8 @@ bool qvCrawler::passGates(qvURLStatus& status, std::optional<qvURL>& parsed) {
 }
 
 bool qvCrawler::passRobots(qvURLStatus& status, const qvURL& parsed) {
-  if (parsed.protocol() != "http" || ui_.getValue(qvValueIndex::kOffline) != 0 || !settings_.checkRobots) return true;
+  const bool network = parsed.protocol() == "http" || parsed.protocol() == "https";
+  if (!network || ui_.getValue(qvValueIndex::kOffline) != 0 || !settings_.checkRobots) return true;
   ui_.beginStatusLine("Checking robots.txt ... ");
   ui_.setInfo(nullptr, nullptr, nullptr, "/robots.txt");
   if (robots_ && !robots_(parsed)) {

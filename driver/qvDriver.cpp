@@ -185,6 +185,7 @@ void qvDriver::processArguments() {
   commandLine_.batch = batch;
   if (settings_.debug && !memDebugThread_) memDebugThread_ = std::make_unique<qvMemDebugThread>();
   if (commandLine_.colours) setColours(commandLine_.colours->mainColour, commandLine_.colours->nonScrollColour);
+  settings_.fetchHttps = commandLine_.https || httpsSaved();
   for (const std::string& start : commandLine_.startPoints) addCommandLineStart(start);
   debugLog_.checkpoint(190);
 }
@@ -212,8 +213,18 @@ int qvDriver::addLocalStart(const std::string& path) {
   return context_->urlTable().hasPending() ? startCount_ - before : 0;
 }
 
+// Whether the user chose to fetch https pages, known before any start point
+// is read: the window's setting, or in a batch run what the window saved.
+bool qvDriver::httpsSaved() const {
+  if (kind_ != qvUserInterfaceFactory::Kind::Plain) return ui_->getValue(qvValueIndex::kFetchHttps) != 0;
+  qvRegistry registry(qvRegistry::defaultPath());
+  return registry.readDword(kCorvaneSettingsKey, "FetchHttps").value_or(0) != 0;
+}
+
 qvStartPoints::UrlResult qvDriver::addStartUrl(const std::string& url) {
   if (url.empty()) return UrlResult::Nothing;
+  // The window's start point comes with its run's settings.
+  if (kind_ != qvUserInterfaceFactory::Kind::Plain) settings_.fetchHttps = commandLine_.https || httpsSaved();
   qvURLStatus* status = context_->urlTable().addURL(url, startCount_, 0);
   if (status == nullptr) return UrlResult::Rejected;
   if (!context_->urlTable().makeURL(*status)) {
@@ -253,6 +264,7 @@ void qvDriver::prepareBatchRun() {
   if (settings_.noImages) values.toggles |= qvToggleBit::kNoImages;
   if (cl.offline) values.values[qvValueIndex::kOffline] = 1;
   if (cl.noCache) values.values[qvValueIndex::kCacheEnabled] = 0;
+  if (cl.https) values.values[qvValueIndex::kFetchHttps] = 1;
   if (cl.proxyHost) {
     values.strings[qvStringIndex::kProxyHost] = *cl.proxyHost;
     values.values[qvValueIndex::kProxyPort] = *cl.proxyPort;

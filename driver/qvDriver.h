@@ -58,6 +58,7 @@ class qvDriver : public qvStartPoints {
   void createUserInterface();
   void startThreads();
   void processArguments();
+  bool httpsSaved() const;
   void addCommandLineStart(const std::string& start);
   void prepareBatchRun();
   void startNetwork();

@@ -114,10 +114,12 @@ qvRemoteFetcher::Step qvRemoteFetcher::redirect(qvURLStatus& status, bool realRe
 qvRemoteFetcher::Step qvRemoteFetcher::moveTo(qvURLStatus& status, const std::string& location) {
   std::string target(qvURLText::trimmed(location));
   std::replace(target.begin(), target.end(), '\\', '/');
-  status.url = qvURLCanonicaliser::absoluteURL(status.baseURL, target).value_or(target);
-  // A server may only send the crawl on to another http URL: never to a
-  // local file, nor to a scheme it cannot fetch.
-  const bool http = qvURLText::startsWithNoCase(qvURLText::trimmed(status.url), "http:");
+  const bool https = table_.settings().fetchHttps;
+  status.url = qvURLCanonicaliser::absoluteURL(status.baseURL, target, https).value_or(target);
+  // A server may only send the crawl on to another http URL (or https, when
+  // those are fetched): never to a local file, nor to a scheme it cannot fetch.
+  const std::string_view reached = qvURLText::trimmed(status.url);
+  const bool http = qvURLText::startsWithNoCase(reached, "http:") || (https && qvURLText::startsWithNoCase(reached, "https:"));
   reached_ = http ? table_.makeURL(status) : std::nullopt;
   if (!reached_) {
     status.badURL = true;

@@ -188,7 +188,7 @@ bool HttpClient::startRequest(std::string_view url) {
   dataFile_ = bodyPath_;
   socket_.disconnect();
   urlText_ = std::string(url.substr(0, HttpUrl::kLengthLimit));
-  HttpUrlParse parsed = parseHttpUrl(url);
+  HttpUrlParse parsed = parseHttpUrl(url, ui_.getValue(qvValueIndex::kFetchHttps) != 0);
   if (!parsed.ok) return fail(HttpCode::kBadUrl, parsed.error);
   url_ = std::move(parsed.url);
   if (!readProxySettings()) return false;
@@ -214,7 +214,7 @@ bool HttpClient::connectWithRetries() {
       ui_.setStatusText("Retrying ...");
       socket_.disconnect();
     }
-    if (socket_.connectTo(peer)) return true;
+    if (socket_.connectTo(peer)) return !url_.secure || secureTheConnection();
     if (socket_.errorCode() != SocketCode::kTimedOut) break;
   }
   if (socket_.errorCode() == SocketCode::kCancelled) return failDisconnected(socket_.errorCode(), socket_.message());
@@ -226,6 +226,29 @@ bool HttpClient::connectWithRetries() {
   return failDisconnected(HttpCode::kCannotConnect, socket_.message());
 }
 
+// TLS over the connection, through a proxy's tunnel when one is in use. A
+// proxy that refuses the tunnel fails the request with its status.
+bool HttpClient::secureTheConnection() {
+  if (viaProxy_ && !openTunnel()) return false;
+  if (socket_.startTls(url_.host)) return true;
+  return failDisconnected(socket_.errorCode(), socket_.message());
+}
+
+bool HttpClient::openTunnel() {
+  const std::string target = url_.host + ":" + std::to_string(url_.port);
+  if (!socket_.writeFormatted("CONNECT %s HTTP/1.0\r\nUser-Agent: %s\r\nHost: %s\r\n\r\n", target.c_str(),
+                              kUserAgent, target.c_str())) {
+    failFromSocket();
+    socket_.disconnect();
+    return false;
+  }
+  if (!readHead()) return false;
+  const int status = head_.status();
+  head_.reset();
+  if (status >= 200 && status <= 299) return true;
+  return failDisconnected(status, describeError(status));
+}
+
 bool HttpClient::sendRequest(std::optional<std::string_view> referrer) {
   std::string refererLine;
   if (referrer) {
@@ -234,8 +257,9 @@ bool HttpClient::sendRequest(std::optional<std::string_view> referrer) {
     refererLine = line;
   }
   const std::string authority = url_.authority();
+  // Inside a tunnel the request is the one a server is sent directly.
   const bool sent =
-      viaProxy_ ? socket_.writeFormatted(kProxyRequest, "GET", authority.c_str(), url_.path.c_str(),
+      viaProxy_ && !url_.secure ? socket_.writeFormatted(kProxyRequest, "GET", authority.c_str(), url_.path.c_str(),
                                          refererLine.c_str(), "Close", kUserAgent, authority.c_str(), conditionalLine_.c_str(), "")
                 : socket_.writeFormatted(kDirectRequest, "GET", url_.path.c_str(), refererLine.c_str(), "Close",
                                          kUserAgent, authority.c_str(), conditionalLine_.c_str(), "");

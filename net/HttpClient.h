@@ -88,6 +88,8 @@ class HttpClient {
   bool startRequest(std::string_view url);
   bool connectWithRetries();
   bool connectOnce();
+  bool secureTheConnection();
+  bool openTunnel();
   bool sendRequest(std::optional<std::string_view> referrer);
   bool readHead();
   bool checkStatus(bool counted);

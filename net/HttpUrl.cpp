@@ -12,16 +12,23 @@ HttpUrlParse failed(const char* message) {
 
 }  // namespace
 
-std::string HttpUrl::authority() const { return port == 80 ? host : host + ":" + std::to_string(port); }
+std::string HttpUrl::authority() const {
+  return port == defaultPort() ? host : host + ":" + std::to_string(port);
+}
 
-HttpUrlParse parseHttpUrl(std::string_view text) {
+HttpUrlParse parseHttpUrl(std::string_view text, bool allowHttps) {
   if (text.empty()) return failed("Bad URL");
   if (text.size() >= HttpUrl::kLengthLimit) return failed("URL too long");
-  const std::string scheme = qvLowerCase(text.substr(0, 4)) + std::string(text.substr(4, 3));
-  if (scheme != "http://") return failed("URL does not begin with http://");
-
   HttpUrlParse result;
-  std::string_view rest = text.substr(7);
+  const std::string scheme = qvLowerCase(text.substr(0, 4)) + std::string(text.substr(4, 3));
+  const std::string secureScheme = qvLowerCase(text.substr(0, 5)) + std::string(text.substr(5, 3));
+  if (allowHttps && secureScheme == "https://") {
+    result.url.secure = true;
+    result.url.port = 443;
+  } else if (scheme != "http://") {
+    return failed("URL does not begin with http://");
+  }
+  std::string_view rest = text.substr(result.url.secure ? 8 : 7);
   const std::size_t hostEnd = rest.find_first_of("/:");
   result.url.host = qvLowerCase(rest.substr(0, hostEnd));
   if (result.url.host.empty()) return failed("No hostname found in URL");

@@ -1,7 +1,8 @@
 #pragma once
-// The parts of an "http://host[:port][/path]" URL the client connects with.
-// Parsing either gives host (lower case), port and path, or one of the
-// client's "Bad URL" family of messages.
+// The parts of an "http://host[:port][/path]" URL the client connects with
+// (or "https://", when fetching those is switched on). Parsing either gives
+// host (lower case), port and path, or one of the client's "Bad URL" family
+// of messages.
 
 #include <cstddef>
 #include <string>
@@ -13,8 +14,10 @@ struct HttpUrl {
   std::string host;
   std::string path = "/";
   int port = 80;
+  bool secure = false;  // https: TLS on the connection, port 443 by default
 
-  // host, or host:port when the port is not 80: what a request names.
+  int defaultPort() const { return secure ? 443 : 80; }
+  // host, or host:port when the port is not the scheme's: what a request names.
   std::string authority() const;
 };
 
@@ -25,4 +28,6 @@ struct HttpUrlParse {
   std::string error;
 };
 
-HttpUrlParse parseHttpUrl(std::string_view text);
+// `allowHttps` lets "https://" URLs through; without it they are refused as
+// any other scheme is.
+HttpUrlParse parseHttpUrl(std::string_view text, bool allowHttps = false);

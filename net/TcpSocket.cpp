@@ -16,6 +16,7 @@
 #include "net/HostLookup.h"
 #include "net/SocketCodes.h"
 #include "net/SystemError.h"
+#include "net/TlsSession.h"
 #include "net/describeError.h"
 #include "ui/qvUserInterface.h"
 #include "ui/qvUserInterfaceCodes.h"
@@ -60,6 +61,8 @@ TcpSocket::TcpSocket(std::string_view protocol, qvUserInterface& ui)
   }
 }
 
+TcpSocket::~TcpSocket() { dropConnection(); }
+
 void TcpSocket::readTimeouts() {
   timeouts_.readWrite = std::max(ui_.getValue(qvValueIndex::kReadWriteTimeout), 0);
   timeouts_.lookup = std::max(ui_.getValue(qvValueIndex::kLookupTimeout), 0);
@@ -70,6 +73,8 @@ void TcpSocket::clearResult() {
   errorCode_ = SocketCode::kOk;
   systemError_ = SystemError::kNone;
   message_ = kNoError;
+  secureFailure_.clear();
+  certificateRefused_ = false;
 }
 
 bool TcpSocket::fail(int code, std::string message) {
@@ -79,6 +84,7 @@ bool TcpSocket::fail(int code, std::string message) {
 }
 
 bool TcpSocket::failTransfer(const FailureTexts& texts) {
+  if (!secureFailure_.empty()) return fail(SocketCode::kSecureConnectionFailed, "Secure connection failed: " + secureFailure_);
   if (systemError_ == SystemError::kInterrupted) {
     fail(SocketCode::kCancelled, texts.cancelled);
     ui_.showWarning(message_);
@@ -89,12 +95,13 @@ bool TcpSocket::failTransfer(const FailureTexts& texts) {
 }
 
 void TcpSocket::cancelled() {
+  tls_.reset();
   handle_.close();
   systemError_ = SystemError::kInterrupted;
 }
 
-bool TcpSocket::awaitSocket(short events, int seconds) {
-  const auto latest = (events & POLLIN) != 0 ? readDeadline_ : std::nullopt;
+bool TcpSocket::awaitSocket(short events, int seconds, std::optional<SocketWait::Clock::time_point> latest) {
+  if ((events & POLLIN) != 0 && readDeadline_ && (!latest || *readDeadline_ < *latest)) latest = readDeadline_;
   switch (wait_.forSocket(handle_.get(), events, seconds, latest)) {
     case SocketWait::Outcome::kReady:
       return true;
@@ -238,6 +245,8 @@ bool TcpSocket::disconnect() {
 }
 
 void TcpSocket::dropConnection() {
+  // The session only borrows the descriptor: it goes first.
+  tls_.reset();
   handle_.close();
   connected_ = false;
   buffered_ = 0;
@@ -255,6 +264,126 @@ void TcpSocket::unlimitReads() {
   readDeadline_.reset();
 }
 
+// ---- TLS ----
+
+namespace {
+
+// What a TLS step that ended neither done nor again leaves for the socket
+// to report: a reason in words, or the system's error.
+struct SessionFailure {
+  std::string reason;
+  bool certificateRefused = false;
+  int errnoValue = 0;
+};
+
+SessionFailure sessionFailure(const TlsSession& session, TlsSession::Result result) {
+  if (result == TlsSession::Result::kFailed) return {session.reason(), session.certificateRefused(), 0};
+  if (result == TlsSession::Result::kSystemError && session.systemError() != 0) return {"", false, session.systemError()};
+  return {"connection closed by the server", false, 0};
+}
+
+}  // namespace
+
+bool TcpSocket::startTls(const std::string& host) {
+  clearResult();
+  if (datagram_ || !isConnected()) return fail(SocketCode::kNotConnected, "Not connected");
+  if (!tlsContext_) tlsContext_ = std::make_unique<TlsContext>();
+  tls_ = std::make_unique<TlsSession>(*tlsContext_, handle_.get(), host);
+  if (!tls_->ready()) {
+    secureFailure_ = tls_->reason();
+  } else if (handshake()) {
+    return true;
+  }
+  dropConnection();
+  if (!secureFailure_.empty()) {
+    const std::string reason = secureFailure_;
+    if (certificateRefused_) return fail(SocketCode::kCertificateRefused, "Certificate not trusted: " + reason);
+    return fail(SocketCode::kSecureConnectionFailed, "Secure connection failed: " + reason);
+  }
+  if (systemError_ == SystemError::kInterrupted) {
+    fail(SocketCode::kCancelled, "Connect cancelled by user");
+    ui_.showWarning(message_);
+    return false;
+  }
+  if (systemError_ == SystemError::kTimedOut) return fail(SocketCode::kTimedOut, "Connect timed out");
+  return fail(SocketCode::kSecureConnectionFailed, "Secure connection failed: " + describeError(systemError_));
+}
+
+bool TcpSocket::handshake() {
+  const auto latest = SocketWait::Clock::now() + std::chrono::seconds(timeouts_.connect);
+  for (;;) {
+    if (wait_.cancelRequested()) {
+      cancelled();
+      return false;
+    }
+    const TlsSession::Result result = tls_->handshake();
+    if (result == TlsSession::Result::kDone) return true;
+    if (result == TlsSession::Result::kAgain) {
+      if (!awaitSession(timeouts_.connect, latest)) return false;
+      continue;
+    }
+    const SessionFailure failure = sessionFailure(*tls_, result);
+    if (failure.errnoValue != 0) {
+      systemError_ = SystemError::fromErrno(failure.errnoValue);
+      secureFailure_ = describeError(systemError_);
+    } else {
+      secureFailure_ = failure.reason;
+    }
+    certificateRefused_ = failure.certificateRefused;
+    return false;
+  }
+}
+
+bool TcpSocket::awaitSession(int seconds, std::optional<SocketWait::Clock::time_point> latest) {
+  return awaitSocket(tls_->want() == TlsSession::Want::kWrite ? POLLOUT : POLLIN, seconds, latest);
+}
+
+long TcpSocket::receiveSecure(char* into, std::size_t capacity) {
+  for (;;) {
+    std::size_t count = 0;
+    const TlsSession::Result result = tls_->read(into, capacity, count);
+    if (result == TlsSession::Result::kDone) {
+      if (readSpan_ && !readDeadline_) readDeadline_ = SocketWait::Clock::now() + *readSpan_;
+      return static_cast<long>(count);
+    }
+    if (result == TlsSession::Result::kEnd) return 0;
+    if (result == TlsSession::Result::kAgain) {
+      if (!awaitSession(timeouts_.readWrite)) return -1;
+      if (wait_.cancelRequested()) {
+        cancelled();
+        return -1;
+      }
+      continue;
+    }
+    const SessionFailure failure = sessionFailure(*tls_, result);
+    if (failure.errnoValue != 0) {
+      systemError_ = SystemError::fromErrno(failure.errnoValue);
+    } else {
+      secureFailure_ = failure.reason;
+    }
+    return -1;
+  }
+}
+
+long TcpSocket::sendSecure(const char* bytes, std::size_t length) {
+  for (;;) {
+    std::size_t count = 0;
+    const TlsSession::Result result = tls_->write(bytes, length, count);
+    if (result == TlsSession::Result::kDone) return static_cast<long>(count);
+    if (result == TlsSession::Result::kAgain) {
+      if (!awaitSession(timeouts_.readWrite)) return -1;
+      continue;
+    }
+    const SessionFailure failure = sessionFailure(*tls_, result);
+    if (failure.errnoValue != 0) {
+      systemError_ = SystemError::fromErrno(failure.errnoValue);
+    } else {
+      secureFailure_ = failure.reason;
+    }
+    return -1;
+  }
+}
+
 // ---- writing ----
 
 bool TcpSocket::write(const void* bytes, std::size_t length) {
@@ -269,20 +398,25 @@ bool TcpSocket::write(const void* bytes, std::size_t length) {
       cancelled();
       return failTransfer(kTexts);
     }
-    const ssize_t sent = ::send(handle_.get(), next, left, MSG_NOSIGNAL);
-    if (sent > 0) {
-      next += sent;
-      left -= static_cast<std::size_t>(sent);
-      continue;
-    }
-    if (sent < 0 && errno == EINTR) continue;
-    if (sent < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-      systemError_ = SystemError::fromErrno(errno);
-      return failTransfer(kTexts);
-    }
-    if (!awaitSocket(POLLOUT, timeouts_.readWrite)) return failTransfer(kTexts);
+    const long sent = tls_ ? sendSecure(next, left) : sendPlain(next, left);
+    if (sent < 0) return failTransfer(kTexts);
+    next += sent;
+    left -= static_cast<std::size_t>(sent);
   }
   return true;
+}
+
+long TcpSocket::sendPlain(const char* bytes, std::size_t length) {
+  for (;;) {
+    const ssize_t sent = ::send(handle_.get(), bytes, length, MSG_NOSIGNAL);
+    if (sent >= 0) return sent;
+    if (errno == EINTR) continue;
+    if (errno != EAGAIN && errno != EWOULDBLOCK) {
+      systemError_ = SystemError::fromErrno(errno);
+      return -1;
+    }
+    if (!awaitSocket(POLLOUT, timeouts_.readWrite)) return -1;
+  }
 }
 
 bool TcpSocket::writeFormatted(const char* format, ...) {
@@ -310,6 +444,7 @@ long TcpSocket::receive(char* into, std::size_t capacity) {
       cancelled();
       return -1;
     }
+    if (tls_) return receiveSecure(into, capacity);
     const ssize_t got = ::recv(handle_.get(), into, capacity, 0);
     if (got > 0 && readSpan_ && !readDeadline_) readDeadline_ = SocketWait::Clock::now() + *readSpan_;
     if (got >= 0) return got;

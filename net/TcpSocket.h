@@ -17,6 +17,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,6 +25,8 @@
 #include "net/SocketHandle.h"
 #include "net/SocketWait.h"
 
+class TlsContext;
+class TlsSession;
 class qvUserInterface;
 
 // An IPv4 address and port, both in network byte order.
@@ -48,6 +51,7 @@ class TcpSocket {
 
   // `protocol` is "TCP" or "UDP"; anything else leaves error -255.
   TcpSocket(std::string_view protocol, qvUserInterface& ui);
+  ~TcpSocket();
   TcpSocket(const TcpSocket&) = delete;
   TcpSocket& operator=(const TcpSocket&) = delete;
 
@@ -64,6 +68,15 @@ class TcpSocket {
   // Connects to the remote end, closing any earlier connection first.
   bool connect();
   bool isConnected() const { return connected_ && handle_.isOpen(); }
+  // Turns the connection into a TLS one for `host` (a name or a dotted
+  // address, checked against the certificate): the handshake runs within
+  // the connect time-out, with the connect's cancel and time-out texts. A
+  // refused certificate fails with -241 "Certificate not trusted: " and the
+  // reason, anything else with -243 "Secure connection failed: " and the
+  // reason; the connection is closed then. Reads and writes then go
+  // through TLS until the connection is dropped.
+  bool startTls(const std::string& host);
+  bool isSecure() const { return tls_ != nullptr; }
 
   bool write(const void* bytes, std::size_t length);
   bool write(std::string_view text) { return write(text.data(), text.size()); }
@@ -114,8 +127,19 @@ class TcpSocket {
   void cancelled();
   bool openStream();
   bool finishConnect();
-  // One wait for `events`; false (system error set) on cancel or time-out.
-  bool awaitSocket(short events, int seconds);
+  // One wait for `events`, ending by `latest` when given; false (system
+  // error set) on cancel or time-out.
+  bool awaitSocket(short events, int seconds, std::optional<SocketWait::Clock::time_point> latest = std::nullopt);
+  // Runs the handshake to its end: false with systemError_ (cancel,
+  // time-out) or secureFailure_ set.
+  bool handshake();
+  // As receive() and a send, through TLS; -1 with systemError_ or
+  // secureFailure_ set.
+  long receiveSecure(char* into, std::size_t capacity);
+  long sendSecure(const char* bytes, std::size_t length);
+  long sendPlain(const char* bytes, std::size_t length);
+  // Waits for what the TLS session asked for; false as awaitSocket.
+  bool awaitSession(int seconds, std::optional<SocketWait::Clock::time_point> latest = std::nullopt);
   // Receives into `into` through the wait loop: the count, 0 at the end of
   // the stream, -1 with systemError_ set.
   long receive(char* into, std::size_t capacity);
@@ -141,4 +165,9 @@ class TcpSocket {
   ResolvedAddress local_;
   std::optional<std::chrono::seconds> readSpan_;
   std::optional<SocketWait::Clock::time_point> readDeadline_;
+  std::unique_ptr<TlsContext> tlsContext_;  // made at the first startTls
+  std::unique_ptr<TlsSession> tls_;
+  // The text of a failed TLS step; empty otherwise.
+  std::string secureFailure_;
+  bool certificateRefused_ = false;
 };

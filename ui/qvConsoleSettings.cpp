@@ -65,6 +65,7 @@ void qvConsoleSettings::readRegistry(qvRegistry& registry, const std::string& st
     flag(kCorvaneSettingsKey, "ValidateFiles", qvValueIndex::kValidateCache);
     flag(kCorvaneSettingsKey, "CacheCGI", qvValueIndex::kCacheCgi);
     flag(kCorvaneSettingsKey, "EnableProxy", qvValueIndex::kProxyEnabled);
+    flag(kCorvaneSettingsKey, "FetchHttps", qvValueIndex::kFetchHttps);
     number(kCorvaneSettingsKey, "MaxCacheSize", qvValueIndex::kCacheSizeLimit);
     number(kCorvaneSettingsKey, "CacheExpiresIn", qvValueIndex::kCacheDays);
     if (auto host = registry.readString(kCorvaneSettingsKey, "HttpProxyName")) strings[qvStringIndex::kProxyHost] = *host;

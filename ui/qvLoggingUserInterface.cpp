@@ -55,5 +55,6 @@ std::string qvLoggingUserInterface::readToggles() {
 std::string qvLoggingUserInterface::readValues() {
   settings_.maxURLs = getValue(qvValueIndex::kMaxUrls);
   settings_.maxDepth = getValue(qvValueIndex::kMaxDepth);
+  settings_.fetchHttps = getValue(qvValueIndex::kFetchHttps) != 0;
   return "MaxURLs=" + std::to_string(settings_.maxURLs) + ", MaxDepth=" + std::to_string(settings_.maxDepth);
 }

@@ -24,6 +24,7 @@ enum : int {
   kCacheCgi = 22,
   kCacheDays = 23,
   kCacheCommandWord = 24,  // the address of the library's cache-command word
+  kFetchHttps = 26,        // 1: https URLs are fetched; a library without it answers 0
 };
 }  // namespace qvValueIndex
 

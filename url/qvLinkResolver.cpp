@@ -36,7 +36,8 @@ qvLinkResolution qvLinkResolver::resolveLink(qvURLStatus& page, std::string_view
   qvLinkResolution link;
   link.value = std::string(value);
   std::string v(qvURLText::trimmed(value));
-  link.absolute = qvURLCanonicaliser::absoluteURL(page.baseURL.empty() ? page.url : page.baseURL, v);
+  link.absolute = qvURLCanonicaliser::absoluteURL(page.baseURL.empty() ? page.url : page.baseURL, v,
+                                                  table_.settings().fetchHttps);
   if (!table_.settings().dontSkipCGI && (v.find('?') != std::string::npos ||
                                          v.find("/cgi") != std::string::npos)) {
     link.classification = qvLinkClass::Cgi;
@@ -74,6 +75,7 @@ qvLinkResolution& qvLinkResolver::followLink(qvURLStatus& page, std::string v,
   if (v.starts_with("//")) v.insert(0, pageProtocol + ":");
   if (qvURLText::startsWithNoCase(v, "file:///")) v.erase(5, 1);
 
+  const bool https = table_.settings().fetchHttps;
   std::string scheme;
   std::string rest;
   if (qvURLText::startsWithNoCase(v, "file:")) {
@@ -88,12 +90,16 @@ qvLinkResolution& qvLinkResolver::followLink(qvURLStatus& page, std::string v,
     }
     scheme = "file";
     rest = v.substr(5);
-  } else if (qvURLText::startsWithNoCase(v, "http://") || qvURLText::startsWithNoCase(v, "ftp://")) {
+  } else if (qvURLText::startsWithNoCase(v, "http://") || qvURLText::startsWithNoCase(v, "ftp://") ||
+             (https && qvURLText::startsWithNoCase(v, "https://"))) {
     link.target = addLinkTarget(page, v);
     return link;
   } else if (qvURLText::startsWithNoCase(v, "http:")) {
     scheme = "http";
     rest = v.substr(5);
+  } else if (https && qvURLText::startsWithNoCase(v, "https:")) {
+    scheme = "https";
+    rest = v.substr(6);
   } else {
     for (const char* unsupported : kUnsupportedSchemes) {
       if (!qvURLText::startsWithNoCase(v, unsupported)) continue;

@@ -144,6 +144,7 @@ bool qvURL::parseAuthority(std::string_view authority) {
 int qvURL::effectivePort() const {
   if (port_ >= 0) return port_;
   if (protocol_ == "http") return 80;
+  if (protocol_ == "https") return 443;
   if (protocol_ == "ftp") return 21;
   return -1;
 }

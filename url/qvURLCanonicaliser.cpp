@@ -45,8 +45,9 @@ std::string withoutParentSegments(std::string_view path) {
 }
 
 // The URL's pieces in canonical order and case, dot segments removed.
-std::string joined(const qvURL& url) {
+std::string joined(const qvURL& url, bool httpsFetched) {
   const std::string& protocol = url.protocol();
+  const bool secure = httpsFetched && protocol == "https";
   std::string s = protocol + ":";
   if (protocol == "file") {
     s += "//";
@@ -54,10 +55,10 @@ std::string joined(const qvURL& url) {
     s += qvURLCanonicaliser::normalisePath(url.file());
     return s;
   }
-  const bool network = protocol == "http" || protocol == "ftp";
+  const bool network = protocol == "http" || protocol == "ftp" || secure;
   if (network || url.hasAuthority()) s += "//";
   s += qvURLText::lowerCase(url.host());
-  if (url.port() >= 0 && url.port() != 80) {
+  if (url.port() >= 0 && url.port() != (secure ? 443 : 80)) {
     s += ':';
     s += std::to_string(url.port());
   }
@@ -101,7 +102,7 @@ std::string qvURLCanonicaliser::normalisePath(std::string_view path) {
   return out;
 }
 
-std::string qvURLCanonicaliser::canonicalURL(std::string_view text) {
+std::string qvURLCanonicaliser::canonicalURL(std::string_view text, bool httpsFetched) {
   std::optional<qvURL> url = qvURL::parse(text);
   if (!url) return std::string(text);
   // Without its fragment the URL ends where the '#' stood, so blanks before
@@ -109,12 +110,12 @@ std::string qvURLCanonicaliser::canonicalURL(std::string_view text) {
   // the text before the '#' instead. It parses whenever the whole did.
   if (url->hasRef()) url = qvURL::parse(text.substr(0, text.find('#')));
   if (!url) return std::string(text);
-  return escaped(joined(*url));
+  return escaped(joined(*url, httpsFetched));
 }
 
-std::optional<std::string> qvURLCanonicaliser::absoluteURL(std::string_view base,
-                                                           std::string_view reference) {
+std::optional<std::string> qvURLCanonicaliser::absoluteURL(std::string_view base, std::string_view reference,
+                                                           bool httpsFetched) {
   const std::optional<std::string> resolved = qvURL::resolve(base, qvURLText::trimmed(reference));
   if (!resolved || !qvURL::parse(*resolved)) return std::nullopt;
-  return canonicalURL(*resolved);
+  return canonicalURL(*resolved, httpsFetched);
 }

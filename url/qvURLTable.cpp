@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 
+#include "base/qvDriverSettings.h"
 #include "url/qvFileURL.h"
 #include "url/qvURLCanonicaliser.h"
 #include "url/qvURLText.h"
@@ -68,7 +69,7 @@ qvURLStatus* qvURLTable::addURL(std::string_view text, int seedNumber, int depth
   if (qvURLText::startsWithNoCase(qvURLText::trimmed(text), "file:")) {
     return addFile(qvFileURL::fileForURL(text), seedNumber, depth);
   }
-  std::string url = qvURLCanonicaliser::canonicalURL(text);
+  std::string url = qvURLCanonicaliser::canonicalURL(text, settings().fetchHttps);
   if (qvURLStatus* existing = findKey(url)) return existing;
   return &create(std::move(url), seedNumber, depth);
 }
@@ -86,7 +87,7 @@ qvURLStatus* qvURLTable::find(std::string_view url) const {
   if (qvURLText::startsWithNoCase(qvURLText::trimmed(url), "file:")) {
     return findKey(qvURLCanonicaliser::canonicalURL(qvFileURL::urlForFile(qvFileURL::fileForURL(url))));
   }
-  return findKey(qvURLCanonicaliser::canonicalURL(url));
+  return findKey(qvURLCanonicaliser::canonicalURL(url, settings().fetchHttps));
 }
 
 qvURLStatus* qvURLTable::statusById(int id) {
@@ -101,9 +102,10 @@ std::optional<qvURL> qvURLTable::makeURL(qvURLStatus& status) const {
     status.isFTP = true;
     return std::nullopt;
   }
-  if (!qvURLText::startsWithNoCase(text, "http:")) return std::nullopt;
-  std::optional<qvURL> parsed = qvURL::parse(qvURLCanonicaliser::canonicalURL(text));
-  if (!parsed) {
+  const bool secure = settings().fetchHttps && qvURLText::startsWithNoCase(text, "https:");
+  if (!secure && !qvURLText::startsWithNoCase(text, "http:")) return std::nullopt;
+  std::optional<qvURL> parsed = qvURL::parse(qvURLCanonicaliser::canonicalURL(text, settings().fetchHttps));
+  if (!parsed || (secure && parsed->host().empty())) {
     status.badURL = true;
     return std::nullopt;
   }
@@ -129,7 +131,7 @@ std::optional<qvURL> qvURLTable::makeFileURL(qvURLStatus& status) {
 }
 
 bool qvURLTable::setBase(qvURLStatus& status, std::string_view href) const {
-  const std::optional<std::string> resolved = qvURLCanonicaliser::absoluteURL(status.url, href);
+  const std::optional<std::string> resolved = qvURLCanonicaliser::absoluteURL(status.url, href, settings().fetchHttps);
   if (!resolved) return false;
   if (!qvURLText::startsWithNoCase(*resolved, "file:")) {
     status.baseURL = *resolved;

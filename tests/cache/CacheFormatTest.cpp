@@ -24,6 +24,7 @@ std::uint32_t getU32(const std::string& bytes, std::size_t offset) {
 TEST(CacheKey, FoldsSchemeAndHostAndDecodesEscapes) {
   EXPECT_EQ(cacheKey("HTTP://WWW.Example.COM:8080/Path/A%41b"), "http://www.example.com:8080/Path/AAb");
   EXPECT_EQ(cacheKey("http://host/%41"), cacheKey("http://HOST/A"));
+  EXPECT_EQ(cacheKey("HTTPS://Secure.Example/Page"), "https://secure.example/Page");
   // Escapes that are not two hex digits stay as they are; a %00 is a byte.
   EXPECT_EQ(cacheKey("http://h/%4g%4"), "http://h/%4g%4");
   EXPECT_EQ(cacheKey("http://h/a%00b"), std::string("http://h/a\0b", 12));

@@ -17,6 +17,7 @@ class HttpTestInterface : public NetUserInterface {
   std::string noProxyFor;
   int retries = 0;
   bool offline = false;
+  bool fetchHttps = false;
   std::vector<std::string> statusTexts;
 
   HttpTestInterface() {
@@ -35,6 +36,8 @@ class HttpTestInterface : public NetUserInterface {
         return retries;
       case qvValueIndex::kOffline:
         return offline ? 1 : 0;
+      case qvValueIndex::kFetchHttps:
+        return fetchHttps ? 1 : 0;
       default:
         return NetUserInterface::getValue(index);
     }

@@ -8,10 +8,12 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -26,15 +28,20 @@ class NginxServer {
   // Serves `root` with nginx's configuration kept in `workDirectory`;
   // `serverConfig` is added to the server block (locations, headers). A
   // port taken between choosing and binding it is chosen again.
-  NginxServer(const std::string& root, const std::string& workDirectory, std::string serverConfig = {})
-      : work_(workDirectory), serverConfig_(std::move(serverConfig)) {
+  // With `certificate` and `key` (PEM files) it speaks TLS only.
+  NginxServer(const std::string& root, const std::string& workDirectory, std::string serverConfig = {},
+              std::string certificate = {}, std::string key = {})
+      : work_(workDirectory), serverConfig_(std::move(serverConfig)), certificate_(std::move(certificate)),
+        key_(std::move(key)) {
     for (int attempt = 0; attempt < 5 && !ready(); ++attempt) start(root);
   }
 
   bool ready() const { return ready_; }
   std::uint16_t port() const { return port_; }
-  // "http://127.0.0.1:port" + `path`.
-  std::string url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
+  // "http://127.0.0.1:port" + `path` ("https://" for a TLS server).
+  std::string url(const std::string& path) const {
+    return (certificate_.empty() ? "http://127.0.0.1:" : "https://127.0.0.1:") + std::to_string(port_) + path;
+  }
   // The request lines ("GET /x HTTP/1.0") nginx has logged so far.
   std::vector<std::string> requests() const {
     std::ifstream log(work_ + "/access.log");
@@ -45,6 +52,17 @@ class NginxServer {
       if (close != std::string::npos) out.push_back(line.substr(open + 1, close - open - 1));
     }
     return out;
+  }
+  // The requests once at least `count` are logged: nginx logs a request
+  // after its response has gone, so a client may be done before the line is.
+  std::vector<std::string> requestsOnceLogged(std::size_t count) const {
+    const auto latest = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    std::vector<std::string> logged = requests();
+    while (logged.size() < count && std::chrono::steady_clock::now() < latest) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      logged = requests();
+    }
+    return logged;
   }
   std::string errorLog() const {
     std::ifstream log(work_ + "/nginx.log");
@@ -83,7 +101,8 @@ class NginxServer {
            << "          image/png png; image/gif gif; image/jpeg jpg jpeg; image/svg+xml svg; }\n"
            << "  default_type application/octet-stream;\n"
            << "  server {\n"
-           << "    listen 127.0.0.1:" << port_ << ";\n"
+           << "    listen 127.0.0.1:" << port_ << (certificate_.empty() ? "" : " ssl") << ";\n"
+           << (certificate_.empty() ? "" : "    ssl_certificate " + certificate_ + ";\n    ssl_certificate_key " + key_ + ";\n")
            << "    root " << root << ";\n"
            << serverConfig_ << "\n"
            << "  }\n"
@@ -92,6 +111,8 @@ class NginxServer {
 
   std::string work_;
   std::string serverConfig_;
+  std::string certificate_;
+  std::string key_;
   std::uint16_t port_ = 0;
   bool ready_ = false;
   std::unique_ptr<ChildProcess> process_;

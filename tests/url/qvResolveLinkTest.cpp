@@ -110,6 +110,35 @@ TEST_F(qvResolveLinkTest, OtherProtocolsAreNotFollowed) {
   EXPECT_EQ(table.size(), 3U);
 }
 
+// With https fetched, its links are pages of the run: one canonical form
+// (no port 443, a path of at least "/"), relative "https:" links resolved
+// against this page, and an https page's own links staying https.
+TEST_F(qvResolveLinkTest, HttpsLinksAreFollowedOnlyWhenFetched) {
+  settings.fetchHttps = true;
+  EXPECT_EQ(targetOf("HTTPS://Secure.Example:443/a/../b.html"), "https://secure.example/b.html");
+  EXPECT_EQ(targetOf("https://secure.example"), "https://secure.example/");
+  EXPECT_EQ(targetOf("https://secure.example:8443/x"), "https://secure.example:8443/x");
+  EXPECT_EQ(targetOf("https:rel.html"), "https://host.example:8080/dir/rel.html");
+  EXPECT_EQ(table.find("https://SECURE.example:443/b.html"), table.find("https://secure.example/b.html"));
+
+  qvURLStatus* secure = table.addURL("https://secure.example/docs/index.html", 0, 1);
+  ASSERT_TRUE(table.makeURL(*secure));
+  EXPECT_EQ(secure->baseURL, "https://secure.example/docs/");
+  const qvLinkResolution link = qvLinkResolver(table).resolveLink(*secure, "/top.html");
+  ASSERT_NE(link.target, nullptr);
+  EXPECT_EQ(link.target->url, "https://secure.example/top.html");
+
+  // An https URL without a host is no page.
+  qvURLStatus* hostless = table.addURL("https:///x", 0, 1);
+  ASSERT_NE(hostless, nullptr);
+  EXPECT_FALSE(table.makeURL(*hostless));
+
+  settings.fetchHttps = false;
+  EXPECT_EQ(resolve("https://secure.example/c.html").classification, qvLinkClass::UnsupportedProtocol);
+  qvURLStatus* off = table.addURL("https://secure.example/d.html", 0, 1);
+  EXPECT_FALSE(table.makeURL(*off));
+}
+
 TEST_F(qvResolveLinkTest, FileLinksAreFollowedOnlyFromLocalPages) {
   for (const std::string& value : std::vector<std::string>{"file:///etc/passwd", "FILE://etc/passwd", "file:/etc/passwd",
                                   "file:passwd"}) {
