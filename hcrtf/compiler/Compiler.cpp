@@ -144,6 +144,10 @@ void Compiler::readTopics(const HelpProject& project) {
       continue;
     }
     reader.read(text.str(), path.filename().string());
+    // The first file that declares a non-Western code page, or whose text
+    // uses fonts of one other character set, sets the file's character set.
+    if (textCharset_ == 0) textCharset_ = charsetForCodePage(reader.codePage());
+    if (textCharset_ == 0 && reader.textCharsets().size() == 1) textCharset_ = *reader.textCharsets().begin();
   }
 }
 
@@ -354,7 +358,8 @@ std::vector<std::uint8_t> Compiler::buildSystemFile(const HelpProject& project, 
   lcid.u16(project.lcid);
   systemRecord(out, kSystemLcid, lcid.data());
   ByteWriter charset;
-  charset.u16(0);  // ANSI
+  // The viewer gives every font of the file this character set.
+  charset.u16(project.charset ? *project.charset : static_cast<std::uint16_t>(textCharset_));
   systemRecord(out, kSystemCharset, charset.data());
   return out.take();
 }

@@ -62,6 +62,7 @@ class Compiler {
   std::vector<Topic> topics_;
   FontTable fonts_;
   std::optional<PictureStore> pictures_;
+  int textCharset_ = 0;  // from the topic files; CHARSET= takes precedence
 };
 
 }  // namespace hcrtf::compiler

@@ -47,6 +47,7 @@ struct HelpProject {
   std::vector<SourcePos> configMacroLines;          // where each was written
   std::vector<MapEntry> map;
   std::uint16_t lcid = 0x0409;
+  std::optional<std::uint8_t> charset;              // CHARSET=, else taken from the topic files
 };
 
 }  // namespace hcrtf::compiler

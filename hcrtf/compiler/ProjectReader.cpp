@@ -1,5 +1,6 @@
 #include "hcrtf/compiler/ProjectReader.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -124,8 +125,9 @@ class ProjectParser {
     else if (key == "bmroot") project_.bitmapRoots = folders(value);
     else if (key == "root") project_.rtfRoots = folders(value);
     else if (key == "lcid") lcid(value);
+    else if (key == "charset") charset(value);
     else if (key == "hcw" || key == "notes" || key == "report" || key == "errorlog" || key == "oldkeyphrase" ||
-             key == "warning" || key == "cnt" || key == "charset" || key == "deffont" || key == "dbcs" ||
+             key == "warning" || key == "cnt" || key == "deffont" || key == "dbcs" ||
              key == "fts" || key == "language" || key == "citation")
       return;
     else diag_.warning(where_, "unknown option " + std::string(trim(text.substr(0, eq))) + " ignored");
@@ -135,6 +137,16 @@ class ProjectParser {
     long long number = 0;
     const auto parts = splitTopLevel(value, ' ');
     if (!parts.empty() && parseInteger(parts.front(), number)) project_.lcid = static_cast<std::uint16_t>(number);
+  }
+
+  void charset(std::string_view value) {
+    long long number = 0;
+    const auto parts = splitTopLevel(value, ' ');
+    if (parts.empty() || !parseInteger(parts.front(), number) || number < 0 || number > 255) {
+      diag_.warning(where_, "CHARSET=" + std::string(value) + " is not a character set number 0..255; ignored");
+      return;
+    }
+    project_.charset = static_cast<std::uint8_t>(number);
   }
 
   std::vector<fs::path> folders(std::string_view value) {
@@ -208,9 +220,17 @@ class ProjectParser {
     }
   }
 
+  // A [MAP] line: "name=number", "name number" or "#define name number",
+  // with a ';' or "//" comment after it, or "#include file" naming a file of
+  // such lines (a C header of #defines, say).
   void mapEntry(std::string_view text) {
     if (const auto comment = text.find("//"); comment != std::string_view::npos) text = trim(text.substr(0, comment));
-    if (startsWithIgnoreCase(text, "#define")) text = trim(text.substr(7));
+    if (const auto comment = text.find(';'); comment != std::string_view::npos) text = trim(text.substr(0, comment));
+    if (text.empty()) return;
+    if (startsWithIgnoreCase(text, "#include")) return mapInclude(trim(text.substr(8)));
+    const bool define = startsWithIgnoreCase(text, "#define");
+    if (define) text = trim(text.substr(7));
+    else if (includeDepth_ > 0 && text.front() == '#') return;  // #ifndef and friends of a header
     std::string_view name, number;
     if (const auto eq = text.find('='); eq != std::string_view::npos) {
       name = trim(text.substr(0, eq));
@@ -218,20 +238,89 @@ class ProjectParser {
     } else {
       const auto blank = text.find_first_of(" \t");
       if (blank == std::string_view::npos) {
-        diag_.warning(where_, "map entry without a number ignored");
+        // "#define GUARD_H" in a header defines no number.
+        if (!define || includeDepth_ == 0) diag_.warning(where_, "map entry without a number ignored");
         return;
       }
       name = trim(text.substr(0, blank));
       number = trim(text.substr(blank + 1));
     }
     long long id = 0;
-    if (name.empty() || !parseInteger(number, id)) {
+    if (name.empty() || !parseInteger(stripParentheses(number), id)) {
       diag_.warning(where_, "map entry '" + std::string(text) + "' is not 'name=number'; ignored");
       return;
     }
     project_.map.push_back(MapEntry{std::string(name), static_cast<std::int32_t>(id), where_});
   }
 
+  // "(100)" and "(0x10 )" as C headers write numbers.
+  static std::string_view stripParentheses(std::string_view number) {
+    while (number.size() >= 2 && number.front() == '(' && number.back() == ')') number = trim(number.substr(1, number.size() - 2));
+    return number;
+  }
+
+  void mapInclude(std::string_view written) {
+    if (written.size() >= 2 && ((written.front() == '"' && written.back() == '"') ||
+                                (written.front() == '<' && written.back() == '>'))) {
+      written = trim(written.substr(1, written.size() - 2));
+    }
+    if (written.empty()) return diag_.warning(where_, "#include without a file name ignored");
+    if (includeDepth_ >= kMaxIncludeDepth) {
+      return diag_.warning(where_, "#include nested more than " + std::to_string(kMaxIncludeDepth) + " deep; ignored");
+    }
+    const fs::path path = resolveProjectPath(project_.projectDir, written);
+    std::error_code ec;
+    const fs::path canonical = fs::weakly_canonical(path, ec);
+    if (std::find(including_.begin(), including_.end(), canonical) != including_.end()) {
+      return diag_.warning(where_, "map file '" + std::string(written) + "' includes itself; ignored");
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return diag_.warning(where_, "map file '" + std::string(written) + "' not found; its entries are missing");
+    std::ostringstream content;
+    content << in.rdbuf();
+    const SourcePos including = where_;
+    ++includeDepth_;
+    including_.push_back(canonical);
+    const std::string whole = content.str();
+    std::string_view text = whole;
+    bool inComment = false;
+    for (int number = 1; !text.empty(); ++number) {
+      const auto end = text.find('\n');
+      std::string line(text.substr(0, end));
+      text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+      inComment = dropBlockComments(line, inComment);
+      where_ = SourcePos{path.filename().string(), number};
+      mapEntry(trim(line));
+    }
+    --includeDepth_;
+    including_.pop_back();
+    where_ = including;
+  }
+
+  // Removes /* ... */ comments from one line of a header; returns whether a
+  // comment is still open at its end.
+  static bool dropBlockComments(std::string& line, bool inComment) {
+    std::string kept;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+      if (inComment) {
+        if (line.compare(i, 2, "*/") == 0) {
+          inComment = false;
+          ++i;
+        }
+      } else if (line.compare(i, 2, "/*") == 0) {
+        inComment = true;
+        ++i;
+      } else {
+        kept += line[i];
+      }
+    }
+    line = kept;
+    return inComment;
+  }
+
+  static constexpr int kMaxIncludeDepth = 8;
+  int includeDepth_ = 0;
+  std::vector<fs::path> including_;  // the map files being read, outermost first
   Diagnostics& diag_;
   HelpProject& project_;
   Section section_ = Section::None;

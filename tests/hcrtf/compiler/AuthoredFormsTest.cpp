@@ -1,0 +1,188 @@
+// Forms that hand-written and tool-written help projects use and the
+// converter never writes: map headers, word-processor font tables, code
+// pages, pasted pictures, jump lists; each compiled and read back with
+// hlpdump.
+
+#include <gtest/gtest.h>
+
+#include "CompilerTestSupport.h"
+#include "hcrtf/compiler/Compiler.h"
+#include "hcrtf/compiler/ProjectReader.h"
+
+using namespace hcrtf::compiler;
+
+namespace {
+
+struct Compiled {
+  bool written = false;
+  std::vector<std::string> messages;
+};
+
+Compiled compile(const std::filesystem::path& project) {
+  Diagnostics diag(nullptr);
+  Compiler compiler(diag);
+  Compiled c;
+  c.written = compiler.compile(project).written;
+  c.messages = diag.messages();
+  return c;
+}
+
+std::vector<std::string> warnings(const std::vector<std::string>& messages) {
+  std::vector<std::string> found;
+  for (const auto& m : messages) {
+    if (m.find("warning:") != std::string::npos || m.find("error:") != std::string::npos) found.push_back(m);
+  }
+  return found;
+}
+
+std::string dump(const std::filesystem::path& file, const std::string& options) {
+  int status = 0;
+  return runCommand(std::string(HLPDUMP_PATH) + " '" + file.string() + "' " + options, status);
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const auto& line : lines) text += line + "\n";
+  return text;
+}
+
+}  // namespace
+
+// [MAP] takes its numbers from C headers through #include, with the
+// comments, include guards and parentheses headers have, and from lines with
+// a ';' comment after them. A missing or endlessly nested header is reported
+// once and the rest of the map still counts.
+TEST(AuthoredFormsTest, MapReadsHeadersAndCommentedLines) {
+  TempDirectory dir;
+  dir.write("inc/ids.h",
+            "#ifndef IDS_H\r\n#define IDS_H\r\n/* dialog topics\r\n   (a block comment) */\r\n"
+            "#define IDH_OPEN   (0x10)  // the Open box\r\n#define IDH_SAVE 17 /* inline */\r\n"
+            "IDH_PLAIN = 18;\r\n#endif\r\n");
+  dir.write("loop.h", "#include loop.h\r\n#define IDH_LOOP 30\r\n");
+  Diagnostics diag(nullptr);
+  const HelpProject p = ProjectReader(diag).parse(
+      "[MAP]\r\n#include \"inc\\ids.h\"\r\nidh_menu=2          ; the main menu\r\nidh_edit 3;\r\n"
+      "#include <missing.h>\r\n#include loop.h\r\nidh_last=4\r\n",
+      dir.path() / "p.hpj");
+  std::map<std::string, std::int32_t> ids;
+  for (const MapEntry& e : p.map) ids[e.context] = e.id;
+  EXPECT_EQ(ids["IDH_OPEN"], 16);
+  EXPECT_EQ(ids["IDH_SAVE"], 17);
+  EXPECT_EQ(ids["IDH_PLAIN"], 18);
+  EXPECT_EQ(ids["idh_menu"], 2);
+  EXPECT_EQ(ids["idh_edit"], 3);
+  EXPECT_EQ(ids["IDH_LOOP"], 30);
+  EXPECT_EQ(ids["idh_last"], 4);
+  EXPECT_EQ(ids.count("IDS_H"), 0u);
+  const std::vector<std::string> found = warnings(diag.messages());
+  ASSERT_EQ(found.size(), 2u) << joined(found);
+  EXPECT_NE(found[0].find("p.hpj:5: warning: map file 'missing.h' not found"), std::string::npos) << found[0];
+  EXPECT_NE(found[1].find("loop.h:1: warning: map file 'loop.h' includes itself"), std::string::npos) << found[1];
+}
+
+// Word writes each font's PANOSE number and alternative name inside the font
+// table; they are not part of the face name.
+TEST(AuthoredFormsTest, FontTableLeavesPanoseAndAlternativeNamesOut) {
+  TempDirectory dir;
+  dir.write("a.rtf",
+            "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\froman\\fcharset0\\fprq2{\\*\\panose 02020603050405020304}Times "
+            "New Roman;}{\\f1\\fswiss\\fcharset0\\fprq2{\\*\\panose 020b0604020202020204}Arial{\\*\\falt "
+            "Helvetica};}}\r\n#{\\footnote a}${\\footnote A} Serif {\\f1 sans}\\par\\page}");
+  const Compiled c = compile(dir.write("a.hpj", "[FILES]\r\na.rtf\r\n"));
+  ASSERT_TRUE(c.written) << joined(c.messages);
+  EXPECT_TRUE(warnings(c.messages).empty()) << joined(c.messages);
+  const std::string fonts = dump(dir.path() / "a.hlp", "--fonts");
+  EXPECT_NE(fonts.find("face 0: \"Times New Roman\"\n"), std::string::npos) << fonts;
+  EXPECT_NE(fonts.find("face 1: \"Arial\"\n"), std::string::npos) << fonts;
+}
+
+// The viewer draws every font of a file in one character set. CHARSET= names
+// it; without it, the code page of the topic files decides, then the
+// character set of the fonts their text uses.
+TEST(AuthoredFormsTest, CharacterSetFollowsCharsetOptionCodePageOrFonts) {
+  const std::string body = "#{\\footnote a}${\\footnote A}\\'cf\\'f0\\'e8\\'e2\\'e5\\'f2\\par\\page}";
+  const std::string fonts = "{\\fonttbl{\\f0\\froman\\fcharset204 Times New Roman Cyr;}{\\f1\\fswiss\\fcharset238 "
+                            "Arial CE;}}\r\n";
+  struct Case {
+    const char* what;
+    std::string rtf;
+    const char* options;
+    const char* charset;
+  } const cases[] = {
+      {"code page 1251", "{\\rtf1\\ansi\\ansicpg1251\\deff0" + fonts + body, "", "charset: 204\n"},
+      {"CHARSET= wins", "{\\rtf1\\ansi\\ansicpg1251\\deff0" + fonts + body, "CHARSET=238 ; Central European\r\n",
+       "charset: 238\n"},
+      {"fonts of the text", "{\\rtf1\\ansi\\ansicpg1252\\deff0" + fonts + body, "", "charset: 204\n"},
+      {"Western text", "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}" + body, "", "charset: 0\n"},
+  };
+  for (const Case& k : cases) {
+    TempDirectory dir;
+    dir.write("a.rtf", k.rtf);
+    const Compiled c = compile(dir.write("a.hpj", std::string("[OPTIONS]\r\n") + k.options + "[FILES]\r\na.rtf\r\n"));
+    ASSERT_TRUE(c.written) << k.what << "\n" << joined(c.messages);
+    EXPECT_TRUE(warnings(c.messages).empty()) << k.what << "\n" << joined(c.messages);
+    const std::string system = dump(dir.path() / "a.hlp", "--system");
+    EXPECT_NE(system.find(k.charset), std::string::npos) << k.what << "\n" << system;
+  }
+  TempDirectory dir;
+  Diagnostics diag(nullptr);
+  const HelpProject p = ProjectReader(diag).parse("[OPTIONS]\r\nCHARSET=Cyrillic\r\n", dir.path() / "p.hpj");
+  EXPECT_FALSE(p.charset.has_value());
+  EXPECT_EQ(warnings(diag.messages()).size(), 1u);
+}
+
+// Pictures pasted into a Word document are not read: the file gets one
+// warning that counts them, each picture once, and the text around them is
+// kept. A file's last topic may end without \page, as Word leaves it.
+TEST(AuthoredFormsTest, PastedPicturesGetOneWarningAndTheTextStays) {
+  TempDirectory dir;
+  dir.write("a.rtf",
+            "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\r\n#{\\footnote a}${\\footnote A}Before "
+            "{{\\*\\shppict{\\pict{\\*\\picprop\\shplid1025}\\pngblip 89504e47}}{\\nonshppict{\\pict\\wmetafile8 "
+            "0100}}} middle {\\object\\objemb{\\*\\objclass Paint.Picture}{\\*\\objdata 0105}{\\result{\\pict\\wmetafile8 "
+            "0100}}} and {\\pict\\dibitmap0 2800} after.\\par}");
+  const Compiled c = compile(dir.write("a.hpj", "[FILES]\r\na.rtf\r\n"));
+  ASSERT_TRUE(c.written) << joined(c.messages);
+  const std::vector<std::string> found = warnings(c.messages);
+  ASSERT_EQ(found.size(), 1u) << joined(found);
+  EXPECT_NE(found[0].find("a.rtf:2: warning: 3 picture(s) or object(s) embedded in the RTF left out"), std::string::npos)
+      << found[0];
+  const std::string topics = dump(dir.path() / "a.hlp", "--topics");
+  EXPECT_NE(topics.find("Before  middle  and  after."), std::string::npos) << topics;
+}
+
+// hlpdump --targets lists the hotspots and jump macros into the file that
+// lead to no topic; jumps into other help files are not its business.
+TEST(AuthoredFormsTest, HlpdumpListsJumpsThatLeadNowhere) {
+  TempDirectory dir;
+  dir.write("a.rtf",
+            "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\r\n#{\\footnote home}${\\footnote Home}"
+            "!{\\footnote JI(`a.hlp', `gone_entry')}{\\uldb back}{\\v home} {\\uldb lost}{\\v gone_jump} "
+            "{\\ul note}{\\v gone_popup} {\\uldb side}{\\v home>second} \\{button , JumpID(gone_button)\\} "
+            "\\{button Far, JumpID(`other.hlp', `elsewhere')\\} {\\uldb up}{\\v !PopupId(`..\\\\A.HLP', `home')}\\par\\page}");
+  const Compiled c = compile(dir.write("a.hpj", "[FILES]\r\na.rtf\r\n[WINDOWS]\r\nsecond=\"Second\",(1,1,500,500)\r\n"));
+  ASSERT_TRUE(c.written) << joined(c.messages);
+  const std::string out = dump(dir.path() / "a.hlp", "--targets");
+  EXPECT_NE(out.find("checked: 7\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("undefined: 4\n"), std::string::npos) << out;
+  for (const char* missing : {"gone_entry", "gone_button"}) {
+    EXPECT_NE(out.find("  " + std::string(missing) + " in topic 0\n"), std::string::npos) << missing << "\n" << out;
+  }
+  EXPECT_EQ(out.find("elsewhere"), std::string::npos) << out;
+  EXPECT_EQ(out.find("  home"), std::string::npos) << out;
+}
+
+// A button at the start of a spacing paragraph (\fs8) keeps a label that can
+// be read and hit; a button in ordinary text keeps the text's font.
+TEST(AuthoredFormsTest, ButtonLabelsAreNeverTiny) {
+  TempDirectory dir;
+  dir.write("a.rtf",
+            "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\r\n#{\\footnote home}${\\footnote Home}"
+            "\\fs8 \\{button , JumpID(home)\\}\\fs28 Text \\{button Big, JumpID(home)\\}\\par\\page}");
+  const Compiled c = compile(dir.write("a.hpj", "[FILES]\r\na.rtf\r\n"));
+  ASSERT_TRUE(c.written) << joined(c.messages);
+  const std::string out = dump(dir.path() / "a.hlp", "--fonts --topics");
+  EXPECT_EQ(out.find("size 8 half-points"), std::string::npos) << out;
+  EXPECT_NE(out.find("size 18 half-points"), std::string::npos) << out;
+  EXPECT_NE(out.find("size 28 half-points"), std::string::npos) << out;
+}
