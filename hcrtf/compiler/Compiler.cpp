@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ctime>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
@@ -87,6 +88,7 @@ CompileResult Compiler::compile(const HelpProject& project) {
     return result;
   }
   checkContexts(built);
+  addAliases(project, built);
   linkTopicHeaders(built);
   checkJumpTargets(built);
   if (diag_.errorCount() > 0) return result;
@@ -105,6 +107,7 @@ CompileResult Compiler::compile(const HelpProject& project) {
       file.add("|PhrImage", built.phrases->imageFile());
     }
     for (const auto& [name, content] : pictures_->files()) file.add(name, content);
+    addBaggage(project, file);
     const std::vector<std::uint8_t> bytes = file.assemble();
     std::error_code ec;
     if (project.helpFile.has_parent_path()) fs::create_directories(project.helpFile.parent_path(), ec);
@@ -256,6 +259,61 @@ void Compiler::checkContexts(Built& built) {
     const std::uint32_t offset = built.layout.offset(anchor.record) + anchor.charOffset;
     built.contexts.push_back(ContextEntry{hash, offset});
     built.contextOffsets.emplace(hash, offset);
+  }
+}
+
+void Compiler::addAliases(const HelpProject& project, Built& built) {
+  std::map<std::int32_t, const AliasEntry*> pending;
+  for (const AliasEntry& alias : project.aliases) {
+    const std::int32_t hash = helpHash(alias.alias);
+    if (built.contextOffsets.count(hash) || pending.count(hash)) {
+      diag_.warning(alias.where, "alias '" + alias.alias + "' is already a context string; ignored");
+      continue;
+    }
+    pending.emplace(hash, &alias);
+  }
+  // An alias may stand for another alias; each pass settles those whose
+  // target is known, so a chain takes as many passes as it is long.
+  for (bool progress = true; progress && !pending.empty();) {
+    progress = false;
+    for (auto it = pending.begin(); it != pending.end();) {
+      const auto target = built.contextOffsets.find(helpHash(it->second->context));
+      if (target == built.contextOffsets.end()) {
+        ++it;
+        continue;
+      }
+      const std::uint32_t offset = target->second;
+      built.contexts.push_back(ContextEntry{it->first, offset});
+      built.contextOffsets.emplace(it->first, offset);
+      it = pending.erase(it);
+      progress = true;
+    }
+  }
+  for (const auto& [hash, alias] : pending) {
+    diag_.warning(alias->where, "alias '" + alias->alias + "' names context string '" + alias->context +
+                                    "' that no topic defines; ignored");
+  }
+}
+
+// Baggage files go into the help file under their own names, for macros and
+// DLLs that open them from there.
+void Compiler::addBaggage(const HelpProject& project, HelpFileWriter& file) {
+  for (std::size_t i = 0; i < project.baggage.size(); ++i) {
+    const fs::path& path = project.baggage[i];
+    const SourcePos where = i < project.baggageLines.size() ? project.baggageLines[i] : projectPos(project);
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec) || fs::file_size(path, ec) > kMaxTopicFile) {
+      diag_.warning(where, "baggage file '" + path.string() + "' not found or too large; left out");
+      continue;
+    }
+    std::ifstream in(path, std::ios::binary);
+    std::vector<std::uint8_t> content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string name = path.filename().string();
+    if (file.has(name)) {
+      diag_.warning(where, "baggage file '" + name + "' is named twice or clashes with an internal file; left out");
+      continue;
+    }
+    file.add(name, std::move(content));
   }
 }
 

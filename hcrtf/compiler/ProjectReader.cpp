@@ -13,7 +13,7 @@ namespace hcrtf::compiler {
 
 namespace {
 
-enum class Section { None, Options, Files, Windows, Config, Map, Ignored };
+enum class Section { None, Options, Files, Windows, Config, Map, Alias, Baggage, Bitmaps, Ignored };
 
 Section sectionFor(std::string_view name) {
   const std::string lower = toLower(name);
@@ -22,6 +22,9 @@ Section sectionFor(std::string_view name) {
   if (lower == "windows") return Section::Windows;
   if (lower == "config") return Section::Config;
   if (lower == "map") return Section::Map;
+  if (lower == "alias") return Section::Alias;
+  if (lower == "baggage") return Section::Baggage;
+  if (lower == "bitmaps") return Section::Bitmaps;
   return Section::Ignored;
 }
 
@@ -75,6 +78,9 @@ class ProjectParser {
  public:
   ProjectParser(Diagnostics& diag, HelpProject& project) : diag_(diag), project_(project) {}
 
+  // The folders of the files [BITMAPS] names, searched after BMROOT's.
+  const std::vector<fs::path>& listedBitmapFolders() const { return listedBitmapFolders_; }
+
   void line(std::string_view text, int number) {
     where_ = SourcePos{project_.projectFile.filename().string(), number};
     text = trim(text);
@@ -89,6 +95,12 @@ class ProjectParser {
         project_.configMacroLines.push_back(where_);
         return;
       case Section::Map: return mapEntry(text);
+      case Section::Alias: return alias(text);
+      case Section::Baggage:
+        project_.baggage.push_back(resolveProjectPath(project_.projectDir, text));
+        project_.baggageLines.push_back(where_);
+        return;
+      case Section::Bitmaps: return bitmapFile(text);
       case Section::Ignored: return;
       case Section::None:
         diag_.warning(where_, "text outside any section ignored");
@@ -253,6 +265,27 @@ class ProjectParser {
     project_.map.push_back(MapEntry{std::string(name), static_cast<std::int32_t>(id), where_});
   }
 
+  void alias(std::string_view text) {
+    if (const auto comment = text.find(';'); comment != std::string_view::npos) text = trim(text.substr(0, comment));
+    const auto eq = text.find('=');
+    const std::string_view name = eq == std::string_view::npos ? std::string_view() : trim(text.substr(0, eq));
+    const std::string_view context = eq == std::string_view::npos ? std::string_view() : trim(text.substr(eq + 1));
+    if (name.empty() || context.empty()) {
+      diag_.warning(where_, "alias '" + std::string(text) + "' is not 'alias=context string'; ignored");
+      return;
+    }
+    project_.aliases.push_back(AliasEntry{std::string(name), std::string(context), where_});
+  }
+
+  // [BITMAPS] names picture files one by one (older projects); their folders
+  // are searched like BMROOT's.
+  void bitmapFile(std::string_view text) {
+    const fs::path folder = resolveProjectPath(project_.projectDir, text).parent_path();
+    if (std::find(listedBitmapFolders_.begin(), listedBitmapFolders_.end(), folder) == listedBitmapFolders_.end()) {
+      listedBitmapFolders_.push_back(folder);
+    }
+  }
+
   // "(100)" and "(0x10 )" as C headers write numbers.
   static std::string_view stripParentheses(std::string_view number) {
     while (number.size() >= 2 && number.front() == '(' && number.back() == ')') number = trim(number.substr(1, number.size() - 2));
@@ -321,6 +354,7 @@ class ProjectParser {
   static constexpr int kMaxIncludeDepth = 8;
   int includeDepth_ = 0;
   std::vector<fs::path> including_;  // the map files being read, outermost first
+  std::vector<fs::path> listedBitmapFolders_;
   Diagnostics& diag_;
   HelpProject& project_;
   Section section_ = Section::None;
@@ -356,6 +390,11 @@ HelpProject ProjectReader::parse(std::string_view text, const fs::path& projectF
   }
   if (project.helpFile.empty()) project.helpFile = project.projectDir / projectFile.stem().concat(".hlp");
   if (project.bitmapRoots.empty()) project.bitmapRoots.push_back(project.projectDir);
+  for (const fs::path& folder : parser.listedBitmapFolders()) {
+    if (std::find(project.bitmapRoots.begin(), project.bitmapRoots.end(), folder) == project.bitmapRoots.end()) {
+      project.bitmapRoots.push_back(folder);
+    }
+  }
   return project;
 }
 

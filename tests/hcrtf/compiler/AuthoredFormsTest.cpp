@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "../BmpTestFiles.h"
 #include "CompilerTestSupport.h"
 #include "hcrtf/compiler/Compiler.h"
 #include "hcrtf/compiler/ProjectReader.h"
@@ -185,4 +186,42 @@ TEST(AuthoredFormsTest, ButtonLabelsAreNeverTiny) {
   EXPECT_EQ(out.find("size 8 half-points"), std::string::npos) << out;
   EXPECT_NE(out.find("size 18 half-points"), std::string::npos) << out;
   EXPECT_NE(out.find("size 28 half-points"), std::string::npos) << out;
+}
+
+// [ALIAS] gives topics second names (an alias may stand for another alias),
+// [BAGGAGE] files travel inside the help file, and [BITMAPS] names the
+// pictures older projects keep outside BMROOT. What cannot be used is
+// reported with its line.
+TEST(AuthoredFormsTest, AliasesBaggageAndBitmapListsAreRead) {
+  TempDirectory dir;
+  std::filesystem::create_directories(dir.path() / "art");
+  hcrtf::testing::writeFile(dir.path() / "art" / "logo.bmp",
+                            hcrtf::testing::bmpFile(8, 8, 24, 0, {}, hcrtf::testing::rows(8, 8, 24, [](int, int) {
+                                                      return 0xFFFFFFu;
+                                                    })));
+  dir.write("data.bin", std::string("\x01\x02payload", 9));
+  dir.write("a.rtf",
+            "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\r\n#{\\footnote home}${\\footnote Home}"
+            "\\{bmc logo.bmp\\} {\\uldb old}{\\v old_home} {\\uldb older}{\\v older_home}\\par\\page}");
+  const Compiled c = compile(dir.write(
+      "a.hpj", "[FILES]\r\na.rtf\r\n[ALIAS]\r\nolder_home=old_home\r\nold_home = home ; renamed in 2.0\r\n"
+               "HOME=old_home\r\nbroken=nowhere\r\n[BAGGAGE]\r\ndata.bin\r\nmissing.bin\r\n[BITMAPS]\r\nart\\logo.bmp\r\n"));
+  ASSERT_TRUE(c.written) << joined(c.messages);
+  const std::vector<std::string> found = warnings(c.messages);
+  ASSERT_EQ(found.size(), 3u) << joined(found);
+  EXPECT_NE(found[0].find("a.hpj:6: warning: alias 'HOME' is already a context string"), std::string::npos) << found[0];
+  EXPECT_NE(found[1].find("a.hpj:7: warning: alias 'broken' names context string 'nowhere'"), std::string::npos)
+      << found[1];
+  EXPECT_NE(found[2].find("a.hpj:10: warning: baggage file"), std::string::npos) << found[2];
+  const std::string out = dump(dir.path() / "a.hlp", "--files --context --targets --topics");
+  EXPECT_NE(out.find("\"data.bin\" at"), std::string::npos) << out;
+  EXPECT_NE(out.find("<bmc |bm0>"), std::string::npos) << out;
+  EXPECT_NE(out.find("checked: 2\nundefined: 0\n"), std::string::npos) << out;
+  // home, old_home and older_home all lead to the topic's start.
+  std::size_t entries = 0;
+  for (std::size_t at = out.find("-> 0x00000000 topic 0"); at != std::string::npos;
+       at = out.find("-> 0x00000000 topic 0", at + 1)) {
+    ++entries;
+  }
+  EXPECT_EQ(entries, 3u) << out;
 }
