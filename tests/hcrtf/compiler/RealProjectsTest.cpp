@@ -24,14 +24,18 @@ struct RealProject {
   std::vector<const char*> expectedWarnings;  // each matched by exactly one warning
   const char* topics;        // as hcrtf reports the count
   const char* system;        // a line the [system] section must have
-  std::vector<const char*> contentsWords;  // words the viewer shows at start ("" items: none to read)
+  std::vector<const char*> contentsWords;  // words the viewer shows at start (none: text OCR cannot read)
+  const char* click = nullptr;             // a button on the contents topic, in screen pixels
+  const char* afterClick = nullptr;        // a word of the topic the button opens
 };
 
 // CHI.hpj writes its help file three folders up, into Exe, as it did in its
 // source tree.
 const RealProject kProjects[] = {
+    // Its first button ("»", the window's place comes from [WINDOWS]) runs
+    // JumpId(USINGGUI).
     {"chi", "Src/CHI/Help", "CHI.hpj", "Exe/CHI.hlp", {}, "32 topics", "title: \"CHI Help\"",
-     {"Component", "Installer"}},
+     {"Component", "Installer"}, "671,299", "tabbed"},
     {"sysinfo", ".", "PJSysInfo.hpj", "PJSysInfo.hlp", {}, "64 topics",
      "title: \"DelphiDabbler System Information Help\"", {"PJSysInfo", "static"}},
     // Written in Word with Cyrillic text; its pictures are pasted into the
@@ -93,10 +97,14 @@ TEST_P(RealProjectTest, CompilesEveryJumpLandsAndTheViewerOpensIt) {
   int found = 0;
   runCommand("command -v wine && command -v Xvfb && command -v xdotool && command -v tesseract", found);
   if (found != 0 || viewerTool().empty()) GTEST_SKIP() << "no viewer to open the file in";
-  std::string view = viewerTool() + " '" + help.string() + "' '" + (dir.path() / "shot.png").string() +
-                     "' --window-only --strict" + viewerTimeoutOption();
-  for (const char* word : project.contentsWords) view += std::string(" --expect-text ") + word;
-  const ViewerRun run = runViewer(view);
+  const std::string base = viewerTool() + " '" + help.string() + "' '" + (dir.path() / "shot.png").string() +
+                           "' --window-only --strict" + viewerTimeoutOption();
+  std::string atStart = base;
+  for (const char* word : project.contentsWords) atStart += std::string(" --expect-text ") + word;
+  ViewerRun run = runViewer(atStart);
+  EXPECT_EQ(run.status, 0) << run.output;
+  if (!project.click) return;
+  run = runViewer(base + " --click " + project.click + " --wait 2 --expect-text " + project.afterClick);
   EXPECT_EQ(run.status, 0) << run.output;
 }
 
