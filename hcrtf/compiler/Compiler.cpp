@@ -435,16 +435,23 @@ void Compiler::addIndexFiles(const HelpProject& project, const Built& built, Hel
   file.add("|CONTEXT", buildContextFile(built.contexts));
   std::vector<TitleEntry> titles;
   std::vector<KeywordEntry> keywords;
+  std::map<char, std::vector<KeywordEntry>> otherKeywords;  // by footnote letter, K among them
   for (std::size_t t = 0; t < topics_.size(); ++t) {
     titles.push_back(TitleEntry{built.topicOffset(t), topics_[t].title});
     for (const auto& keyword : topics_[t].keywords) keywords.push_back(KeywordEntry{keyword, built.topicOffset(t)});
+    for (const auto& [mark, list] : topics_[t].otherKeywords) {
+      for (const auto& keyword : list) otherKeywords[mark].push_back(KeywordEntry{keyword, built.topicOffset(t)});
+    }
   }
   file.add("|TTLBTREE", buildTitleFile(std::move(titles)));
-  if (!keywords.empty()) {
-    KeywordFiles kw = buildKeywordFiles(std::move(keywords));
-    file.add("|KWBTREE", std::move(kw.btree));
-    file.add("|KWDATA", std::move(kw.data));
-    file.add("|KWMAP", std::move(kw.map));
+  if (!keywords.empty()) otherKeywords['K'] = std::move(keywords);
+  // Each letter's table is three files named after it: |KWBTREE, |AWDATA...
+  for (auto& [mark, entries] : otherKeywords) {
+    KeywordFiles kw = buildKeywordFiles(std::move(entries));
+    const std::string prefix = std::string("|") + mark + "W";
+    file.add(prefix + "BTREE", std::move(kw.btree));
+    file.add(prefix + "DATA", std::move(kw.data));
+    file.add(prefix + "MAP", std::move(kw.map));
   }
   std::vector<std::pair<std::int32_t, std::uint32_t>> map;
   for (const MapEntry& entry : project.map) {

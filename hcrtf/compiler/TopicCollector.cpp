@@ -143,7 +143,10 @@ void TopicCollector::footnote(char mark, std::string_view text, int line) {
       diag_.warning(at(line), "footnote without a mark (#, $, K, +, !, >) ignored");
       return;
     default:
-      if (mark >= 'A' && mark <= 'Z') return;  // other keyword tables are not built
+      if (mark >= 'A' && mark <= 'Z') {
+        for (auto& keyword : splitKeywords(value)) topic_.otherKeywords[mark].push_back(std::move(keyword));
+        return;
+      }
       diag_.warning(at(line), std::string("footnote of unknown kind '") + mark + "' ignored");
   }
 }

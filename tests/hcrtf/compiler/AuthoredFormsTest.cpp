@@ -225,3 +225,26 @@ TEST(AuthoredFormsTest, AliasesBaggageAndBitmapListsAreRead) {
   }
   EXPECT_EQ(entries, 3u) << out;
 }
+
+// A footnotes (the ALink table) and other letters' keyword footnotes get
+// keyword tables of their own beside K's; before, they were dropped and
+// ALink found nothing.
+TEST(AuthoredFormsTest, EveryKeywordLetterGetsItsOwnTable) {
+  TempDirectory dir;
+  dir.write("a.rtf",
+            "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\r\n#{\\footnote one}${\\footnote One}"
+            "K{\\footnote apple}A{\\footnote {A}unit_one;shared}One.\\par\\page\r\n#{\\footnote two}${\\footnote Two}"
+            "A{\\footnote shared}Z{\\footnote zebra}Two \\{button See also, AL(unit_one;shared)\\}.\\par\\page}");
+  const Compiled c = compile(dir.write("a.hpj", "[FILES]\r\na.rtf\r\n"));
+  ASSERT_TRUE(c.written) << joined(c.messages);
+  EXPECT_TRUE(warnings(c.messages).empty()) << joined(c.messages);
+  const std::string out = dump(dir.path() / "a.hlp", "--keywords --topics");
+  for (const char* table : {"|KWBTREE:\n  \"apple\"", "|AWBTREE:\n  \"shared\"\n    -> ", "|ZWBTREE:\n  \"zebra\""}) {
+    EXPECT_NE(out.find(table), std::string::npos) << table << "\n" << out;
+  }
+  const std::size_t shared = out.find("\"shared\"");
+  ASSERT_NE(shared, std::string::npos);
+  EXPECT_NE(out.find("topic 1", shared), std::string::npos) << out;
+  EXPECT_NE(out.find("\"unit_one\"\n    -> "), std::string::npos) << out;
+  EXPECT_NE(out.find("<macro \"AL(\"unit_one;shared\")\">See also</hot>"), std::string::npos) << out;
+}
