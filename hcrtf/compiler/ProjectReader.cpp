@@ -307,8 +307,14 @@ class ProjectParser {
     if (std::find(including_.begin(), including_.end(), canonical) != including_.end()) {
       return diag_.warning(where_, "map file '" + std::string(written) + "' includes itself; ignored");
     }
+    // Only a regular file of a sensible size: "#include /dev/zero" must not
+    // read for ever.
+    if (!fs::is_regular_file(path, ec) || fs::file_size(path, ec) > kMaxMapFile) {
+      return diag_.warning(where_, "map file '" + std::string(written) + "' not found or not a file of at most " +
+                                       std::to_string(kMaxMapFile >> 20) + " MB; its entries are missing");
+    }
     std::ifstream in(path, std::ios::binary);
-    if (!in) return diag_.warning(where_, "map file '" + std::string(written) + "' not found; its entries are missing");
+    if (!in) return diag_.warning(where_, "map file '" + std::string(written) + "' cannot be read; its entries are missing");
     std::ostringstream content;
     content << in.rdbuf();
     const SourcePos including = where_;
@@ -352,6 +358,7 @@ class ProjectParser {
   }
 
   static constexpr int kMaxIncludeDepth = 8;
+  static constexpr std::uintmax_t kMaxMapFile = 16u << 20;
   int includeDepth_ = 0;
   std::vector<fs::path> including_;  // the map files being read, outermost first
   std::vector<fs::path> listedBitmapFolders_;

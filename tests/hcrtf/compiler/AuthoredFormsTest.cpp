@@ -51,8 +51,8 @@ std::string joined(const std::vector<std::string>& lines) {
 
 // [MAP] takes its numbers from C headers through #include, with the
 // comments, include guards and parentheses headers have, and from lines with
-// a ';' comment after them. A missing or endlessly nested header is reported
-// once and the rest of the map still counts.
+// a ';' comment after them. A missing, endlessly nested or endless (a device)
+// header is reported once and the rest of the map still counts.
 TEST(AuthoredFormsTest, MapReadsHeadersAndCommentedLines) {
   TempDirectory dir;
   dir.write("inc/ids.h",
@@ -63,7 +63,7 @@ TEST(AuthoredFormsTest, MapReadsHeadersAndCommentedLines) {
   Diagnostics diag(nullptr);
   const HelpProject p = ProjectReader(diag).parse(
       "[MAP]\r\n#include \"inc\\ids.h\"\r\nidh_menu=2          ; the main menu\r\nidh_edit 3;\r\n"
-      "#include <missing.h>\r\n#include loop.h\r\nidh_last=4\r\n",
+      "#include <missing.h>\r\n#include loop.h\r\n#include /dev/zero\r\nidh_last=4\r\n",
       dir.path() / "p.hpj");
   std::map<std::string, std::int32_t> ids;
   for (const MapEntry& e : p.map) ids[e.context] = e.id;
@@ -76,9 +76,11 @@ TEST(AuthoredFormsTest, MapReadsHeadersAndCommentedLines) {
   EXPECT_EQ(ids["idh_last"], 4);
   EXPECT_EQ(ids.count("IDS_H"), 0u);
   const std::vector<std::string> found = warnings(diag.messages());
-  ASSERT_EQ(found.size(), 2u) << joined(found);
+  ASSERT_EQ(found.size(), 3u) << joined(found);
   EXPECT_NE(found[0].find("p.hpj:5: warning: map file 'missing.h' not found"), std::string::npos) << found[0];
   EXPECT_NE(found[1].find("loop.h:1: warning: map file 'loop.h' includes itself"), std::string::npos) << found[1];
+  EXPECT_NE(found[2].find("p.hpj:7: warning: map file '/dev/zero' not found or not a file"), std::string::npos)
+      << found[2];
 }
 
 // Word writes each font's PANOSE number and alternative name inside the font
