@@ -389,6 +389,9 @@ std::vector<std::uint8_t> Compiler::buildSystemFile(const HelpProject& project, 
   }
   if (!title.empty()) systemRecord(out, kSystemTitle, zString(title));
   if (!project.copyright.empty()) systemRecord(out, kSystemCopyright, zString(project.copyright));
+  if (!project.citation.empty()) systemRecord(out, kSystemCitation, zString(project.citation));
+  // The viewer looks for the contents file by this name beside the help file.
+  if (!project.contentsFile.empty()) systemRecord(out, kSystemContentsFile, zString(project.contentsFile));
   std::uint32_t contents = built.topicOffset(0);
   if (!project.contents.empty()) {
     const auto found = built.contextOffsets.find(helpHash(project.contents));

@@ -42,6 +42,8 @@ struct HelpProject {
   std::filesystem::path helpFile;        // HLP=, else the project's name + ".hlp"
   std::string title;
   std::string copyright;
+  std::string citation;                  // CITATION=: added to text copied or printed
+  std::string contentsFile;              // CNT=: the contents (.cnt) file's name
   std::string contents;                  // context string of the contents topic
   bool compressRequested = true;                    // COMPRESS=: LZ77-packed topic blocks
   bool phrasesRequested = true;                     // COMPRESS=: phrase-compressed topic text

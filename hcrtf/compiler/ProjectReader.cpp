@@ -132,6 +132,8 @@ class ProjectParser {
     if (key == "hlp") project_.helpFile = literalProjectPath(project_.projectDir, value);
     else if (key == "title") project_.title = std::string(value);
     else if (key == "copyright") project_.copyright = std::string(value);
+    else if (key == "citation") project_.citation = std::string(value);
+    else if (key == "cnt") project_.contentsFile = literalProjectPath({}, value).filename().string();
     else if (key == "contents" || key == "index") project_.contents = std::string(value);
     else if (key == "compress") readCompress(value, project_);
     else if (key == "bmroot") project_.bitmapRoots = folders(value);
@@ -139,8 +141,8 @@ class ProjectParser {
     else if (key == "lcid") lcid(value);
     else if (key == "charset") charset(value);
     else if (key == "hcw" || key == "notes" || key == "report" || key == "errorlog" || key == "oldkeyphrase" ||
-             key == "warning" || key == "cnt" || key == "deffont" || key == "dbcs" ||
-             key == "fts" || key == "language" || key == "citation")
+             key == "warning" || key == "deffont" || key == "dbcs" ||
+             key == "fts" || key == "language")
       return;
     else diag_.warning(where_, "unknown option " + std::string(trim(text.substr(0, eq))) + " ignored");
   }

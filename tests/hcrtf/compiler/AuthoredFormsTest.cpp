@@ -250,3 +250,18 @@ TEST(AuthoredFormsTest, EveryKeywordLetterGetsItsOwnTable) {
   EXPECT_NE(out.find("\"unit_one\"\n    -> "), std::string::npos) << out;
   EXPECT_NE(out.find("<macro \"AL(\"unit_one;shared\")\">See also</hot>"), std::string::npos) << out;
 }
+
+// CNT= names the contents file the viewer opens beside the help file, and
+// CITATION= the text added to what a reader copies or prints; both were
+// accepted and lost.
+TEST(AuthoredFormsTest, ContentsFileAndCitationAreStored) {
+  TempDirectory dir;
+  dir.write("a.rtf", "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\r\n#{\\footnote a}${\\footnote A}A.\\par\\page}");
+  const Compiled c = compile(dir.write(
+      "a.hpj", "[OPTIONS]\r\nCNT=.\\Docs\\Guide.cnt\r\nCITATION=From the Guide, 1998\r\n[FILES]\r\na.rtf\r\n"));
+  ASSERT_TRUE(c.written) << joined(c.messages);
+  EXPECT_TRUE(warnings(c.messages).empty()) << joined(c.messages);
+  const std::string system = dump(dir.path() / "a.hlp", "--system");
+  EXPECT_NE(system.find("contents file: \"Guide.cnt\"\n"), std::string::npos) << system;
+  EXPECT_NE(system.find("citation: \"From the Guide, 1998\"\n"), std::string::npos) << system;
+}
