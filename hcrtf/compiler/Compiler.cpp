@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ctime>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
@@ -87,6 +88,7 @@ CompileResult Compiler::compile(const HelpProject& project) {
     return result;
   }
   checkContexts(built);
+  addAliases(project, built);
   linkTopicHeaders(built);
   checkJumpTargets(built);
   if (diag_.errorCount() > 0) return result;
@@ -105,6 +107,7 @@ CompileResult Compiler::compile(const HelpProject& project) {
       file.add("|PhrImage", built.phrases->imageFile());
     }
     for (const auto& [name, content] : pictures_->files()) file.add(name, content);
+    addBaggage(project, file);
     const std::vector<std::uint8_t> bytes = file.assemble();
     std::error_code ec;
     if (project.helpFile.has_parent_path()) fs::create_directories(project.helpFile.parent_path(), ec);
@@ -144,6 +147,10 @@ void Compiler::readTopics(const HelpProject& project) {
       continue;
     }
     reader.read(text.str(), path.filename().string());
+    // The first file that declares a non-Western code page, or whose text
+    // uses fonts of one other character set, sets the file's character set.
+    if (textCharset_ == 0) textCharset_ = charsetForCodePage(reader.codePage());
+    if (textCharset_ == 0 && reader.textCharsets().size() == 1) textCharset_ = *reader.textCharsets().begin();
   }
 }
 
@@ -255,6 +262,61 @@ void Compiler::checkContexts(Built& built) {
   }
 }
 
+void Compiler::addAliases(const HelpProject& project, Built& built) {
+  std::map<std::int32_t, const AliasEntry*> pending;
+  for (const AliasEntry& alias : project.aliases) {
+    const std::int32_t hash = helpHash(alias.alias);
+    if (built.contextOffsets.count(hash) || pending.count(hash)) {
+      diag_.warning(alias.where, "alias '" + alias.alias + "' is already a context string; ignored");
+      continue;
+    }
+    pending.emplace(hash, &alias);
+  }
+  // An alias may stand for another alias; each pass settles those whose
+  // target is known, so a chain takes as many passes as it is long.
+  for (bool progress = true; progress && !pending.empty();) {
+    progress = false;
+    for (auto it = pending.begin(); it != pending.end();) {
+      const auto target = built.contextOffsets.find(helpHash(it->second->context));
+      if (target == built.contextOffsets.end()) {
+        ++it;
+        continue;
+      }
+      const std::uint32_t offset = target->second;
+      built.contexts.push_back(ContextEntry{it->first, offset});
+      built.contextOffsets.emplace(it->first, offset);
+      it = pending.erase(it);
+      progress = true;
+    }
+  }
+  for (const auto& [hash, alias] : pending) {
+    diag_.warning(alias->where, "alias '" + alias->alias + "' names context string '" + alias->context +
+                                    "' that no topic defines; ignored");
+  }
+}
+
+// Baggage files go into the help file under their own names, for macros and
+// DLLs that open them from there.
+void Compiler::addBaggage(const HelpProject& project, HelpFileWriter& file) {
+  for (std::size_t i = 0; i < project.baggage.size(); ++i) {
+    const fs::path& path = project.baggage[i];
+    const SourcePos where = i < project.baggageLines.size() ? project.baggageLines[i] : projectPos(project);
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec) || fs::file_size(path, ec) > kMaxTopicFile) {
+      diag_.warning(where, "baggage file '" + path.string() + "' not found or too large; left out");
+      continue;
+    }
+    std::ifstream in(path, std::ios::binary);
+    std::vector<std::uint8_t> content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string name = path.filename().string();
+    if (file.has(name)) {
+      diag_.warning(where, "baggage file '" + name + "' is named twice or clashes with an internal file; left out");
+      continue;
+    }
+    file.add(name, std::move(content));
+  }
+}
+
 void Compiler::checkJumpTargets(const Built& built) {
   for (const Topic& topic : topics_) {
     for (const Paragraph& paragraph : topic.paragraphs) {
@@ -327,6 +389,9 @@ std::vector<std::uint8_t> Compiler::buildSystemFile(const HelpProject& project, 
   }
   if (!title.empty()) systemRecord(out, kSystemTitle, zString(title));
   if (!project.copyright.empty()) systemRecord(out, kSystemCopyright, zString(project.copyright));
+  if (!project.citation.empty()) systemRecord(out, kSystemCitation, zString(project.citation));
+  // The viewer looks for the contents file by this name beside the help file.
+  if (!project.contentsFile.empty()) systemRecord(out, kSystemContentsFile, zString(project.contentsFile));
   std::uint32_t contents = built.topicOffset(0);
   if (!project.contents.empty()) {
     const auto found = built.contextOffsets.find(helpHash(project.contents));
@@ -354,7 +419,8 @@ std::vector<std::uint8_t> Compiler::buildSystemFile(const HelpProject& project, 
   lcid.u16(project.lcid);
   systemRecord(out, kSystemLcid, lcid.data());
   ByteWriter charset;
-  charset.u16(0);  // ANSI
+  // The viewer gives every font of the file this character set.
+  charset.u16(project.charset ? *project.charset : static_cast<std::uint16_t>(textCharset_));
   systemRecord(out, kSystemCharset, charset.data());
   return out.take();
 }
@@ -372,16 +438,23 @@ void Compiler::addIndexFiles(const HelpProject& project, const Built& built, Hel
   file.add("|CONTEXT", buildContextFile(built.contexts));
   std::vector<TitleEntry> titles;
   std::vector<KeywordEntry> keywords;
+  std::map<char, std::vector<KeywordEntry>> otherKeywords;  // by footnote letter, K among them
   for (std::size_t t = 0; t < topics_.size(); ++t) {
     titles.push_back(TitleEntry{built.topicOffset(t), topics_[t].title});
     for (const auto& keyword : topics_[t].keywords) keywords.push_back(KeywordEntry{keyword, built.topicOffset(t)});
+    for (const auto& [mark, list] : topics_[t].otherKeywords) {
+      for (const auto& keyword : list) otherKeywords[mark].push_back(KeywordEntry{keyword, built.topicOffset(t)});
+    }
   }
   file.add("|TTLBTREE", buildTitleFile(std::move(titles)));
-  if (!keywords.empty()) {
-    KeywordFiles kw = buildKeywordFiles(std::move(keywords));
-    file.add("|KWBTREE", std::move(kw.btree));
-    file.add("|KWDATA", std::move(kw.data));
-    file.add("|KWMAP", std::move(kw.map));
+  if (!keywords.empty()) otherKeywords['K'] = std::move(keywords);
+  // Each letter's table is three files named after it: |KWBTREE, |AWDATA...
+  for (auto& [mark, entries] : otherKeywords) {
+    KeywordFiles kw = buildKeywordFiles(std::move(entries));
+    const std::string prefix = std::string("|") + mark + "W";
+    file.add(prefix + "BTREE", std::move(kw.btree));
+    file.add(prefix + "DATA", std::move(kw.data));
+    file.add(prefix + "MAP", std::move(kw.map));
   }
   std::vector<std::pair<std::int32_t, std::uint32_t>> map;
   for (const MapEntry& entry : project.map) {

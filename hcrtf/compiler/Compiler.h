@@ -47,7 +47,10 @@ class Compiler {
   // Puts entry macros and macro hotspots into the form the viewer reads.
   void normaliseTopicMacros(const MacroNormaliser& macros);
   void checkContexts(Built& built);
+  // Gives each [ALIAS] the position of the context string it stands for.
+  void addAliases(const HelpProject& project, Built& built);
   void checkJumpTargets(const Built& built);
+  void addBaggage(const HelpProject& project, HelpFileWriter& file);
   void buildRecords(const HelpProject& project, Built& built);
   // Phrase-compresses the text of every record where that makes it shorter,
   // with a dictionary picked from the whole project; leaves all text plain
@@ -62,6 +65,7 @@ class Compiler {
   std::vector<Topic> topics_;
   FontTable fonts_;
   std::optional<PictureStore> pictures_;
+  int textCharset_ = 0;  // from the topic files; CHARSET= takes precedence
 };
 
 }  // namespace hcrtf::compiler

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <variant>
@@ -123,6 +124,9 @@ struct Topic {
   std::string title;                      // "$" footnote
   bool hasTitle = false;
   std::vector<std::string> keywords;      // "K" footnotes, split at ";"
+  // The other keyword tables' footnotes ("A" for ALink, any other capital
+  // letter for KLink tables of its own), split at ";".
+  std::map<char, std::vector<std::string>> otherKeywords;
   std::string browse;                     // "+" footnote
   bool inBrowse = false;
   std::vector<std::string> entryMacros;   // "!" footnotes

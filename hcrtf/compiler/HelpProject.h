@@ -22,6 +22,13 @@ struct WindowDef {
   SourcePos where;
 };
 
+// [ALIAS]: a second context string for a topic ("old_name=new_name").
+struct AliasEntry {
+  std::string alias;
+  std::string context;
+  SourcePos where;
+};
+
 struct MapEntry {
   std::string context;
   std::int32_t id = 0;
@@ -35,6 +42,8 @@ struct HelpProject {
   std::filesystem::path helpFile;        // HLP=, else the project's name + ".hlp"
   std::string title;
   std::string copyright;
+  std::string citation;                  // CITATION=: added to text copied or printed
+  std::string contentsFile;              // CNT=: the contents (.cnt) file's name
   std::string contents;                  // context string of the contents topic
   bool compressRequested = true;                    // COMPRESS=: LZ77-packed topic blocks
   bool phrasesRequested = true;                     // COMPRESS=: phrase-compressed topic text
@@ -46,7 +55,11 @@ struct HelpProject {
   std::vector<std::string> configMacros;
   std::vector<SourcePos> configMacroLines;          // where each was written
   std::vector<MapEntry> map;
+  std::vector<AliasEntry> aliases;
+  std::vector<std::filesystem::path> baggage;       // [BAGGAGE] files, stored in the help file by name
+  std::vector<SourcePos> baggageLines;
   std::uint16_t lcid = 0x0409;
+  std::optional<std::uint8_t> charset;              // CHARSET=, else taken from the topic files
 };
 
 }  // namespace hcrtf::compiler

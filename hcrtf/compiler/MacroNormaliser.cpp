@@ -259,17 +259,26 @@ class MacroParser {
     std::vector<Arg> args;
     if (!consume('(')) {
       changed_ = true;
-    } else if (!arguments(args, nesting)) {
+    } else if (!arguments(args, nesting, takesKeywordList(macro))) {
       return std::nullopt;
     }
     return render(macro, std::move(args));
   }
 
-  bool arguments(std::vector<Arg>& args, int nesting) {
+  // ALink and KLink take a keyword list first, which authors write bare with
+  // its ';' separators: AL(one;two).
+  static bool takesKeywordList(const std::string& macro) {
+    for (const char* name : {"ALink", "AL", "KLink", "KL"}) {
+      if (equalsIgnoreCase(macro, name)) return true;
+    }
+    return false;
+  }
+
+  bool arguments(std::vector<Arg>& args, int nesting, bool keywordListFirst) {
     skipSpace();
     if (consume(')')) return true;
     for (;;) {
-      auto arg = argument(nesting);
+      auto arg = argument(nesting, keywordListFirst && args.empty());
       if (!arg) return false;
       args.push_back(std::move(*arg));
       skipSpace();
@@ -278,7 +287,7 @@ class MacroParser {
     }
   }
 
-  std::optional<Arg> argument(int nesting) {
+  std::optional<Arg> argument(int nesting, bool keywordList) {
     skipSpace();
     const char c = peek();
     if (c == ',' || c == ')') return Arg{};
@@ -295,7 +304,7 @@ class MacroParser {
         return Arg{Arg::Kind::Macro, std::move(*macro)};
       }
     }
-    return word();
+    return word(keywordList);
   }
 
   // A quoted string, read as the viewer reads it.
@@ -319,11 +328,12 @@ class MacroParser {
   }
 
   // Unquoted text up to the next "," or ")": a number, or a word that help
-  // compilers take as a string (a context string, a file name).
-  std::optional<Arg> word() {
+  // compilers take as a string (a context string, a file name, a keyword
+  // list when `keywordList`).
+  std::optional<Arg> word(bool keywordList) {
     const std::size_t start = pos_;
     while (!atEnd() && peek() != ',' && peek() != ')') {
-      if (isQuote(peek()) || peek() == '(' || peek() == ';') return std::nullopt;
+      if (isQuote(peek()) || peek() == '(' || (peek() == ';' && !keywordList)) return std::nullopt;
       ++pos_;
     }
     const std::string text(trim(text_.substr(start, pos_ - start)));

@@ -1,5 +1,6 @@
 #include "hcrtf/compiler/ProjectReader.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -12,7 +13,7 @@ namespace hcrtf::compiler {
 
 namespace {
 
-enum class Section { None, Options, Files, Windows, Config, Map, Ignored };
+enum class Section { None, Options, Files, Windows, Config, Map, Alias, Baggage, Bitmaps, Ignored };
 
 Section sectionFor(std::string_view name) {
   const std::string lower = toLower(name);
@@ -21,6 +22,9 @@ Section sectionFor(std::string_view name) {
   if (lower == "windows") return Section::Windows;
   if (lower == "config") return Section::Config;
   if (lower == "map") return Section::Map;
+  if (lower == "alias") return Section::Alias;
+  if (lower == "baggage") return Section::Baggage;
+  if (lower == "bitmaps") return Section::Bitmaps;
   return Section::Ignored;
 }
 
@@ -74,6 +78,9 @@ class ProjectParser {
  public:
   ProjectParser(Diagnostics& diag, HelpProject& project) : diag_(diag), project_(project) {}
 
+  // The folders of the files [BITMAPS] names, searched after BMROOT's.
+  const std::vector<fs::path>& listedBitmapFolders() const { return listedBitmapFolders_; }
+
   void line(std::string_view text, int number) {
     where_ = SourcePos{project_.projectFile.filename().string(), number};
     text = trim(text);
@@ -88,6 +95,12 @@ class ProjectParser {
         project_.configMacroLines.push_back(where_);
         return;
       case Section::Map: return mapEntry(text);
+      case Section::Alias: return alias(text);
+      case Section::Baggage:
+        project_.baggage.push_back(resolveProjectPath(project_.projectDir, text));
+        project_.baggageLines.push_back(where_);
+        return;
+      case Section::Bitmaps: return bitmapFile(text);
       case Section::Ignored: return;
       case Section::None:
         diag_.warning(where_, "text outside any section ignored");
@@ -119,14 +132,17 @@ class ProjectParser {
     if (key == "hlp") project_.helpFile = literalProjectPath(project_.projectDir, value);
     else if (key == "title") project_.title = std::string(value);
     else if (key == "copyright") project_.copyright = std::string(value);
+    else if (key == "citation") project_.citation = std::string(value);
+    else if (key == "cnt") project_.contentsFile = literalProjectPath({}, value).filename().string();
     else if (key == "contents" || key == "index") project_.contents = std::string(value);
     else if (key == "compress") readCompress(value, project_);
     else if (key == "bmroot") project_.bitmapRoots = folders(value);
     else if (key == "root") project_.rtfRoots = folders(value);
     else if (key == "lcid") lcid(value);
+    else if (key == "charset") charset(value);
     else if (key == "hcw" || key == "notes" || key == "report" || key == "errorlog" || key == "oldkeyphrase" ||
-             key == "warning" || key == "cnt" || key == "charset" || key == "deffont" || key == "dbcs" ||
-             key == "fts" || key == "language" || key == "citation")
+             key == "warning" || key == "deffont" || key == "dbcs" ||
+             key == "fts" || key == "language")
       return;
     else diag_.warning(where_, "unknown option " + std::string(trim(text.substr(0, eq))) + " ignored");
   }
@@ -135,6 +151,16 @@ class ProjectParser {
     long long number = 0;
     const auto parts = splitTopLevel(value, ' ');
     if (!parts.empty() && parseInteger(parts.front(), number)) project_.lcid = static_cast<std::uint16_t>(number);
+  }
+
+  void charset(std::string_view value) {
+    long long number = 0;
+    const auto parts = splitTopLevel(value, ' ');
+    if (parts.empty() || !parseInteger(parts.front(), number) || number < 0 || number > 255) {
+      diag_.warning(where_, "CHARSET=" + std::string(value) + " is not a character set number 0..255; ignored");
+      return;
+    }
+    project_.charset = static_cast<std::uint8_t>(number);
   }
 
   std::vector<fs::path> folders(std::string_view value) {
@@ -208,9 +234,17 @@ class ProjectParser {
     }
   }
 
+  // A [MAP] line: "name=number", "name number" or "#define name number",
+  // with a ';' or "//" comment after it, or "#include file" naming a file of
+  // such lines (a C header of #defines, say).
   void mapEntry(std::string_view text) {
     if (const auto comment = text.find("//"); comment != std::string_view::npos) text = trim(text.substr(0, comment));
-    if (startsWithIgnoreCase(text, "#define")) text = trim(text.substr(7));
+    if (const auto comment = text.find(';'); comment != std::string_view::npos) text = trim(text.substr(0, comment));
+    if (text.empty()) return;
+    if (startsWithIgnoreCase(text, "#include")) return mapInclude(trim(text.substr(8)));
+    const bool define = startsWithIgnoreCase(text, "#define");
+    if (define) text = trim(text.substr(7));
+    else if (includeDepth_ > 0 && text.front() == '#') return;  // #ifndef and friends of a header
     std::string_view name, number;
     if (const auto eq = text.find('='); eq != std::string_view::npos) {
       name = trim(text.substr(0, eq));
@@ -218,20 +252,118 @@ class ProjectParser {
     } else {
       const auto blank = text.find_first_of(" \t");
       if (blank == std::string_view::npos) {
-        diag_.warning(where_, "map entry without a number ignored");
+        // "#define GUARD_H" in a header defines no number.
+        if (!define || includeDepth_ == 0) diag_.warning(where_, "map entry without a number ignored");
         return;
       }
       name = trim(text.substr(0, blank));
       number = trim(text.substr(blank + 1));
     }
     long long id = 0;
-    if (name.empty() || !parseInteger(number, id)) {
+    if (name.empty() || !parseInteger(stripParentheses(number), id)) {
       diag_.warning(where_, "map entry '" + std::string(text) + "' is not 'name=number'; ignored");
       return;
     }
     project_.map.push_back(MapEntry{std::string(name), static_cast<std::int32_t>(id), where_});
   }
 
+  void alias(std::string_view text) {
+    if (const auto comment = text.find(';'); comment != std::string_view::npos) text = trim(text.substr(0, comment));
+    const auto eq = text.find('=');
+    const std::string_view name = eq == std::string_view::npos ? std::string_view() : trim(text.substr(0, eq));
+    const std::string_view context = eq == std::string_view::npos ? std::string_view() : trim(text.substr(eq + 1));
+    if (name.empty() || context.empty()) {
+      diag_.warning(where_, "alias '" + std::string(text) + "' is not 'alias=context string'; ignored");
+      return;
+    }
+    project_.aliases.push_back(AliasEntry{std::string(name), std::string(context), where_});
+  }
+
+  // [BITMAPS] names picture files one by one (older projects); their folders
+  // are searched like BMROOT's.
+  void bitmapFile(std::string_view text) {
+    const fs::path folder = resolveProjectPath(project_.projectDir, text).parent_path();
+    if (std::find(listedBitmapFolders_.begin(), listedBitmapFolders_.end(), folder) == listedBitmapFolders_.end()) {
+      listedBitmapFolders_.push_back(folder);
+    }
+  }
+
+  // "(100)" and "(0x10 )" as C headers write numbers.
+  static std::string_view stripParentheses(std::string_view number) {
+    while (number.size() >= 2 && number.front() == '(' && number.back() == ')') number = trim(number.substr(1, number.size() - 2));
+    return number;
+  }
+
+  void mapInclude(std::string_view written) {
+    if (written.size() >= 2 && ((written.front() == '"' && written.back() == '"') ||
+                                (written.front() == '<' && written.back() == '>'))) {
+      written = trim(written.substr(1, written.size() - 2));
+    }
+    if (written.empty()) return diag_.warning(where_, "#include without a file name ignored");
+    if (includeDepth_ >= kMaxIncludeDepth) {
+      return diag_.warning(where_, "#include nested more than " + std::to_string(kMaxIncludeDepth) + " deep; ignored");
+    }
+    const fs::path path = resolveProjectPath(project_.projectDir, written);
+    std::error_code ec;
+    const fs::path canonical = fs::weakly_canonical(path, ec);
+    if (std::find(including_.begin(), including_.end(), canonical) != including_.end()) {
+      return diag_.warning(where_, "map file '" + std::string(written) + "' includes itself; ignored");
+    }
+    // Only a regular file of a sensible size: "#include /dev/zero" must not
+    // read for ever.
+    if (!fs::is_regular_file(path, ec) || fs::file_size(path, ec) > kMaxMapFile) {
+      return diag_.warning(where_, "map file '" + std::string(written) + "' not found or not a file of at most " +
+                                       std::to_string(kMaxMapFile >> 20) + " MB; its entries are missing");
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return diag_.warning(where_, "map file '" + std::string(written) + "' cannot be read; its entries are missing");
+    std::ostringstream content;
+    content << in.rdbuf();
+    const SourcePos including = where_;
+    ++includeDepth_;
+    including_.push_back(canonical);
+    const std::string whole = content.str();
+    std::string_view text = whole;
+    bool inComment = false;
+    for (int number = 1; !text.empty(); ++number) {
+      const auto end = text.find('\n');
+      std::string line(text.substr(0, end));
+      text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+      inComment = dropBlockComments(line, inComment);
+      where_ = SourcePos{path.filename().string(), number};
+      mapEntry(trim(line));
+    }
+    --includeDepth_;
+    including_.pop_back();
+    where_ = including;
+  }
+
+  // Removes /* ... */ comments from one line of a header; returns whether a
+  // comment is still open at its end.
+  static bool dropBlockComments(std::string& line, bool inComment) {
+    std::string kept;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+      if (inComment) {
+        if (line.compare(i, 2, "*/") == 0) {
+          inComment = false;
+          ++i;
+        }
+      } else if (line.compare(i, 2, "/*") == 0) {
+        inComment = true;
+        ++i;
+      } else {
+        kept += line[i];
+      }
+    }
+    line = kept;
+    return inComment;
+  }
+
+  static constexpr int kMaxIncludeDepth = 8;
+  static constexpr std::uintmax_t kMaxMapFile = 16u << 20;
+  int includeDepth_ = 0;
+  std::vector<fs::path> including_;  // the map files being read, outermost first
+  std::vector<fs::path> listedBitmapFolders_;
   Diagnostics& diag_;
   HelpProject& project_;
   Section section_ = Section::None;
@@ -267,6 +399,11 @@ HelpProject ProjectReader::parse(std::string_view text, const fs::path& projectF
   }
   if (project.helpFile.empty()) project.helpFile = project.projectDir / projectFile.stem().concat(".hlp");
   if (project.bitmapRoots.empty()) project.bitmapRoots.push_back(project.projectDir);
+  for (const fs::path& folder : parser.listedBitmapFolders()) {
+    if (std::find(project.bitmapRoots.begin(), project.bitmapRoots.end(), folder) == project.bitmapRoots.end()) {
+      project.bitmapRoots.push_back(folder);
+    }
+  }
   return project;
 }
 

@@ -13,6 +13,7 @@ namespace {
 constexpr std::size_t kMaxDepth = 512;
 constexpr std::size_t kMaxFootnote = 65536;
 constexpr std::size_t kMaxEmbedded = 1024;
+constexpr int kButtonMinHalfPoints = 18;
 
 // Words that are understood and deliberately have no effect on a help file.
 const std::set<std::string>& ignoredWords() {
@@ -28,7 +29,17 @@ const std::set<std::string>& ignoredWords() {
       "highlight", "cb", "chcbpat", "shading", "cfpat", "cbpat", "fldrslt", "field", "fldedit", "fldlock",
       "sl", "slmult", "ilvl", "ls", "pnlvlblt", "pntext", "deftab", "sect", "column", "softline",
       "nosupersub", "super", "sub", "up", "dn", "caps", "outl", "shad", "embo", "impr", "v0", "webhidden",
-      "ulnone", "ulw", "uld", "uldash", "ulth", "ulwave", "ul0", "b0", "i0", "strike0", "striked", "pnstart"};
+      "ulnone", "ulw", "uld", "uldash", "ulth", "ulwave", "ul0", "b0", "i0", "strike0", "striked", "pnstart",
+      // Page, section and view settings word processors write into the
+      // document's header; a help file has no pages.
+      "viewzk", "viewscale", "sectdefaultcl", "sbknone", "sbkpage", "psz", "pgbrdropt", "pgbrdrhead", "pgbrdrfoot",
+      "linex", "hyphcaps", "hyphauto", "hyphhotz", "headery", "footery", "formshade", "fet", "endnhere", "colsx",
+      "cols", "titlepg", "pgnstart", "pgnrestart", "pgndec", "linkstyles", "dntblnsbdb", "doctype", "horzdoc",
+      "jcompress", "jexpand", "lytprtmet", "noxlattoyen", "expshrtn", "nolnhtadjtbl", "dghspace", "dgvspace",
+      "dghorigin", "dgvorigin", "dghshow", "dgvshow", "ftnnar", "aftnnrlc", "ftnrstcont", "aftnrstcont",
+      "ftnstart", "aftnstart", "gutter", "facingp", "margmirror", "fracwidth", "vertalc", "vertalt", "lndscpsxn",
+      "pgwsxn", "pghsxn", "marglsxn", "margrsxn", "margtsxn", "margbsxn", "guttersxn", "sectlinegrid", "additive",
+      "jclisttab", "nolead", "adeflang", "stshfdbch", "stshfloch", "stshfhich", "stshfbi"};
   return words;
 }
 
@@ -67,6 +78,30 @@ int familyFor(const std::string& word) {
 RtfReader::RtfReader(Diagnostics& diagnostics, std::vector<Topic>& topics)
     : diag_(diagnostics), collector_(diagnostics, topics) {}
 
+// Pictures and objects pasted into the document are not read; a help
+// author refers to picture files with \{bmc FILE\} instead. The file gets one
+// message with the number of pictures left out, each counted once although
+// Word writes a picture twice (\*\shppict, then \nonshppict).
+void RtfReader::notePictureInText(const RtfToken& t) {
+  static const std::set<std::string> words = {"pict", "shppict", "nonshppict", "object"};
+  if (!words.count(t.word) || groups_.size() < 2) return;
+  const Destination parent = groups_[groups_.size() - 2].destination;
+  const Destination here = top().destination;
+  if (here != Destination::Body && (here != Destination::Skip || parent != Destination::Body)) return;
+  // \nonshppict is the second copy of the \shppict before it.
+  const bool secondCopy = t.word == "nonshppict" && afterShapePicture_;
+  afterShapePicture_ = t.word == "shppict";
+  if (secondCopy) return;
+  if (embeddedPictures_++ == 0) firstPictureLine_ = t.line;
+}
+
+void RtfReader::reportPictures() {
+  if (embeddedPictures_ == 0) return;
+  diag_.warning(at(firstPictureLine_), std::to_string(embeddedPictures_) +
+                                           " picture(s) or object(s) embedded in the RTF left out: only pictures in "
+                                           "files named with \\{bmc FILE\\} are read");
+}
+
 void RtfReader::reset(const std::string& fileName) {
   file_ = fileName;
   collector_.setFile(fileName);
@@ -83,6 +118,10 @@ void RtfReader::reset(const std::string& fileName) {
   skipChars_ = 0;
   reportedWords_.clear();
   reportedFonts_.clear();
+  codePage_ = 1252;
+  textCharsets_.clear();
+  embeddedPictures_ = 0;
+  afterShapePicture_ = false;
   row_ = TableRowFormat{};
   inRow_ = false;
   cell_ = 0;
@@ -101,6 +140,7 @@ void RtfReader::read(std::string_view text, const std::string& fileName) {
   }
   while (groups_.size() > 1) closeGroup(line_);
   collector_.finish(top().para, line_);
+  reportPictures();
 }
 
 void RtfReader::token(const RtfToken& t) {
@@ -157,9 +197,12 @@ void RtfReader::controlWord(const RtfToken& t) {
   flushText();
   const Destination dest = top().destination;
   const std::string& w = t.word;
+  notePictureInText(t);
   if (dest == Destination::Skip) return;
   if (dest == Destination::FontTable) {
-    if (w == "f") fontTableNumber_ = static_cast<int>(t.param);
+    if (w == "panose" || w == "falt" || w == "fname") top().destination = Destination::Skip;
+    else if (w == "fcharset") fontTableCharset_ = static_cast<int>(std::clamp(t.param, 0L, 255L));
+    else if (w == "f") fontTableNumber_ = static_cast<int>(t.param);
     else if (w.size() > 1 && w[0] == 'f' && w != "fcharset" && w != "fprq") fontTableFamily_ = familyFor(w);
     return;
   }
@@ -175,6 +218,7 @@ void RtfReader::controlWord(const RtfToken& t) {
   if (dest == Destination::Footnote) return;
   if (tableWord(t) || paragraphWord(t) || characterWord(t)) return;
   if (w == "deff") defaultFont_ = static_cast<int>(t.param);
+  if (w == "ansicpg") codePage_ = static_cast<int>(std::clamp(t.param, 0L, 65535L));
   if (w == "uc") unicodeSkip_ = static_cast<int>(std::clamp(t.param, 0L, 8L));
   if (w == "deff" || w == "uc" || ignoredWords().count(w)) return;
   if (reportedWords_.size() < 64 && reportedWords_.insert(w).second) {
@@ -189,6 +233,7 @@ bool RtfReader::destinationWord(const RtfToken& t) {
     g.destination = Destination::FontTable;
     fontTableName_.clear();
     fontTableFamily_ = 3;
+    fontTableCharset_ = 1;
     return true;
   }
   if (w == "colortbl") {
@@ -362,9 +407,7 @@ void RtfReader::controlSymbol(const RtfToken& t) {
       flushText();
       // An ignorable destination: unless we know the word that follows, skip
       // the group. Known destinations switch the group back themselves.
-      if (top().destination == Destination::Body || top().destination == Destination::Footnote) {
-        top().destination = Destination::Skip;
-      }
+      top().destination = Destination::Skip;
       return;
     default: return;  // \- \: \| and malformed \' have no visible effect
   }
@@ -475,7 +518,12 @@ void RtfReader::button(const std::string& argument, int line) {
     flushText();
     return;
   }
-  collector_.macroHotspot(label.empty() ? std::string_view("\xBB") : std::string_view(label), currentFont(), macro,
+  // A button's label is drawn in the dialog font, not in the text's: authors
+  // put buttons at the start of tiny spacing paragraphs (\fs8), where a label
+  // in the text's size could not be read or hit.
+  FontSpec font = currentFont();
+  font.halfPoints = std::max(font.halfPoints, kButtonMinHalfPoints);
+  collector_.macroHotspot(label.empty() ? std::string_view("\xBB") : std::string_view(label), font, macro,
                           embeddedLine_);
 }
 
@@ -485,9 +533,10 @@ void RtfReader::fontTableCharacter(unsigned char c) {
     return;
   }
   const std::string face(trim(fontTableName_));
-  if (!face.empty()) fonts_[fontTableNumber_] = FontEntry{face, fontTableFamily_};
+  if (!face.empty()) fonts_[fontTableNumber_] = FontEntry{face, fontTableFamily_, fontTableCharset_};
   fontTableName_.clear();
   fontTableFamily_ = 3;
+  fontTableCharset_ = 1;
 }
 
 void RtfReader::colourTableCharacter(unsigned char c) {
@@ -515,6 +564,8 @@ FontSpec RtfReader::currentFont() {
     found = fonts_.find(defaultFont_);
   }
   if (found != fonts_.end()) {
+    const int charset = found->second.charset;
+    if (charset > 2 && charset != 77 && charset != 255) textCharsets_.insert(charset);
     style.face = found->second.face;
     style.family = found->second.family;
   }

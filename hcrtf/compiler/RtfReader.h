@@ -25,6 +25,11 @@ class RtfReader {
 
   // Appends the topics of one file. `fileName` is used in messages.
   void read(std::string_view text, const std::string& fileName);
+  // The ANSI code page the last file declared (\ansicpg), 1252 when none.
+  int codePage() const { return codePage_; }
+  // The character sets (\fcharset) of the last file's fonts that its text
+  // used, other than ANSI (0), default (1) and symbol (2) sets.
+  const std::set<int>& textCharsets() const { return textCharsets_; }
 
  private:
   struct CharState {
@@ -45,6 +50,7 @@ class RtfReader {
   struct FontEntry {
     std::string face;
     int family = 3;
+    int charset = 1;  // \fcharset; 1 is "default"
   };
 
   void reset(const std::string& fileName);
@@ -67,6 +73,8 @@ class RtfReader {
   void footnoteBoundary();
   void button(const std::string& argument, int line);
   void fontTableCharacter(unsigned char c);
+  void notePictureInText(const RtfToken& token);
+  void reportPictures();
   void colourTableCharacter(unsigned char c);
   FontSpec currentFont();
   HotspotStyle currentStyle() const;
@@ -83,6 +91,12 @@ class RtfReader {
   int fontTableNumber_ = 0;
   std::string fontTableName_;
   int fontTableFamily_ = 3;
+  int fontTableCharset_ = 1;
+  int codePage_ = 1252;
+  std::set<int> textCharsets_;
+  int embeddedPictures_ = 0;
+  int firstPictureLine_ = 0;
+  bool afterShapePicture_ = false;  // the last picture counted was a \shppict
   std::vector<std::uint32_t> colours_;
   std::uint32_t colourInProgress_ = 0;
   std::string pending_;   // body text waiting for a format change

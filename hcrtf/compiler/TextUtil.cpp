@@ -1,5 +1,6 @@
 #include "hcrtf/compiler/TextUtil.h"
 
+#include <array>
 #include <cctype>
 
 namespace hcrtf::compiler {
@@ -70,6 +71,15 @@ bool parseInteger(std::string_view text, long long& value) {
   if (result > 0xFFFFFFFFLL) return false;
   value = negative ? -result : result;
   return true;
+}
+
+int charsetForCodePage(int codePage) {
+  static const std::array<std::pair<int, int>, 13> table = {{{1250, 238}, {1251, 204}, {1253, 161}, {1254, 162},
+      {1255, 177}, {1256, 178}, {1257, 186}, {1258, 163}, {874, 222}, {932, 128}, {936, 134}, {949, 129}, {950, 136}}};
+  for (const auto& [page, charset] : table) {
+    if (page == codePage) return charset;
+  }
+  return 0;
 }
 
 }  // namespace hcrtf::compiler

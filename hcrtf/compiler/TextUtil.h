@@ -17,4 +17,8 @@ std::vector<std::string> splitTopLevel(std::string_view text, char separator);
 // when the whole text is not one or it does not fit in 32 bits.
 bool parseInteger(std::string_view text, long long& value);
 
+// The font character set (as in \fcharset and CHARSET=) that draws text of a
+// Windows ANSI code page; 0 (ANSI) for 1252 and for code pages it does not know.
+int charsetForCodePage(int codePage);
+
 }  // namespace hcrtf::compiler

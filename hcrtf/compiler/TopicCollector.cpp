@@ -143,7 +143,10 @@ void TopicCollector::footnote(char mark, std::string_view text, int line) {
       diag_.warning(at(line), "footnote without a mark (#, $, K, +, !, >) ignored");
       return;
     default:
-      if (mark >= 'A' && mark <= 'Z') return;  // other keyword tables are not built
+      if (mark >= 'A' && mark <= 'Z') {
+        for (auto& keyword : splitKeywords(value)) topic_.otherKeywords[mark].push_back(std::move(keyword));
+        return;
+      }
       diag_.warning(at(line), std::string("footnote of unknown kind '") + mark + "' ignored");
   }
 }
@@ -186,12 +189,12 @@ void TopicCollector::endTopic(const ParagraphFormat& format, int line) {
   topicStarted_ = false;
 }
 
+// Word processors leave out the \page after a file's last topic; the end of
+// the file ends that topic as well.
 void TopicCollector::finish(const ParagraphFormat& format, int line) {
   const bool pending = topicStarted_ || !paragraph_.content.empty();
   endParagraph(format, false, line);
   if (!pending) return;
-  const bool visible = std::any_of(topic_.paragraphs.begin(), topic_.paragraphs.end(), hasVisibleContent);
-  if (visible || topic_.hasTitle) diag_.warning(at(line), "last topic of the file has no \\page; kept");
   endTopic(format, line);
 }
 

@@ -3,12 +3,14 @@
 #include <filesystem>
 #include <fstream>
 #include <ostream>
+#include <set>
 
 #include "hcrtf/common/FormatError.h"
 #include "hcrtf/common/HelpFormat.h"
 #include "hcrtf/common/HelpHash.h"
 #include "hcrtf/dump/FontTable.h"
 #include "hcrtf/dump/IndexFiles.h"
+#include "hcrtf/dump/TargetCheck.h"
 #include "hcrtf/dump/TextEscape.h"
 
 namespace hcrtf::dump {
@@ -57,6 +59,7 @@ int HelpDumper::dump(std::ostream& out) {
   if (all || options_.pictures || !options_.pictureDir.empty()) {
     section(out, "pictures", [&] { dumpPictures(out); });
   }
+  if (all || options_.targets) section(out, "targets", [&] { dumpTargets(out); });
   return errors_;
 }
 
@@ -248,6 +251,27 @@ void HelpDumper::dumpContext(std::ostream& out) {
     if (name != options_.names.end()) out << " " << quoted(name->second);
     out << " -> " << describeOffset(e.offset) << "\n";
   }
+}
+
+void HelpDumper::dumpTargets(std::ostream& out) {
+  std::set<std::int32_t> defined;
+  if (auto content = file_.file("|CONTEXT")) {
+    for (const ContextEntry& e : readContext(*content)) defined.insert(e.hash);
+  }
+  const TopicList* list = topics(out);
+  if (!list) return;
+  TargetCheck check(std::move(defined), options_.helpFileName);
+  for (std::size_t t = 0; t < list->topics.size(); ++t) {
+    const std::string where = "topic " + std::to_string(t);
+    for (const std::string& line : list->topics[t].lines) check.scan(line, where);
+    for (const std::string& macro : list->topics[t].macros) check.scan(macro, where);
+  }
+  if (const SystemInfo* sys = system(out)) {
+    for (const std::string& macro : sys->macros) check.scan(macro, "[CONFIG]");
+  }
+  out << "checked: " << check.checked() << "\n";
+  out << "undefined: " << check.undefined().size() << "\n";
+  for (const UndefinedTarget& u : check.undefined()) out << "  " << u.target << " in " << u.where << "\n";
 }
 
 void HelpDumper::dumpKeywords(std::ostream& out) {

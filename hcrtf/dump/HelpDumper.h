@@ -26,6 +26,8 @@ struct DumpOptions {
   bool keywords = false;
   bool map = false;
   bool pictures = false;
+  bool targets = false;
+  std::string helpFileName;  // the file's own name, which jump macros may give
   std::string pictureDir;  // write each decoded bitmap here when set
   bool ppm = false;        // PPM instead of BMP
   // Leave topic positions, offsets and block counts out of the topics
@@ -35,7 +37,7 @@ struct DumpOptions {
   std::map<std::int32_t, std::string> names;  // hash -> context string
 
   bool anySection() const {
-    return files || system || fonts || topics || titles || context || keywords || map || pictures;
+    return files || system || fonts || topics || titles || context || keywords || map || pictures || targets;
   }
 };
 
@@ -57,6 +59,8 @@ class HelpDumper {
   void dumpKeywords(std::ostream& out);
   void dumpMap(std::ostream& out);
   void dumpPictures(std::ostream& out);
+  // Every jump, popup and jump macro into this file whose topic is missing.
+  void dumpTargets(std::ostream& out);
   void writePictureFile(const std::string& name, std::size_t index, const PictureImage& img,
                         std::ostream& out);
   // |SYSTEM, the phrase table and the topics, read once on first use; later

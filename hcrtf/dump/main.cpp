@@ -1,6 +1,7 @@
 // hlpdump: prints what a Windows Help file contains, in a stable text form.
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -17,11 +18,13 @@ namespace dump = hcrtf::dump;
 const char* const kUsage =
     "usage: hlpdump FILE [--files] [--system] [--fonts] [--topics] [--titles]\n"
     "               [--context] [--keywords] [--map] [--pictures [DIR]] [--ppm]\n"
-    "               [--names FILE] [--no-offsets]\n"
+    "               [--targets] [--names FILE] [--no-offsets]\n"
     "Prints the sections asked for (all without any); --pictures DIR also writes\n"
     "every bitmap as DIR/bmN-I.bmp (or .ppm with --ppm); --names reads context\n"
     "strings, one a line, to show beside their hashes; --no-offsets leaves\n"
-    "topic positions out, for comparing builds with and without compression.\n";
+    "topic positions out, for comparing builds with and without compression;\n"
+    "--targets lists the jumps, popups and jump macros into this file that lead\n"
+    "to no topic.\n";
 
 // Exit codes: 0 all read, 1 damaged parts reported, 2 not readable at all
 // or a usage error.
@@ -45,7 +48,8 @@ bool flag(const char* arg, dump::DumpOptions& o) {
       {"--fonts", &dump::DumpOptions::fonts},     {"--topics", &dump::DumpOptions::topics},
       {"--titles", &dump::DumpOptions::titles},   {"--context", &dump::DumpOptions::context},
       {"--keywords", &dump::DumpOptions::keywords}, {"--map", &dump::DumpOptions::map},
-      {"--ppm", &dump::DumpOptions::ppm},         {"--no-offsets", &dump::DumpOptions::noOffsets}};
+      {"--targets", &dump::DumpOptions::targets}, {"--ppm", &dump::DumpOptions::ppm},
+      {"--no-offsets", &dump::DumpOptions::noOffsets}};
   for (const auto& f : flags) {
     if (std::strcmp(arg, f.name) == 0) {
       o.*f.member = true;
@@ -84,6 +88,7 @@ int main(int argc, char** argv) {
   }
   try {
     const dump::HelpFile file = dump::HelpFile::load(path);
+    options.helpFileName = std::filesystem::path(path).filename().string();
     dump::HelpDumper dumper(file, options);
     const int errors = dumper.dump(std::cout);
     std::cout.flush();

@@ -113,7 +113,7 @@ TEST(ProjectReaderTest, OddLinesAreWarnedAboutWithTheirLine) {
   TempDirectory dir;
   Diagnostics diag(nullptr);
   const HelpProject p = ProjectReader(diag).parse(
-      "stray\n[OPTIONS]\nFROBNICATE=1\nTITLE=T\nCOMPRESS=12 Hall Zeck\n[BAGGAGE]\nx\n[MAP]\n#define idh_a 0x10\nidh_b\n"
+      "stray\n[OPTIONS]\nFROBNICATE=1\nTITLE=T\nCOMPRESS=12 Hall Zeck\n[FROBS]\nx\n[MAP]\n#define idh_a 0x10\nidh_b\n"
       "[WINDOWS]\nsecond=\"S\",(10,20,30,40),1,(255,0,0),()\n",
       dir.path() / "p.hpj");
   EXPECT_EQ(p.title, "T");
@@ -126,7 +126,7 @@ TEST(ProjectReaderTest, OddLinesAreWarnedAboutWithTheirLine) {
   EXPECT_FALSE(p.windows[0].nonScrollingRgb.has_value());
   EXPECT_TRUE(mentions(diag.messages(), "p.hpj:1: warning: text outside any section"));
   EXPECT_TRUE(mentions(diag.messages(), "p.hpj:3: warning: unknown option FROBNICATE"));
-  EXPECT_TRUE(mentions(diag.messages(), "p.hpj:6: warning: section [BAGGAGE]"));
+  EXPECT_TRUE(mentions(diag.messages(), "p.hpj:6: warning: section [FROBS]"));
   EXPECT_TRUE(mentions(diag.messages(), "p.hpj:10: warning: map entry without a number"));
 }
 

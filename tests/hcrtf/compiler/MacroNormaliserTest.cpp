@@ -74,6 +74,14 @@ TEST(MacroNormaliserTest, NestedMacrosBecomeStringsTheViewerCanReadAgain) {
             "CB(\"b\", \"B\", \"SetHelpOnFile(`a\\\\\\\\b')\")");
 }
 
+// ALink and KLink lists are written bare with ';' between keywords; the ';'
+// belongs to the list, and ends a macro nowhere else inside "()".
+TEST(MacroNormaliserTest, KeywordListsKeepTheirSemicolons) {
+  EXPECT_EQ(strict("AL(first_key;second_key)"), "AL(\"first_key;second_key\")");
+  EXPECT_EQ(strict("KLink(one; two, 1):Back()"), "KLink(\"one; two\", 1);Back()");
+  EXPECT_FALSE(MacroNormaliser("s.hlp").normalise("AL(a, b;c)"));
+}
+
 TEST(MacroNormaliserTest, UnknownMacrosKeepTheirArguments) {
   EXPECT_EQ(strict("MyDllRoutine(word, 3, \"s\")"), "MyDllRoutine(word, 3, \"s\")");
 }
