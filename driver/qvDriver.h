@@ -23,6 +23,7 @@
 
 class qvConversionRun;
 class qvHtmlContext;
+class qvImgLib;
 class qvTCP;
 class qvUserInterface;
 
@@ -60,6 +61,8 @@ class qvDriver : public qvStartPoints {
   void processArguments();
   void addCommandLineStart(const std::string& start);
   void prepareBatchRun();
+  // Loads the picture libraries; without them the process ends.
+  void startImageLibrary();
   void startNetwork();
   void createWorkDirectories();
   [[noreturn]] void fail(int checkpoint);
@@ -86,6 +89,7 @@ class qvDriver : public qvStartPoints {
   qvUserInterfaceFactory::Kind kind_ = qvUserInterfaceFactory::Kind::Gui;
   std::unique_ptr<qvUserInterface> ui_;
   std::unique_ptr<qvHtmlContext> context_;
+  std::unique_ptr<qvImgLib> imageLibrary_;
   // The HTTP client of every run.
   std::unique_ptr<qvTCP> network_;
   // The crawl, final pass and project steps; made at the first run.

@@ -1,4 +1,5 @@
-// :JpegDecoder::decode(fuzz_pictures::paths().source, picture):JPEG files: markers, Huffman data, progressive scans and colour spaces, decoded and written as a bitmap.
+// JPEG files: markers, Huffman data, progressive scans and colour spaces,
+// decoded and written as a bitmap.
 
 #include <cstddef>
 #include <cstdint>
@@ -9,7 +10,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz_pictures::writeSource(data, size);
   imagelibs::Picture picture;
-  int result = imagelibs;
+  int result = imagelibs::JpegDecoder::decode(fuzz_pictures::paths().source, picture);
   if (result == imagelibs::kOk) result = imagelibs::BmpWriter::write(picture, fuzz_pictures::paths().bitmap);
   fuzz_pictures::checkOutcome(result);
   return 0;
