@@ -238,11 +238,24 @@ TEST_F(ConverterTest, OfflineStillReadsLocalPicturesButFetchesNothing) {
   EXPECT_TRUE(ui.errors.empty());
 }
 
-TEST_F(ConverterTest, SvgWithoutItsLibraryIsAnUnsupportedType) {
-  if (library.convertsSvg()) GTEST_SKIP() << "the SVG library is built";
-  writeBytes(dir / "a.svg", {'<', 's', 'v', 'g', '/', '>'});
-  EXPECT_FALSE(add("a.svg"));
-  EXPECT_EQ(ui.errors.back(), "Unsupported image content-type 'image/svg+xml' for " + fileURL(dir / "a.svg"));
+TEST_F(ConverterTest, SvgConvertsAndWithoutItsLibraryIsAnUnsupportedType) {
+  const std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"20\" height=\"10\"/>";
+  writeBytes(dir / "a.SVG", {svg.begin(), svg.end()});
+  ASSERT_TRUE(library.convertsSvg());
+  const auto bitmap = add("a.SVG", 0, 5);
+  ASSERT_TRUE(bitmap);
+  EXPECT_EQ(BmpFile::read(*bitmap).width, 10);
+
+  // The libraries the engine cannot do without, and no more.
+  fs::create_directory(dir / "three");
+  for (const char* name : {"libcorvane3.so", "libcorvane4.so", "libcorvane5.so"}) {
+    fs::copy_file(std::string(CORVANE_BINARY_DIR) + "/" + name, dir.path() / "three" / name);
+  }
+  qvGuiImgLib three(ui, dir / "three");
+  ASSERT_TRUE(three.init());
+  qvImageConverter withoutSvg(three, context, work());
+  EXPECT_FALSE(withoutSvg.addImage(fileURL(dir / "a.SVG"), 0, 0, ""));
+  EXPECT_EQ(ui.errors.back(), "Unsupported image content-type 'image/svg+xml' for " + fileURL(dir / "a.SVG"));
 }
 
 TEST_F(ConverterTest, WorkingDirectoryPassConvertsByExtension) {

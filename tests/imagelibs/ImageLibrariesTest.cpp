@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <png.h>
+#include <zlib.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -26,6 +27,7 @@ namespace {
 using LoadWithColour = int (*)(const char*, const char*, std::uint32_t);
 using Load = int (*)(const char*, const char*);
 using Resize = int (*)(const char*, int, int);
+using LoadSvg = int (*)(const char*, const char*, std::uint32_t, int);
 
 // Window colours as the help project writes them (0x00BBGGRR) and as RGB.
 constexpr std::uint32_t kGrey = 0xC0C0C0;
@@ -42,6 +44,8 @@ class ImageLibrariesTest : public ::testing::Test {
   Load loadJpg = reinterpret_cast<Load>(jpegLibrary.entry("LoadJpgFile"));
   Resize resize = reinterpret_cast<Resize>(resizeLibrary.entry("ResizeBitmap"));
   LoadWithColour loadPng = reinterpret_cast<LoadWithColour>(pngLibrary.entry("LoadPngFile"));
+  ImageLibraryHandle svgLibrary{"libcorvane7.so"};
+  LoadSvg loadSvg = reinterpret_cast<LoadSvg>(svgLibrary.entry("LoadSvgFile"));
   TempDirectory dir;
   std::string bmp = dir / "out.bmp";
 
@@ -245,6 +249,74 @@ TEST_F(ImageLibrariesTest, ResizeRefusalsKeepTheBitmap) {
   EXPECT_FALSE(std::filesystem::exists(bmp + ".part"));
 }
 
+void writeText(const std::string& path, const std::string& text) { writeBytes(path, {text.begin(), text.end()}); }
+
+constexpr const char* kSvgOpen = "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" ";
+
+TEST_F(ImageLibrariesTest, SvgIsDrawnAtItsOwnSizeWithinTheLargestSide) {
+  struct Case {
+    const char* name;
+    std::string svg;
+    int maxSide;
+    int width;
+    int height;
+  };
+  const std::string blue = "<rect x=\"0\" y=\"0\" width=\"100%\" height=\"100%\" fill=\"#0000ff\"/></svg>";
+  const Case cases[] = {
+      {"width and height", std::string(kSvgOpen) + "width=\"30\" height=\"20\">" + blue, 1024, 30, 20},
+      {"in points", std::string(kSvgOpen) + "width=\"30pt\" height=\"15pt\">" + blue, 1024, 40, 20},
+      {"viewBox only", std::string(kSvgOpen) + "viewBox=\"0 0 50 25\">" + blue, 1024, 50, 25},
+      {"no size at all", std::string(kSvgOpen) + ">" + blue, 1024, 64, 64},
+      {"scaled to fit", std::string(kSvgOpen) + "width=\"4000\" height=\"2000\">" + blue, 1024, 1024, 512},
+      {"tighter side", std::string(kSvgOpen) + "viewBox=\"0 0 10 40\">" + blue, 20, 5, 20},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    writeText(dir / "a.svg", c.svg);
+    ASSERT_EQ(loadSvg((dir / "a.svg").c_str(), bmp.c_str(), kGrey, c.maxSide), imagelibs::kOk);
+    const DibImage image = bitmap();
+    EXPECT_EQ(image.width, c.width);
+    EXPECT_EQ(image.height, c.height);
+    EXPECT_EQ(colourAt(image, image.width / 2, image.height / 2), 0x0000FFu);
+  }
+}
+
+TEST_F(ImageLibrariesTest, SvgTransparencyShowsTheWindowAndNothingOutsideIsLoaded) {
+  // A red PNG beside the drawing, referred to by path and by file address:
+  // neither may be drawn, so the window colour shows where it would be.
+  PngSpec red;
+  red.width = red.height = 4;
+  red.rows = std::vector<std::uint8_t>(48, 0);
+  for (std::size_t i = 0; i < red.rows.size(); i += 3) red.rows[i] = 255;
+  writePng(dir / "red.png", red);
+  writeText(dir / "b.svg", std::string(kSvgOpen) + "width=\"40\" height=\"10\">"
+                           "<rect x=\"0\" y=\"0\" width=\"10\" height=\"10\" fill=\"#00ff00\" fill-opacity=\"0.5\"/>"
+                           "<image x=\"10\" y=\"0\" width=\"10\" height=\"10\" xlink:href=\"red.png\"/>"
+                           "<image x=\"20\" y=\"0\" width=\"10\" height=\"10\" xlink:href=\"file://" +
+                           (dir / "red.png") + "\"/></svg>");
+  for (auto [window, rgb] : {std::pair{kGrey, 0xC0C0C0u}, std::pair{kTan, kTanRgb}}) {
+    ASSERT_EQ(loadSvg((dir / "b.svg").c_str(), bmp.c_str(), window, 1024), imagelibs::kOk);
+    const DibImage image = bitmap();
+    const std::uint32_t under = rgb;
+    const std::uint32_t blend = (((under >> 16) & 0xFF) / 2 << 16) | ((((under >> 8) & 0xFF) + 255) / 2 << 8) |
+                                ((under & 0xFF) / 2);
+    EXPECT_TRUE(near(colourAt(image, 5, 5), blend, 2)) << std::hex << colourAt(image, 5, 5);
+    EXPECT_EQ(colourAt(image, 15, 5), rgb);
+    EXPECT_EQ(colourAt(image, 25, 5), rgb);
+    EXPECT_EQ(colourAt(image, 35, 5), rgb);
+  }
+}
+
+TEST_F(ImageLibrariesTest, SvgzIsReadLikeSvg) {
+  const std::string svg = std::string(kSvgOpen) + "width=\"8\" height=\"6\"><rect width=\"8\" height=\"6\" fill=\"#ff0000\"/></svg>";
+  gzFile out = gzopen((dir / "a.svgz").c_str(), "wb");
+  ASSERT_NE(out, nullptr);
+  gzwrite(out, svg.data(), static_cast<unsigned>(svg.size()));
+  gzclose(out);
+  ASSERT_EQ(loadSvg((dir / "a.svgz").c_str(), bmp.c_str(), kGrey, 1024), imagelibs::kOk);
+  EXPECT_EQ(colourAt(bitmap(), 3, 3), 0xFF0000u);
+}
+
 // ---- Hostile files ----
 
 std::vector<std::uint8_t> gifHeader(int width, int height) {
@@ -325,7 +397,15 @@ TEST_F(ImageLibrariesTest, HostileFilesGiveTheirReasonAndLeaveNoFile) {
     return std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(bytes.size() / 2));
   };
 
-  enum Format { Gif, Jpeg, Png };
+  enum Format { Gif, Jpeg, Png, Svg };
+  auto text = [](const std::string& t) { return std::vector<std::uint8_t>(t.begin(), t.end()); };
+  std::string laughs = "<?xml version=\"1.0\"?><!DOCTYPE svg [<!ENTITY a \"aaaaaaaaaa\">";
+  for (char c = 'b'; c <= 'k'; ++c) {
+    laughs += std::string("<!ENTITY ") + c + " \"";
+    for (int i = 0; i < 10; ++i) laughs += std::string("&") + static_cast<char>(c - 1) + ";";
+    laughs += "\">";
+  }
+  laughs += "]>" + std::string(kSvgOpen) + "width=\"10\" height=\"10\"><text>&k;</text></svg>";
   struct Row {
     const char* name;
     Format format;
@@ -352,6 +432,11 @@ TEST_F(ImageLibrariesTest, HostileFilesGiveTheirReasonAndLeaveNoFile) {
       {"png zero width", Png, pngHeader(0, 16), {imagelibs::kNoPixels}},
       {"png header only", Png, pngHeader(16, 16), {imagelibs::kDamaged}},
       {"png wrong magic", Png, jpg, {imagelibs::kWrongSignature}},
+      {"svg truncated", Svg, text(std::string(kSvgOpen) + "width=\"10\" height=\"10\"><rect wid"), {imagelibs::kDamaged}},
+      {"svg zero size", Svg, text(std::string(kSvgOpen) + "width=\"0\" height=\"10\"></svg>"), {imagelibs::kNoPixels}},
+      {"svg not markup", Svg, text("GIF89a"), {imagelibs::kWrongSignature}},
+      {"svg empty", Svg, {}, {imagelibs::kWrongSignature}},
+      {"svg entity bomb", Svg, text(laughs), {imagelibs::kDamaged}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -359,7 +444,8 @@ TEST_F(ImageLibrariesTest, HostileFilesGiveTheirReasonAndLeaveNoFile) {
     writeBytes(source, row.bytes);
     const int result = row.format == Gif    ? loadGif(source.c_str(), bmp.c_str(), kGrey)
                        : row.format == Jpeg ? loadJpg(source.c_str(), bmp.c_str())
-                                            : loadPng(source.c_str(), bmp.c_str(), kGrey);
+                       : row.format == Png  ? loadPng(source.c_str(), bmp.c_str(), kGrey)
+                                            : loadSvg(source.c_str(), bmp.c_str(), kGrey, 1024);
     EXPECT_NE(std::find(row.expected.begin(), row.expected.end(), result), row.expected.end()) << "result " << result;
     EXPECT_FALSE(std::filesystem::exists(bmp));
     EXPECT_FALSE(std::filesystem::exists(bmp + ".part"));
