@@ -126,7 +126,7 @@ qvImageConverter::Source qvImageConverter::fetchRemote(const std::string& url, c
       return Source{*file, type.value_or("Not specified in HTTP headers"), {}, true};
     }
     const int code = alias ? 300 : tcp_->statusCode();
-    if (code < 0 || code / 100 != 3) return fetchFailed(current, code);
+    if (code < 0 || code / 100 != 3) return fetchFailed(url, code);
     const std::optional<std::string> location = tcp_->headerValue("Location:");
     const std::optional<std::string> target = location ? qvURL::resolve(current, *location) : std::nullopt;
     if (!target) {

@@ -137,21 +137,31 @@ TEST(PictureRunTest, PicturesOverHttp) {
   writeTree(root);
   fs::copy_file(root / "blue.JPG", root / "odd.jpg");
   std::ofstream(root / "index.html", std::ios::app)
-      << "<p>Moved <img src=\"moved.gif\"> Gone <img src=\"gone.gif\"> <a href=\"odd.jpg\">odd</a></p>\n";
+      << "<p>Moved <img src=\"moved.gif\"> Gone <img src=\"gone.gif\"> <a href=\"odd.jpg\">odd</a></p>\n"
+         "<p>Four redirects <img src=\"r1.gif\"> five <img src=\"s1.gif\"></p>\n";
+  std::string chains;
+  for (int i = 1; i <= 4; ++i) {
+    chains += "location = /r" + std::to_string(i) + ".gif { return 302 /" + (i == 4 ? std::string("red") : "r" + std::to_string(i + 1)) + ".gif; }\n";
+  }
+  for (int i = 1; i <= 5; ++i) {
+    chains += "location = /s" + std::to_string(i) + ".gif { return 302 /" + (i == 5 ? std::string("red") : "s" + std::to_string(i + 1)) + ".gif; }\n";
+  }
   fs::create_directory(work.path() / "nginx");
   NginxServer server(root.string(), (work.path() / "nginx").string(),
                      "location = /moved.gif { return 302 /red.gif; }\n"
-                     "location = /odd.jpg { types { } default_type image/jpg; }\n");
+                     "location = /odd.jpg { types { } default_type image/jpg; }\n" + chains);
   ASSERT_TRUE(server.ready()) << server.errorLog();
   ASSERT_EQ(runEngine(work.path(), "'" + server.url("/index.html") + "'"), 0) << slurp(work.path() / "engine.out");
   const std::string rtf = topics(work.path());
   const std::string out = slurp(work.path() / "engine.out");
-  // Only the missing picture fails, and says why.
-  EXPECT_EQ(countOf(rtf, "[Image error]"), 1) << out;
-  EXPECT_NE(out.find("Error during GET of " + server.url("/gone.gif")), std::string::npos) << out;
-  // red.gif twice, blue, green twice, the moved one, odd.jpg as a page.
-  EXPECT_EQ(countOf(rtf, "\\{bmc "), 7) << rtf;
-  EXPECT_EQ(picturesInHelpFile(work.path()), 6);
+  // Only the missing picture and the fifth redirect fail, and say why.
+  EXPECT_EQ(countOf(rtf, "[Image error]"), 2) << out;
+  EXPECT_NE(out.find("Error during GET of " + server.url("/gone.gif") + ": "), std::string::npos) << out;
+  EXPECT_NE(out.find(server.url("/s1.gif") + ": Too many redirects"), std::string::npos) << out;
+  // red.gif twice, blue, green twice, the moved one, the one four redirects
+  // away, odd.jpg as a page.
+  EXPECT_EQ(countOf(rtf, "\\{bmc "), 8) << rtf;
+  EXPECT_EQ(picturesInHelpFile(work.path()), 7);
 }
 
 }  // namespace
