@@ -39,12 +39,12 @@ class PictureUserInterface : public RecordingUserInterface {
 std::string fileURL(const std::string& path) { return "file://" + path; }
 
 void writeRedGif(const std::string& path, int width, int height) {
-  GifSpec spec;
-  spec.screenWidth = spec.width = width;
-  spec.screenHeight = spec.height = height;
-  spec.palette = {{255, 0, 0}, {0, 0, 0}};
-  spec.indices.assign(static_cast<std::size_t>(width * height), 0);
-  writeGif(path, spec);
+  GifPicture picture;
+  picture.screenWidth = picture.width = width;
+  picture.screenHeight = picture.height = height;
+  picture.palette = {{255, 0, 0}, {0, 0, 0}};
+  picture.indices.assign(static_cast<std::size_t>(width * height), 0);
+  writeGif(path, picture);
 }
 
 TEST(ResizeRuleTest, SizesTheBitmapIsScaledTo) {
@@ -125,7 +125,7 @@ TEST(GuiImgLibTest, InitNamesTheLibraryThatIsMissing) {
   qvGuiImgLib partial(ui, dir / "three");
   ASSERT_TRUE(partial.init()) << partial.getMessage();
   EXPECT_EQ(partial.getMessage(), "Completed OK");
-  PngSpec png;
+  PngPicture png;
   png.width = png.height = 2;
   png.rows.assign(12, 0);
   writePng(dir / "a.png", png);
@@ -197,7 +197,7 @@ TEST_F(ConverterTest, EachPictureAtEachSizeIsConvertedOnce) {
 TEST_F(ConverterTest, LocalPicturesByExtensionInAnyCase) {
   writeRedGif(dir / "A.GIF", 2, 2);
   writeJpeg(dir / "b.JPeg", 4, 4, JpegKind::Rgb, std::vector<std::uint8_t>(48, 200), false);
-  PngSpec png;
+  PngPicture png;
   png.width = png.height = 2;
   png.rows.assign(12, 9);
   writePng(dir / "c.Png", png);

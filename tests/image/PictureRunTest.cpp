@@ -67,7 +67,7 @@ int picturesInHelpFile(const fs::path& work) {
 // link to a picture of its own.
 void writeTree(const fs::path& root) {
   fs::create_directories(root);
-  GifSpec gif;
+  GifPicture gif;
   gif.screenWidth = gif.width = 40;
   gif.screenHeight = gif.height = 30;
   gif.palette = {{255, 0, 0}, {0, 0, 0}};
@@ -79,7 +79,7 @@ void writeTree(const fs::path& root) {
   std::vector<std::uint8_t> blue;
   for (int i = 0; i < 48 * 32; ++i) blue.insert(blue.end(), {0, 0, 255});
   writeJpeg((root / "blue.JPG").string(), 48, 32, JpegKind::Rgb, blue, true);
-  PngSpec png;
+  PngPicture png;
   png.width = 50;
   png.height = 20;
   png.colourType = 6;

@@ -54,14 +54,14 @@ class ImageLibrariesTest : public ::testing::Test {
 
 // Eight rows, each a colour of its own, so that a row put in the wrong
 // place by interlacing shows.
-GifSpec stripedGif(bool interlaced) {
-  GifSpec spec;
-  spec.screenWidth = spec.width = 3;
-  spec.screenHeight = spec.height = 11;
-  spec.palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {10, 20, 30}};
-  for (int y = 0; y < spec.height; ++y) spec.indices.insert(spec.indices.end(), 3, static_cast<std::uint8_t>(y % 4));
-  spec.interlaced = interlaced;
-  return spec;
+GifPicture stripedGif(bool interlaced) {
+  GifPicture picture;
+  picture.screenWidth = picture.width = 3;
+  picture.screenHeight = picture.height = 11;
+  picture.palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {10, 20, 30}};
+  for (int y = 0; y < picture.height; ++y) picture.indices.insert(picture.indices.end(), 3, static_cast<std::uint8_t>(y % 4));
+  picture.interlaced = interlaced;
+  return picture;
 }
 
 constexpr std::uint32_t kStripe[] = {0xFF0000, 0x00FF00, 0x0000FF, 0x0A141E};
@@ -81,14 +81,14 @@ TEST_F(ImageLibrariesTest, GifRowsAndInterlaceComeOutInPlace) {
 
 TEST_F(ImageLibrariesTest, GifTransparencyAndBareScreenTakeTheWindowColour) {
   // A 2x2 frame at (1,1) on a 4x4 screen; index 1 transparent.
-  GifSpec spec;
-  spec.screenWidth = spec.screenHeight = 4;
-  spec.left = spec.top = 1;
-  spec.width = spec.height = 2;
-  spec.palette = {{200, 0, 0}, {0, 200, 0}};
-  spec.indices = {0, 1, 1, 0};
-  spec.transparent = 1;
-  writeGif(dir / "t.gif", spec);
+  GifPicture picture;
+  picture.screenWidth = picture.screenHeight = 4;
+  picture.left = picture.top = 1;
+  picture.width = picture.height = 2;
+  picture.palette = {{200, 0, 0}, {0, 200, 0}};
+  picture.indices = {0, 1, 1, 0};
+  picture.transparent = 1;
+  writeGif(dir / "t.gif", picture);
   for (auto [window, rgb] : {std::pair{kGrey, 0xC0C0C0u}, std::pair{kTan, kTanRgb}}) {
     ASSERT_EQ(loadGif((dir / "t.gif").c_str(), bmp.c_str(), window), imagelibs::kOk);
     const DibImage image = bitmap();
@@ -99,8 +99,8 @@ TEST_F(ImageLibrariesTest, GifTransparencyAndBareScreenTakeTheWindowColour) {
     EXPECT_EQ(colourAt(image, 3, 3), rgb);
   }
   // Without a transparent index the bare screen still shows the window.
-  spec.transparent = -1;
-  writeGif(dir / "o.gif", spec);
+  picture.transparent = -1;
+  writeGif(dir / "o.gif", picture);
   ASSERT_EQ(loadGif((dir / "o.gif").c_str(), bmp.c_str(), kGrey), imagelibs::kOk);
   EXPECT_EQ(colourAt(bitmap(), 2, 1), 0x00C800u);
   EXPECT_EQ(colourAt(bitmap(), 0, 3), 0xC0C0C0u);
@@ -146,12 +146,12 @@ TEST_F(ImageLibrariesTest, JpegColourSpacesAndProgressiveDecode) {
 TEST_F(ImageLibrariesTest, PngColourTypesDepthsAndTransparency) {
   struct Case {
     const char* name;
-    PngSpec spec;
+    PngPicture picture;
     std::uint32_t window;
     std::uint32_t expected[2];  // pixels 0 and 1 of the top row
   };
-  auto spec = [](int type, int depth, std::vector<std::uint8_t> row, bool interlaced = false) {
-    PngSpec s;
+  auto picture = [](int type, int depth, std::vector<std::uint8_t> row, bool interlaced = false) {
+    PngPicture s;
     s.width = 2;
     s.height = 9;
     s.colourType = type;
@@ -160,31 +160,31 @@ TEST_F(ImageLibrariesTest, PngColourTypesDepthsAndTransparency) {
     s.interlaced = interlaced;
     return s;
   };
-  PngSpec palette = spec(PNG_COLOR_TYPE_PALETTE, 8, {0, 1});
+  PngPicture palette = picture(PNG_COLOR_TYPE_PALETTE, 8, {0, 1});
   palette.palette = {{0, 128, 0}, {255, 0, 0}};
-  PngSpec paletteAlpha = palette;
+  PngPicture paletteAlpha = palette;
   paletteAlpha.paletteAlpha = {255, 0};
-  PngSpec greyKey = spec(PNG_COLOR_TYPE_GRAY, 8, {7, 100});
+  PngPicture greyKey = picture(PNG_COLOR_TYPE_GRAY, 8, {7, 100});
   greyKey.transparentGrey = 7;
-  PngSpec bits = spec(PNG_COLOR_TYPE_GRAY, 1, {0x40});
+  PngPicture bits = picture(PNG_COLOR_TYPE_GRAY, 1, {0x40});
   const Case cases[] = {
       {"palette", palette, kGrey, {0x008000, 0xFF0000}},
       {"palette tRNS over tan", paletteAlpha, kTan, {0x008000, kTanRgb}},
       {"grey tRNS over grey", greyKey, kGrey, {0xC0C0C0, 0x646464}},
       {"grey 1 bit", bits, kGrey, {0x000000, 0xFFFFFF}},
-      {"grey 16 bits", spec(PNG_COLOR_TYPE_GRAY, 16, {0x12, 0x34, 0xFF, 0xFF}), kGrey, {0x121212, 0xFFFFFF}},
-      {"rgb", spec(PNG_COLOR_TYPE_RGB, 8, {1, 2, 3, 250, 251, 252}), kGrey, {0x010203, 0xFAFBFC}},
-      {"rgb 16 interlaced", spec(PNG_COLOR_TYPE_RGB, 16, {0, 0, 0x80, 0, 0xFF, 0, 9, 9, 9, 9, 9, 9}, true), kGrey,
+      {"grey 16 bits", picture(PNG_COLOR_TYPE_GRAY, 16, {0x12, 0x34, 0xFF, 0xFF}), kGrey, {0x121212, 0xFFFFFF}},
+      {"rgb", picture(PNG_COLOR_TYPE_RGB, 8, {1, 2, 3, 250, 251, 252}), kGrey, {0x010203, 0xFAFBFC}},
+      {"rgb 16 interlaced", picture(PNG_COLOR_TYPE_RGB, 16, {0, 0, 0x80, 0, 0xFF, 0, 9, 9, 9, 9, 9, 9}, true), kGrey,
        {0x0080FF, 0x090909}},
       // Green at half alpha over grey and over tan: the blend of the two.
-      {"rgba half over grey", spec(PNG_COLOR_TYPE_RGBA, 8, {0, 255, 0, 128, 0, 0, 255, 0}), kGrey,
+      {"rgba half over grey", picture(PNG_COLOR_TYPE_RGBA, 8, {0, 255, 0, 128, 0, 0, 255, 0}), kGrey,
        {0x60DF60, 0xC0C0C0}},
-      {"rgba half over tan", spec(PNG_COLOR_TYPE_RGBA, 8, {0, 255, 0, 128, 0, 0, 255, 255}), kTan, {0x7FFF71, 0x0000FF}},
-      {"grey alpha", spec(PNG_COLOR_TYPE_GRAY_ALPHA, 8, {255, 0, 0, 255}), kGrey, {0xC0C0C0, 0x000000}},
+      {"rgba half over tan", picture(PNG_COLOR_TYPE_RGBA, 8, {0, 255, 0, 128, 0, 0, 255, 255}), kTan, {0x7FFF71, 0x0000FF}},
+      {"grey alpha", picture(PNG_COLOR_TYPE_GRAY_ALPHA, 8, {255, 0, 0, 255}), kGrey, {0xC0C0C0, 0x000000}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    writePng(dir / "a.png", c.spec);
+    writePng(dir / "a.png", c.picture);
     ASSERT_EQ(loadPng((dir / "a.png").c_str(), bmp.c_str(), c.window), imagelibs::kOk);
     const DibImage image = bitmap();
     ASSERT_EQ(image.width, 2);
@@ -198,12 +198,12 @@ TEST_F(ImageLibrariesTest, PngColourTypesDepthsAndTransparency) {
 
 TEST_F(ImageLibrariesTest, ResizeAveragesDownRepeatsUpAndLeavesTheSameSizeAlone) {
   // A 4x2 checkerboard of black and white.
-  GifSpec spec;
-  spec.screenWidth = spec.width = 4;
-  spec.screenHeight = spec.height = 2;
-  spec.palette = {{0, 0, 0}, {255, 255, 255}};
-  spec.indices = {0, 1, 0, 1, 1, 0, 1, 0};
-  writeGif(dir / "c.gif", spec);
+  GifPicture picture;
+  picture.screenWidth = picture.width = 4;
+  picture.screenHeight = picture.height = 2;
+  picture.palette = {{0, 0, 0}, {255, 255, 255}};
+  picture.indices = {0, 1, 0, 1, 1, 0, 1, 0};
+  writeGif(dir / "c.gif", picture);
   ASSERT_EQ(loadGif((dir / "c.gif").c_str(), bmp.c_str(), kGrey), imagelibs::kOk);
   const std::vector<std::uint8_t> original = readBytes(bmp);
 
@@ -284,7 +284,7 @@ TEST_F(ImageLibrariesTest, SvgIsDrawnAtItsOwnSizeWithinTheLargestSide) {
 TEST_F(ImageLibrariesTest, SvgTransparencyShowsTheWindowAndNothingOutsideIsLoaded) {
   // A red PNG beside the drawing, referred to by path and by file address:
   // neither may be drawn, so the window colour shows where it would be.
-  PngSpec red;
+  PngPicture red;
   red.width = red.height = 4;
   red.rows = std::vector<std::uint8_t>(48, 0);
   for (std::size_t i = 0; i < red.rows.size(); i += 3) red.rows[i] = 255;
@@ -385,7 +385,7 @@ TEST_F(ImageLibrariesTest, HostileFilesGiveTheirReasonAndLeaveNoFile) {
   writeGif(dir / "good.gif", stripedGif(false));
   writeJpeg(dir / "good.jpg", 16, 16, JpegKind::Rgb, filled(16, 16, {9, 9, 9}), false);
   writeJpeg(dir / "prog.jpg", 16, 16, JpegKind::Rgb, filled(16, 16, {9, 9, 9}), true);
-  PngSpec png;
+  PngPicture png;
   png.width = png.height = 16;
   png.rows = filled(16, 16, {1, 2, 3});
   writePng(dir / "good.png", png);

@@ -13,37 +13,37 @@
 
 namespace picture_encoders {
 
-void writeGif(const std::string& path, const GifSpec& spec) {
+void writeGif(const std::string& path, const GifPicture& picture) {
   int error = 0;
   GifFileType* gif = EGifOpenFileName(path.c_str(), false, &error);
   ASSERT_NE(gif, nullptr);
   std::vector<GifColorType> colours;
-  for (const Colour& c : spec.palette) colours.push_back({c.red, c.green, c.blue});
+  for (const Colour& c : picture.palette) colours.push_back({c.red, c.green, c.blue});
   ColorMapObject* map = GifMakeMapObject(static_cast<int>(colours.size()), colours.data());
   EGifSetGifVersion(gif, true);
-  EXPECT_EQ(EGifPutScreenDesc(gif, spec.screenWidth, spec.screenHeight, 8, spec.backgroundIndex, map), GIF_OK);
-  if (spec.transparent >= 0) {
+  EXPECT_EQ(EGifPutScreenDesc(gif, picture.screenWidth, picture.screenHeight, 8, picture.backgroundIndex, map), GIF_OK);
+  if (picture.transparent >= 0) {
     GraphicsControlBlock control{};
-    control.TransparentColor = spec.transparent;
+    control.TransparentColor = picture.transparent;
     GifByteType extension[4];
     EGifGCBToExtension(&control, extension);
     EXPECT_EQ(EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, extension), GIF_OK);
   }
-  EXPECT_EQ(EGifPutImageDesc(gif, spec.left, spec.top, spec.width, spec.height, spec.interlaced, nullptr), GIF_OK);
+  EXPECT_EQ(EGifPutImageDesc(gif, picture.left, picture.top, picture.width, picture.height, picture.interlaced, nullptr), GIF_OK);
   std::vector<int> order;
-  if (spec.interlaced) {
+  if (picture.interlaced) {
     for (int pass : {0, 1, 2, 3}) {
       constexpr int kStart[] = {0, 4, 2, 1};
       constexpr int kStep[] = {8, 8, 4, 2};
-      for (int y = kStart[pass]; y < spec.height; y += kStep[pass]) order.push_back(y);
+      for (int y = kStart[pass]; y < picture.height; y += kStep[pass]) order.push_back(y);
     }
   } else {
-    for (int y = 0; y < spec.height; ++y) order.push_back(y);
+    for (int y = 0; y < picture.height; ++y) order.push_back(y);
   }
   for (int y : order) {
-    std::vector<GifPixelType> line(spec.indices.begin() + y * spec.width,
-                                   spec.indices.begin() + (y + 1) * spec.width);
-    EXPECT_EQ(EGifPutLine(gif, line.data(), spec.width), GIF_OK);
+    std::vector<GifPixelType> line(picture.indices.begin() + y * picture.width,
+                                   picture.indices.begin() + (y + 1) * picture.width);
+    EXPECT_EQ(EGifPutLine(gif, line.data(), picture.width), GIF_OK);
   }
   EXPECT_EQ(EGifCloseFile(gif, &error), GIF_OK);
   GifFreeMapObject(map);
@@ -76,30 +76,30 @@ void writeJpeg(const std::string& path, int width, int height, JpegKind kind, co
   std::fclose(file);
 }
 
-void writePng(const std::string& path, const PngSpec& spec) {
+void writePng(const std::string& path, const PngPicture& picture) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   ASSERT_NE(file, nullptr);
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
   png_init_io(png, file);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(spec.width), static_cast<png_uint_32>(spec.height), spec.bitDepth,
-               spec.colourType, spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+  png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width), static_cast<png_uint_32>(picture.height), picture.bitDepth,
+               picture.colourType, picture.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
   std::vector<png_color> palette;
-  for (const Colour& c : spec.palette) palette.push_back({c.red, c.green, c.blue});
+  for (const Colour& c : picture.palette) palette.push_back({c.red, c.green, c.blue});
   if (!palette.empty()) png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
-  if (!spec.paletteAlpha.empty()) {
-    png_set_tRNS(png, info, spec.paletteAlpha.data(), static_cast<int>(spec.paletteAlpha.size()), nullptr);
+  if (!picture.paletteAlpha.empty()) {
+    png_set_tRNS(png, info, picture.paletteAlpha.data(), static_cast<int>(picture.paletteAlpha.size()), nullptr);
   }
-  if (spec.transparentGrey >= 0) {
+  if (picture.transparentGrey >= 0) {
     png_color_16 grey{};
-    grey.gray = static_cast<png_uint_16>(spec.transparentGrey);
+    grey.gray = static_cast<png_uint_16>(picture.transparentGrey);
     png_set_tRNS(png, info, nullptr, 0, &grey);
   }
   png_write_info(png, info);
-  const std::size_t rowBytes = spec.rows.size() / static_cast<std::size_t>(spec.height);
+  const std::size_t rowBytes = picture.rows.size() / static_cast<std::size_t>(picture.height);
   std::vector<png_bytep> rows;
-  for (int y = 0; y < spec.height; ++y) rows.push_back(const_cast<png_bytep>(spec.rows.data() + y * rowBytes));
+  for (int y = 0; y < picture.height; ++y) rows.push_back(const_cast<png_bytep>(picture.rows.data() + y * rowBytes));
   png_set_interlace_handling(png);
   png_write_image(png, rows.data());
   png_write_end(png, info);

@@ -15,7 +15,7 @@ struct Colour {
   std::uint8_t blue = 0;
 };
 
-struct GifSpec {
+struct GifPicture {
   int screenWidth = 0;
   int screenHeight = 0;
   int left = 0;
@@ -28,7 +28,7 @@ struct GifSpec {
   bool interlaced = false;
   int backgroundIndex = 0;
 };
-void writeGif(const std::string& path, const GifSpec& spec);
+void writeGif(const std::string& path, const GifPicture& picture);
 
 enum class JpegKind { Grey, Rgb, Cmyk };
 // `samples`: rows top-down, 1, 3 or 4 bytes a pixel by kind (CMYK as Adobe
@@ -36,7 +36,7 @@ enum class JpegKind { Grey, Rgb, Cmyk };
 void writeJpeg(const std::string& path, int width, int height, JpegKind kind, const std::vector<std::uint8_t>& samples,
                bool progressive, int quality = 95);
 
-struct PngSpec {
+struct PngPicture {
   int width = 0;
   int height = 0;
   int colourType = 2;  // PNG_COLOR_TYPE_*
@@ -47,7 +47,7 @@ struct PngSpec {
   int transparentGrey = -1;                // tRNS of a grey picture
   bool interlaced = false;
 };
-void writePng(const std::string& path, const PngSpec& spec);
+void writePng(const std::string& path, const PngPicture& picture);
 
 // One PNG chunk (length, type, data, CRC).
 std::vector<std::uint8_t> pngChunk(const std::string& type, const std::vector<std::uint8_t>& data);
