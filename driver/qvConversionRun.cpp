@@ -13,27 +13,35 @@
 #include "ui/qvUserInterface.h"
 #include "ui/qvUserInterfaceCodes.h"
 #include "url/NoRobots.h"
+#include "url/qvURLStatus.h"
 
 qvConversionRun::qvConversionRun(qvHtmlContext& context, std::string workDirectory)
     : context_(context),
       workDirectory_(std::move(workDirectory)),
       prototypes_(context),
       parser_(context, prototypes_),
+      images_(context.imageLibrary != nullptr ? *context.imageLibrary : noPictures_, context, workDirectory_),
       crawler_(context, parser_, items_, mimeTypes_, counters_, workDirectory_),
       converter_(context, parser_),
-      finalPass_(context, converter_, counters_, workDirectory_) {}
+      finalPass_(context, converter_, counters_, workDirectory_) {
+  context_.imageConverter = &images_;
+  crawler_.setImageLoader([this](qvURLStatus& status, const qvURL& url) {
+    return images_.addImage(url.externalForm(), 0, 0, status.referrer);
+  });
+}
 
 namespace {
 // The name robots files are asked about.
 constexpr const char* kRobotName = "Corvane v1.1";
 }  // namespace
 
-qvConversionRun::~qvConversionRun() = default;
+qvConversionRun::~qvConversionRun() { context_.imageConverter = nullptr; }
 
 void qvConversionRun::setNetwork(qvTCP& tcp) {
   network_ = &tcp;
   fetcher_ = std::make_unique<qvRemoteFetcher>(tcp, context_.urlTable(), context_.ui(), context_.settings());
   crawler_.setRemoteFetcher(fetcher_.get());
+  images_.setNetwork(&tcp);
   robotsFetcher_ = std::make_unique<qvTCPRobotsFetcher>(tcp);
   crawler_.setRobotsCheck([this](const qvURL& url) { return robots_ == nullptr || robots_->ok(url); });
 }
@@ -46,6 +54,7 @@ void qvConversionRun::crawl() {
   }
   context_.settings().abortCrawl = false;
   cleanRunFiles(workDirectory_, context_.ui());
+  images_.beginRun();
   crawler_.crawl();
 }
 

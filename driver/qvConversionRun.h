@@ -15,6 +15,8 @@
 #include "html/qvHtmlParser.h"
 #include "html/qvItemList.h"
 #include "html/qvPrototypeList.h"
+#include "image/qvImageConverter.h"
+#include "image/qvPlainImgLib.h"
 #include "url/qvMimeTypes.h"
 
 class qvHtmlContext;
@@ -49,6 +51,7 @@ class qvConversionRun {
   // Topics of the site's pages the last final pass wrote.
   int topicsWritten() const { return finalPass_.topicsWritten(); }
   qvCrawler& crawler() { return crawler_; }
+  qvImageConverter& images() { return images_; }
 
  private:
   qvHtmlContext& context_;
@@ -58,6 +61,9 @@ class qvConversionRun {
   qvHtmlParser parser_;
   qvItemList items_;
   qvRunCounters counters_;
+  // Stands in when the context has no converter.
+  qvPlainImgLib noPictures_;
+  qvImageConverter images_;
   qvCrawler crawler_;
   qvHtmlConverter converter_;
   qvFinalPass finalPass_;

@@ -1,4 +1,5 @@
 #include "driver/qvCrawler.h"
+#include "image/qvImageType.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -273,7 +274,13 @@ void qvCrawler::handleContent(qvURLStatus& status, const qvURL& parsed, qvFetche
   const std::string& type = *decision.type;
   if (type == "text/html") return readHtml(status, page);
   if (type == "text/plain") return readPlainText(status, page);
-  if (type == "image/jpeg" || type == "image/jpg" || type == "image/gif" || type == "image/png") {
+  // Servers and the MIME table spell picture types in several ways
+  // ("image/jpg", "image/x-png", upper case, with parameters).
+  const std::optional<qvImageType::Format> picture = qvImageType::fromMediaType(type);
+  if (picture && picture != qvImageType::Format::Svg) {
+    // The picture is fetched whole by the converter; the connection the
+    // headers came on is not needed any more.
+    if (page.remote && fetcher_ != nullptr) fetcher_->endPage();
     return readImage(status, parsed);
   }
   status.unknownType = true;

@@ -15,6 +15,7 @@
 #include "driver/qvLocalScanner.h"
 #include "driver/qvTemporaryFiles.h"
 #include "html/qvHtmlContext.h"
+#include "image/qvGuiImgLib.h"
 #include "net/qvTCP.h"
 #include "platform/qvProcessExit.h"
 #include "platform/qvRegistry.h"
@@ -72,8 +73,8 @@ int qvDriver::run() {
   // 10.
   ui_->statusMessage("Corvane version " + settings_.version);
   debugLog_.checkpoint(200);
-  // 11. and 12. The image library starts with its pass.
   debugLog_.checkpoint(210);
+  startImageLibrary();
   debugLog_.checkpoint(230);
   // 13.
   startNetwork();
@@ -89,6 +90,17 @@ int qvDriver::run() {
     oneRun();
     if (commandLine_.batch) return batchResult();
   }
+}
+
+void qvDriver::startImageLibrary() {
+  imageLibrary_ = std::make_unique<qvGuiImgLib>(*ui_);
+  if (!imageLibrary_->init()) {
+    const std::string text = "Graphics converter initialise failed (" + imageLibrary_->getMessage() + ")";
+    ui_->errorBox(text);
+    ui_->statusMessage(text);
+    qvEndProcess(kStartFailed);
+  }
+  context_->imageLibrary = imageLibrary_.get();
 }
 
 void qvDriver::startNetwork() {

@@ -23,6 +23,7 @@
 
 class qvConversionRun;
 class qvHtmlContext;
+class qvImgLib;
 class qvTCP;
 class qvUserInterface;
 
@@ -61,6 +62,8 @@ class qvDriver : public qvStartPoints {
   bool httpsSaved() const;
   void addCommandLineStart(const std::string& start);
   void prepareBatchRun();
+  // Loads the picture libraries; without them the process ends.
+  void startImageLibrary();
   void startNetwork();
   void createWorkDirectories();
   [[noreturn]] void fail(int checkpoint);
@@ -87,6 +90,7 @@ class qvDriver : public qvStartPoints {
   qvUserInterfaceFactory::Kind kind_ = qvUserInterfaceFactory::Kind::Gui;
   std::unique_ptr<qvUserInterface> ui_;
   std::unique_ptr<qvHtmlContext> context_;
+  std::unique_ptr<qvImgLib> imageLibrary_;
   // The HTTP client of every run.
   std::unique_ptr<qvTCP> network_;
   // The crawl, final pass and project steps; made at the first run.

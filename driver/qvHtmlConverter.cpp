@@ -180,6 +180,10 @@ void qvHtmlConverter::writePlainTextTopic(qvByteSink& topic, const qvURLStatus& 
 void qvHtmlConverter::writeImageTopic(qvByteSink& topic, const qvURLStatus& status) {
   const qvTopicPage page = topicPage(status);
   writeOpening(topic, nullptr, page);
-  writeLine(topic, "\\qc{\\bmc " + textOf(status.pageText) + "}\\ql");
+  // The bitmap by its name, as image tags write it; the compiler finds it
+  // in the project's folder.
+  const std::string bitmap = textOf(status.pageText);
+  const std::size_t slash = bitmap.find_last_of("/\\");
+  writeLine(topic, "\\qc\\{bmc " + (slash == std::string::npos ? bitmap : bitmap.substr(slash + 1)) + "\\}\\ql");
   writeClosing(topic, nullptr, page);
 }

@@ -22,6 +22,8 @@
 
 class qvByteSink;
 class qvHtmlText;
+class qvImageConverter;
+class qvImgLib;
 class qvUserInterface;
 struct qvDriverSettings;
 
@@ -63,6 +65,13 @@ class qvHtmlContext {
   int definitionListDepth = 0;
   // Containers (lists, tables, captions) being bound inside each other.
   int ownershipDepth = 0;
+
+  // ---- Pictures ----
+  // The converter the driver initialised at start-up; null when none.
+  qvImgLib* imageLibrary = nullptr;
+  // Where image tags get their bitmaps while their page is parsed; null
+  // outside a run (the tags then keep no bitmap).
+  qvImageConverter* imageConverter = nullptr;
 
   // ---- Final pass: link notes ----
   // Where anchors write the popup topics that explain links not converted;

@@ -9,6 +9,7 @@
 #include "html/qvItemReader.h"
 #include "html/qvItemWriter.h"
 #include "html/qvTagValues.h"
+#include "image/qvImageConverter.h"
 #include "rtf/qvRtfWriter.h"
 #include "url/qvURLCanonicaliser.h"
 
@@ -46,11 +47,23 @@ void qvTagImg::constructed() {
   }
   imageURL_ = *absolute;
   // The user asked for no pictures: the topic says that something of its
-  // page was left out.
-  if (page != nullptr && context().settings().noImages) page->elementsSkipped = true;
+  // page was left out, and nothing is fetched.
+  if (context().settings().noImages) {
+    if (page != nullptr) page->elementsSkipped = true;
+    return;
+  }
+  // Converted while the page is parsed, so that the page's item file keeps
+  // the bitmap for the final pass.
+  qvImageConverter* images = context().imageConverter;
+  if (images == nullptr) return;
+  bitmapPath_ = images->addImage(imageURL_, width_, height_, page != nullptr ? page->url : std::string()).value_or("");
 }
 
-bool qvTagImg::bind(qvItemCursor& /*following*/) { return !isConsumed() && !isEndTag() && !imageURL_.empty(); }
+// With pictures turned off an image leaves no trace in its topic (not even
+// the error text).
+bool qvTagImg::bind(qvItemCursor& /*following*/) {
+  return !isConsumed() && !isEndTag() && !imageURL_.empty() && !context().settings().noImages;
+}
 
 void qvTagImg::writeRtf(qvRtfWriter& out, qvItemCursor& /*following*/) {
   if (bitmapPath_.empty()) {

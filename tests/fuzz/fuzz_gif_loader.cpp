@@ -1,0 +1,17 @@
+// GIF files: any first frame, extensions, interlace and LZW data, decoded
+// and written as a bitmap.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "imagelibs/GifDecoder.h"
+#include "tests/fuzz/FuzzPictureFiles.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  fuzz_pictures::writeSource(data, size);
+  imagelibs::Picture picture;
+  int result = imagelibs::GifDecoder::decode(fuzz_pictures::paths().source, 0xC0C0C0, picture);
+  if (result == imagelibs::kOk) result = imagelibs::BmpWriter::write(picture, fuzz_pictures::paths().bitmap);
+  fuzz_pictures::checkOutcome(result);
+  return 0;
+}
