@@ -24,6 +24,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <filesystem>
+#include <iterator>
 
 #include "base/qvHelpFileName.h"
 #include "corvane2/qvActivityLines.h"
@@ -62,7 +63,6 @@ TqvNewStatus::TqvNewStatus(qvSharedBlock& block, QWidget* parent) : QWidget(pare
   connectHelpPage();
   attachHints();
   applyState(0);
-  block_.requestState(qvSharedBlock::kNone);
   publishSettings();
   setEnabled(false);
   hide();
@@ -119,10 +119,19 @@ void TqvNewStatus::buildWindow() {
   connect(secondTimer_, &QTimer::timeout, this, &TqvNewStatus::secondTick);
   connect(activityTimer_, &QTimer::timeout, activity_, &qvActivityLines::step);
   connect(taskBarButton_, &QToolButton::clicked, this, &TqvNewStatus::placeInTray);
+  connect(pages_, &QTabWidget::currentChanged, this,
+          [this](int page) { traceShown("page", std::to_string(page), pages_->tabText(page)); });
   auto* next = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Right), this);
   auto* previous = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Left), this);
   connect(next, &QShortcut::activated, this, [this] { showPage(1); });
   connect(previous, &QShortcut::activated, this, [this] { showPage(-1); });
+  auto* pageHelp = new QShortcut(QKeySequence(Qt::Key_F1), this);
+  connect(pageHelp, &QShortcut::activated, this, [this] {
+    const int page = pages_->currentIndex();
+    if (page >= 0 && page < static_cast<int>(std::size(qvHelpViewer::kPageTopics))) {
+      openHelp(qvHelpViewer::kPageTopics[page]);
+    }
+  });
 
   proxyCache_->maxCacheSize->setValue(20);
   proxyCache_->cacheExpiresIn->setValue(30);
@@ -286,7 +295,10 @@ void TqvNewStatus::displayTick() {
                                 proxyCache_->cacheMisses};
   for (int i = 0; i < qvSharedBlock::kCounterCount; ++i) {
     const int counter = block_.takeCounter(i);
-    if (counter != qvSharedBlock::kNone) counters[i]->setText(QString::fromStdString(qvGroupedNumber(counter) + " "));
+    if (counter != qvSharedBlock::kNone) {
+      counters[i]->setText(QString::fromStdString(qvGroupedNumber(counter) + " "));
+      traceShown("counter " + std::to_string(i), std::to_string(counter), counters[i]->text());
+    }
     const int statistic = block_.takeCacheStatistic(i);
     if (statistic != qvSharedBlock::kNone) {
       statistics[i]->setText(QString::fromStdString(qvGroupedNumber(statistic) + " "));
@@ -294,12 +306,20 @@ void TqvNewStatus::displayTick() {
   }
   if (const std::optional<std::string> line = block_.takeStatusText()) {
     showStatusLine(" " + QString::fromLocal8Bit(line->c_str()));
+    traceShown("status", *line, statusPanel_->text());
   }
   for (const std::string& warning : block_.takeWarnings()) {
     status_->warnings->appendPlainText(QString::fromLocal8Bit(warning.c_str()));
   }
   const int state = block_.takeRequestedState();
-  if (state != qvSharedBlock::kNone) applyState(state);
+  if (state == qvSharedBlock::kNone) return;
+  applyState(state);
+  traceShown("state", std::to_string(state), start_->startButton->text() + " |" + statusPanel_->text());
+}
+
+void TqvNewStatus::traceShown(const std::string& what, const std::string& received, const QString& shown) {
+  if (!trace_.enabled()) return;
+  trace_.line(what + " received '" + received + "' shown '" + text(shown) + "'");
 }
 
 void TqvNewStatus::showStatusLine(const QString& line) {
@@ -664,6 +684,7 @@ void TqvNewStatus::helpCompilerEnded(int exitStatus, const QString& output) {
     for (const QString& line : output.split('\n', Qt::SkipEmptyParts)) status_->warnings->appendPlainText(line);
   }
   statusPanel_->setText(compilerLine_);
+  traceShown("compiler", std::to_string(exitStatus), statusPanel_->text());
   start_->startButton->setEnabled(!exitPending_);
   if (exitPending_) finishExit();
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "corvane2/qvTimeLimit.h"
+#include "corvane2/qvUiTrace.h"
 
 class QLabel;
 class QSystemTrayIcon;
@@ -99,6 +100,7 @@ class TqvNewStatus : public QWidget {
   void applyFinalProcessing();
   void enableSettings(bool enabled);
   void showStatusLine(const QString& text);
+  void traceShown(const std::string& what, const std::string& received, const QString& shown);
 
   void startPressed();
   void exitPressed();
@@ -140,6 +142,7 @@ class TqvNewStatus : public QWidget {
 
   int state_ = 0;
   qvTimeLimit timeLimit_;
+  qvUiTrace trace_;
   bool outputNameTyped_ = false;
   bool compilerRunning_ = false;
   bool exitPending_ = false;

@@ -10,6 +10,9 @@ namespace qvHelpViewer {
 inline constexpr const char* kContents = "contents";
 inline constexpr const char* kLatestVersion = "latest_version";
 inline constexpr const char* kQuestions = "questions";
+// The topic of each page of the main window, in the order of its tabs.
+inline constexpr const char* kPageTopics[] = {"start_page", "options_page", "status_page", "proxy_cache_page",
+                                              "help_page"};
 
 // Where Corvane.hlp is looked for: beside this library, then beside the
 // running program. Empty when it is in neither place.

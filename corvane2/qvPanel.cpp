@@ -10,6 +10,7 @@ QLabel* valuePanel(QWidget* parent) {
   panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   panel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   panel->setMinimumWidth(110);
+  panel->setFixedHeight(panel->sizeHint().height() + 6);
   return panel;
 }
 
