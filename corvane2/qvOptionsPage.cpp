@@ -47,6 +47,7 @@ QWidget* qvOptionsPage::timeSpinner() {
   grid->addWidget(timeLeft, 1, 0);
   grid->addWidget(timeRight, 1, 2);
   grid->addWidget(timeDown, 2, 1);
+  spinner->setFixedSize(spinner->sizeHint());
   return spinner;
 }
 
@@ -81,6 +82,7 @@ void qvOptionsPage::buildUpper() {
   time->addWidget(maxTime);
   time->addWidget(timeSpinner());
   fields->addLayout(time, 2, 1);
+  fields->setRowStretch(3, 1);
   auto* row = new QHBoxLayout(upperPanel);
   row->addLayout(boxes);
   row->addLayout(fields);

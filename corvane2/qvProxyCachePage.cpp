@@ -49,6 +49,7 @@ void qvProxyCachePage::buildProxy() {
   grid->addWidget(enableProxy, 2, 0, 1, 2);
   grid->addWidget(proxyNavigator, 3, 0, 1, 2);
   grid->addWidget(proxyExplorer, 4, 0, 1, 2);
+  grid->setRowStretch(5, 1);
 }
 
 void qvProxyCachePage::buildNoProxy() {

@@ -159,7 +159,7 @@ TEST(HcRtfRunner, ASlowCompilerHoldsStartUntilItEnds) {
     e.Init();
     QWidget* window = windowOf(loaded);
     e.ShowWarning("a page could not be read");
-    letTickRun();
+    eventually([&] { return !widgetText(window, "Warnings").isEmpty(); });
     onWindowThread(window, [window] { window->findChild<QTabWidget*>()->setCurrentIndex(1); });
     checks.equal(e.RunHcRtf(script.c_str(), nullptr), 1, "started");
     e.SetState(0);

@@ -85,6 +85,18 @@ inline void onWindowThread(QWidget* window, const std::function<void()>& work) {
 // Gives the display tick time to run (it runs every 25 ms).
 inline void letTickRun() { std::this_thread::sleep_for(std::chrono::milliseconds(150)); }
 
+// Waits until `condition` holds, at most `limit` (a loaded machine may hold
+// the tick back); whether it came to hold.
+inline bool eventually(const std::function<bool()>& condition,
+                       std::chrono::milliseconds limit = std::chrono::milliseconds(10000)) {
+  const auto until = std::chrono::steady_clock::now() + limit;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > until) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return true;
+}
+
 // Runs `body` in a child with its own registry file and, unless
 // `environment` says otherwise, the offscreen platform. The child's exit
 // status is the number of failed checks; a child still running after

@@ -21,8 +21,10 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
+#include <atomic>
 #include <climits>
 #include <memory>
+#include <thread>
 
 #include "corvane2/TqvNewStatus.h"
 #include "corvane2/qvActivityLines.h"
@@ -140,7 +142,7 @@ class WindowTest : public QObject {
     QVERIFY(proxy->cachePanel->isEnabled());
     QVERIFY(!proxy->noProxyPanel->isEnabled());
     QVERIFY(window_->statusPage()->warnings->toPlainText().isEmpty());
-    QTRY_VERIFY_WITH_TIMEOUT(window_->activityLines()->linesVisible(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(window_->activityLines()->linesVisible(), 5000);
 
     setState(2);
     QCOMPARE(window_->statusPanel()->text(), QString(" Processing files"));
@@ -458,6 +460,32 @@ class WindowTest : public QObject {
     }
     QCOMPARE(widest, lines.width() - 2);
     QCOMPARE(lowest, lines.height() - 2);
+  }
+
+  // The window raises each of 30 bits once while the engine takes the set
+  // over and over; every bit must reach the engine exactly once.
+  void sharedBlockLosesNoBit() {
+    for (int round = 0; round < 200; ++round) {
+      qvSharedBlock block;
+      std::atomic<bool> done{false};
+      std::thread window([&] {
+        for (int bit = 0; bit < 30; ++bit) block.raiseStatus(1 << bit);
+        done = true;
+      });
+      int seen = 0;
+      int twice = 0;
+      while (!done) {
+        const int taken = block.takeStatus();
+        twice |= seen & taken;
+        seen |= taken;
+      }
+      window.join();
+      const int last = block.takeStatus();
+      twice |= seen & last;
+      seen |= last;
+      QCOMPARE(seen, (1 << 30) - 1);
+      QCOMPARE(twice, 0);
+    }
   }
 
   void numberFormat() {
