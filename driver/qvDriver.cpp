@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "base/qvHelpFileName.h"
 #include "driver/qvConversionRun.h"
 #include "driver/qvLocalScanner.h"
 #include "driver/qvTemporaryFiles.h"
@@ -154,18 +155,20 @@ void qvDriver::createUserInterface() {
   debugLog_.checkpoint(90);
   ui_ = qvUserInterfaceFactory::create(kind_, settings_);
   context_ = std::make_unique<qvHtmlContext>(*ui_, settings_);
-  if (!ui_->load()) {
-    std::string text = "failed to initialise user interface (" + ui_->getErrorText() + ")";
-    if (kind_ == qvUserInterfaceFactory::Kind::Gui) {
-      ui_->errorBox(text);
-    } else {
-      std::cout << text << std::endl;
-    }
-    qvEndProcess(kStartFailed);
-  }
+  if (!ui_->load()) failUserInterface();
   debugLog_.checkpoint(100);
-  ui_->init();
+  if (!ui_->init()) failUserInterface();
   debugLog_.checkpoint(110);
+}
+
+void qvDriver::failUserInterface() {
+  std::string text = "failed to initialise user interface (" + ui_->getErrorText() + ")";
+  if (kind_ == qvUserInterfaceFactory::Kind::Gui) {
+    ui_->errorBox(text);
+  } else {
+    std::cout << text << std::endl;
+  }
+  qvEndProcess(kStartFailed);
 }
 
 void qvDriver::startThreads() {
@@ -293,14 +296,14 @@ void qvDriver::prepareBatchRun() {
   } else {
     std::string location = registry.readString(kCorvaneSettingsKey, "DefaultOutputLocation").value_or("");
     if (location.empty()) location = currentDirectory() + "/HelpFiles";
-    helpFile = location + "/" + qvStartOptions::derivedHelpName(first);
+    helpFile = location + "/" + qvHelpFileName::derived(first);
   }
   console->setConsoleSettings(values);
   for (const std::string& option : cl.notInThisBuild) {
     ui_->statusMessage("-" + option + " : not supported in this build; ignored");
   }
   console->setShowProgress(::isatty(STDERR_FILENO) != 0);
-  settings_.helpFileName = qvStartOptions::withHelpExtension(helpFile);
+  settings_.helpFileName = qvHelpFileName::withExtension(helpFile);
   if (!qvStartOptions::canCreateHelpFile(settings_.helpFileName)) {
     ui_->errorBox("Cannot create file '" + settings_.helpFileName + "'");
     qvEndProcess(kStartFailed);

@@ -57,6 +57,8 @@ class qvDriver : public qvStartPoints {
   // Console or window: -help, -batch, the display and the start points decide.
   void chooseUserInterface();
   void createUserInterface();
+  // Reports that the user interface could not be set up and ends the process.
+  [[noreturn]] void failUserInterface();
   void startThreads();
   void processArguments();
   bool httpsSaved() const;

@@ -1,5 +1,6 @@
 #include "platform/qvProcess.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -57,6 +58,10 @@ std::string qvProcess::findProgram(const std::string& program) {
 }
 
 bool qvProcess::start(const std::string& commandLine, const char* directory) {
+  return start(commandLine, directory, -1);
+}
+
+bool qvProcess::start(const std::string& commandLine, const char* directory, int outputFd) {
   error_.clear();
   std::vector<std::string> words = splitCommandLine(commandLine);
   std::string program = words.empty() ? std::string() : findProgram(words[0]);
@@ -70,6 +75,11 @@ bool qvProcess::start(const std::string& commandLine, const char* directory) {
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
+  if (outputFd >= 0) {
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, outputFd, 1);
+    posix_spawn_file_actions_adddup2(&actions, outputFd, 2);
+  }
   posix_spawn_file_actions_addclosefrom_np(&actions, 3);
   if (directory != nullptr) posix_spawn_file_actions_addchdir_np(&actions, directory);
   int rc = ::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ);

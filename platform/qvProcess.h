@@ -19,6 +19,9 @@ class qvProcess {
   // Starts the command line in `directory` (null: the current directory).
   // False with errorText() (the system's text) when it could not be started.
   bool start(const std::string& commandLine, const char* directory);
+  // The same, with standard output and error going to `outputFd` and
+  // standard input reading nothing.
+  bool start(const std::string& commandLine, const char* directory, int outputFd);
 
   // Waits for the started process: its exit status, or 128 + signal number
   // when a signal ended it, or -1 when nothing was started.

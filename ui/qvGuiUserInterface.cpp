@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "base/qvDriverSettings.h"
+#include "base/qvHelpFileName.h"
 #include "platform/qvMessageBox.h"
 #include "platform/qvProcessExit.h"
 #include "platform/qvSystemInfo.h"
@@ -176,7 +177,7 @@ bool qvGuiUserInterface::checkCancel(bool clear) {
 }
 
 bool qvGuiUserInterface::acceptStart(qvStartPoints& starts) {
-  std::string helpFile = qvStartOptions::withHelpExtension(getString(qvStringIndex::kHelpFileName));
+  std::string helpFile = qvHelpFileName::withExtension(getString(qvStringIndex::kHelpFileName));
   if (!qvStartOptions::canCreateHelpFile(helpFile)) {
     std::string text = "Cannot create file '" + helpFile + "'";
     statusMessage(text);
@@ -231,7 +232,11 @@ void qvGuiUserInterface::waitForStart(qvStartPoints& starts) {
 
 bool qvGuiUserInterface::init() {
   if (!entries()) return true;
-  entries()->Init();
+  // The library gives up after a bounded wait when no display can be used.
+  if (entries()->Init() == 0) {
+    initError_ = "no window could be opened";
+    return false;
+  }
   windowHandle_ = entries()->GetWindowHandle();
   return true;
 }

@@ -25,7 +25,7 @@ class qvGuiUserInterface : public qvLoggingUserInterface {
   qvGuiUserInterface(qvDriverSettings& settings, const std::string& logPath = "Corvane.log",
                      std::string library = "libcorvane2.so");
 
-  std::string getErrorText() override { return binding_.resultText(); }
+  std::string getErrorText() override { return initError_.empty() ? binding_.resultText() : initError_; }
   // Binds the library; on success its message box serves every later box.
   bool load() override;
   using qvUserInterface::showError;
@@ -82,4 +82,6 @@ class qvGuiUserInterface : public qvLoggingUserInterface {
   bool loaded_ = false;
   int pending_ = 0;
   void* windowHandle_ = nullptr;
+  // Set when the library could not open its window.
+  std::string initError_;
 };

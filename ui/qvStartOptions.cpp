@@ -12,25 +12,6 @@
 #include "ui/qvUserInterface.h"
 #include "ui/qvUserInterfaceCodes.h"
 
-namespace {
-
-std::string trim(const std::string& text) {
-  size_t first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string::npos) return {};
-  size_t last = text.find_last_not_of(" \t\r\n");
-  return text.substr(first, last - first + 1);
-}
-
-std::string dropHostPrefix(const std::string& text) {
-  if (text.rfind("www.", 0) == 0) return text.substr(4);
-  if (text.rfind("ftp.", 0) == 0) return text.substr(4);
-  return text;
-}
-
-std::string cutAt(const std::string& text, char c) { return text.substr(0, text.find(c)); }
-
-}  // namespace
-
 bool qvStartOptions::isLocalPath(const std::string& start, const std::string& baseDirectory) {
   if (start.size() >= 2 && start[1] == ':') return true;
   if (!start.empty() && start[0] == '/') return true;
@@ -40,11 +21,6 @@ bool qvStartOptions::isLocalPath(const std::string& start, const std::string& ba
   return ::stat(path.c_str(), &st) == 0;
 }
 
-std::string qvStartOptions::withHelpExtension(const std::string& name) {
-  std::string lowered = qvLowerCase(name);
-  if (lowered.size() >= 4 && lowered.compare(lowered.size() - 4, 4, ".hlp") == 0) return name;
-  return name + ".hlp";
-}
 
 bool qvStartOptions::canCreateHelpFile(const std::string& name) {
   if (name.empty()) return false;
@@ -90,28 +66,3 @@ void qvStartOptions::reportStartOptions(qvUserInterface& ui, qvStartPoints& star
   ui.statusMessage("Output help file is " + settings.helpFileName);
 }
 
-std::string qvStartOptions::derivedHelpName(const std::string& url) {
-  std::string text = qvLowerCase(trim(url));
-  std::string name;
-  if (text.rfind("http://", 0) == 0) {
-    name = cutAt(dropHostPrefix(cutAt(text.substr(7), '/')), '.');
-  } else if (text.size() > 2 && text[1] == ':') {
-    std::string rest = text.substr(2);
-    name = cutAt(rest.substr(rest.rfind('\\') == std::string::npos ? 0 : rest.rfind('\\') + 1), '.');
-  } else {
-    size_t scheme = text.find("://");
-    if (scheme != std::string::npos) text = text.substr(scheme + 3);
-    while (!text.empty() && (text.back() == '/' || text.back() == '\\')) text.pop_back();
-    size_t back = text.rfind('\\');
-    if (back != std::string::npos) text = text.substr(back + 1);
-    size_t slash = text.rfind('/');
-    if (slash != std::string::npos) text = text.substr(slash + 1);
-    name = cutAt(dropHostPrefix(text), '.');
-  }
-  std::replace(name.begin(), name.end(), '\\', '/');
-  for (char& c : name) {
-    if (c == ':' || c == '?' || c == '/') c = '-';
-  }
-  if (name.empty()) name = "project";
-  return name + ".hlp";
-}

@@ -17,9 +17,6 @@ class qvStartOptions {
   // `baseDirectory` when one is given, else in the current directory.
   static bool isLocalPath(const std::string& start, const std::string& baseDirectory = {});
 
-  // `name` with ".hlp" appended unless it already ends so in any case.
-  static std::string withHelpExtension(const std::string& name);
-
   // Whether the help file can be written. An existing file is opened without
   // being emptied, so a failed run does not destroy the last help file; a new
   // one is created and removed again.
@@ -34,7 +31,4 @@ class qvStartOptions {
   // and logs "Options are [...]" (log only) and "Output help file is ...".
   static void reportStartOptions(qvUserInterface& ui, qvStartPoints& starts, qvDriverSettings& settings);
 
-  // The help file name the window derives from a URL or path (no directory,
-  // with ".hlp"); "project.hlp" when nothing usable is left.
-  static std::string derivedHelpName(const std::string& url);
 };

@@ -6,6 +6,7 @@
 
 #include "../support/TempDirectory.h"
 #include "base/qvDriverSettings.h"
+#include "base/qvHelpFileName.h"
 #include "ui/qvStartOptions.h"
 #include "ui/qvStartPoints.h"
 
@@ -24,11 +25,11 @@ TEST(StartPointKind, LocalPathsAndURLs) {
 }
 
 TEST(HelpFileName, ExtensionAddedUnlessPresentInAnyCase) {
-  EXPECT_EQ(qvStartOptions::withHelpExtension("site"), "site.hlp");
-  EXPECT_EQ(qvStartOptions::withHelpExtension("SITE.HLP"), "SITE.HLP");
-  EXPECT_EQ(qvStartOptions::withHelpExtension("a.Hlp"), "a.Hlp");
-  EXPECT_EQ(qvStartOptions::withHelpExtension("site.hlp.txt"), "site.hlp.txt.hlp");
-  EXPECT_EQ(qvStartOptions::withHelpExtension(""), ".hlp");
+  EXPECT_EQ(qvHelpFileName::withExtension("site"), "site.hlp");
+  EXPECT_EQ(qvHelpFileName::withExtension("SITE.HLP"), "SITE.HLP");
+  EXPECT_EQ(qvHelpFileName::withExtension("a.Hlp"), "a.Hlp");
+  EXPECT_EQ(qvHelpFileName::withExtension("site.hlp.txt"), "site.hlp.txt.hlp");
+  EXPECT_EQ(qvHelpFileName::withExtension(""), ".hlp");
 }
 
 TEST(HelpFileName, ProbeKeepsAnExistingHelpFile) {
@@ -44,13 +45,13 @@ TEST(HelpFileName, ProbeKeepsAnExistingHelpFile) {
 }
 
 TEST(HelpFileName, DerivedFromTheStartPoint) {
-  EXPECT_EQ(qvStartOptions::derivedHelpName("http://www.example.com/docs/a.html"), "example.hlp");
-  EXPECT_EQ(qvStartOptions::derivedHelpName("http://ftp.example.org"), "example.hlp");
-  EXPECT_EQ(qvStartOptions::derivedHelpName("c:\\web\\Manual.htm"), "manual.hlp");
-  EXPECT_EQ(qvStartOptions::derivedHelpName("/home/a/sample/site"), "site.hlp");
-  EXPECT_EQ(qvStartOptions::derivedHelpName("sample/site/"), "site.hlp");
-  EXPECT_EQ(qvStartOptions::derivedHelpName("https://host:8080/x?y"), "x-y.hlp");
-  EXPECT_EQ(qvStartOptions::derivedHelpName(""), "project.hlp");
+  EXPECT_EQ(qvHelpFileName::derived("http://www.example.com/docs/a.html"), "example.hlp");
+  EXPECT_EQ(qvHelpFileName::derived("http://ftp.example.org"), "example.hlp");
+  EXPECT_EQ(qvHelpFileName::derived("c:\\web\\Manual.htm"), "manual.hlp");
+  EXPECT_EQ(qvHelpFileName::derived("/home/a/sample/site"), "site.hlp");
+  EXPECT_EQ(qvHelpFileName::derived("sample/site/"), "site.hlp");
+  EXPECT_EQ(qvHelpFileName::derived("https://host:8080/x?y"), "x-y.hlp");
+  EXPECT_EQ(qvHelpFileName::derived(""), "project.hlp");
 }
 
 class ColourRecorder : public qvStartPoints {
