@@ -282,6 +282,19 @@ SessionFailure sessionFailure(const TlsSession& session, TlsSession::Result resu
   return {"connection closed by the server", false, 0};
 }
 
+// Records a failed read or write through TLS in the socket's result fields;
+// always -1, the failed transfer's count.
+long recordTransferFailure(const TlsSession& session, TlsSession::Result result, int& systemError,
+                           std::string& secureFailure) {
+  const SessionFailure failure = sessionFailure(session, result);
+  if (failure.errnoValue != 0) {
+    systemError = SystemError::fromErrno(failure.errnoValue);
+  } else {
+    secureFailure = failure.reason;
+  }
+  return -1;
+}
+
 }  // namespace
 
 bool TcpSocket::startTls(const std::string& host) {
@@ -355,13 +368,7 @@ long TcpSocket::receiveSecure(char* into, std::size_t capacity) {
       }
       continue;
     }
-    const SessionFailure failure = sessionFailure(*tls_, result);
-    if (failure.errnoValue != 0) {
-      systemError_ = SystemError::fromErrno(failure.errnoValue);
-    } else {
-      secureFailure_ = failure.reason;
-    }
-    return -1;
+    return recordTransferFailure(*tls_, result, systemError_, secureFailure_);
   }
 }
 
@@ -374,13 +381,7 @@ long TcpSocket::sendSecure(const char* bytes, std::size_t length) {
       if (!awaitSession(timeouts_.readWrite)) return -1;
       continue;
     }
-    const SessionFailure failure = sessionFailure(*tls_, result);
-    if (failure.errnoValue != 0) {
-      systemError_ = SystemError::fromErrno(failure.errnoValue);
-    } else {
-      secureFailure_ = failure.reason;
-    }
-    return -1;
+    return recordTransferFailure(*tls_, result, systemError_, secureFailure_);
   }
 }
 
