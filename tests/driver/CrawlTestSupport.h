@@ -18,6 +18,9 @@
 
 namespace crawltest {
 
+// The python3.11-doc tree: a real documentation site the crawl tests convert.
+inline constexpr const char* kPythonDocs = "/usr/share/doc/python3.11/html";
+
 // Records messages, errors and finished status lines, in order; can be told
 // to cancel, to freeze links, or to report a user-interface value.
 class RecordingUi : public qvUserInterface {

@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kDocs = "/usr/share/doc/python3.11/html";
+const char* const kDocs = crawltest::kPythonDocs;
 constexpr int kPages = 60;
 
 // Context strings a topic file defines: "#{\footnote name}" at the top of a

@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kDocs = "/usr/share/doc/python3.11/html";
+const char* const kDocs = crawltest::kPythonDocs;
 
 // Sanitizers make the engine several times slower: there a part of the tree
 // makes the point.

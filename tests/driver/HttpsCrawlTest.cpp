@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kDocs = "/usr/share/doc/python3.11/html";
+const char* const kDocs = crawltest::kPythonDocs;
 
 #if defined(__SANITIZE_ADDRESS__)
 constexpr const char* kPageLimit = "15";
