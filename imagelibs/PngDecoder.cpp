@@ -4,6 +4,7 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -90,6 +91,16 @@ bool declaresTooLarge(std::FILE* file) {
   return width != 0 && height != 0 && !ImageLimits::fits(width, height, 24);
 }
 
+// Every allocation libpng makes passes here: a chunk that claims a gigabyte
+// fails as damage instead of taking the memory, whatever limits the system's
+// libpng was built to honour.
+png_voidp cappedMalloc(png_structp /*png*/, png_alloc_size_t size) {
+  if (size > PngDecoder::kMaxChunkBytes) return nullptr;
+  return std::malloc(size);
+}
+
+void cappedFree(png_structp /*png*/, png_voidp block) { std::free(block); }
+
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
@@ -97,7 +108,8 @@ struct FileCloser {
 class PngSession {
  public:
   explicit PngSession(PngNotes& notes)
-      : png_(png_create_read_struct(PNG_LIBPNG_VER_STRING, &notes, fail, warn)),
+      : png_(png_create_read_struct_2(PNG_LIBPNG_VER_STRING, &notes, fail, warn, nullptr, cappedMalloc,
+                                      cappedFree)),
         info_(png_ != nullptr ? png_create_info_struct(png_) : nullptr) {}
   ~PngSession() { png_destroy_read_struct(&png_, &info_, nullptr); }
   PngSession(const PngSession&) = delete;

@@ -14,7 +14,8 @@ namespace imagelibs {
 
 class PngDecoder {
  public:
-  // Ancillary chunks kept in memory at most, and the largest one read.
+  // Ancillary chunks kept in memory at most, and the largest block libpng
+  // may allocate (a chunk, a row, its inflater).
   static constexpr unsigned kMaxChunks = 1000;
   static constexpr unsigned long kMaxChunkBytes = 8UL << 20;
 
