@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/qvRegistryBatch.h"
 #include "platform/qvRegistryFormat.h"
 
 namespace {
@@ -201,52 +202,97 @@ bool qvRegistry::keyExists(const std::string& key) {
   return doc.hasKey(qvRegistryDocument::fullPath(key));
 }
 
+bool qvRegistry::acceptableName(const std::string& name) {
+  for (const unsigned char c : name) {
+    if (c < 0x20 || c == 0x7F) return false;
+  }
+  return true;
+}
+
+bool qvRegistry::readDocument(qvRegistryDocument& doc) {
+  error_.clear();
+  doc = qvRegistryDocument();
+  {
+    std::ifstream probe(path_);
+    if (!probe) return true;  // no file yet: an empty registry
+  }
+  RegistryLock lock(path_);
+  if (!lock.locked()) {
+    error_ = lock.error();
+    return false;
+  }
+  return load(doc);
+}
+
 bool qvRegistry::writeString(const std::string& key, const std::string& name, const std::string& value) {
-  qvRegistryValue v;
-  v.kind = qvRegistryValue::Kind::String;
-  v.text = value;
-  return update([&](qvRegistryDocument& doc) {
-    doc.setValue(qvRegistryDocument::fullPath(key), name, v);
-    return true;
-  });
+  qvRegistryBatch batch;
+  batch.setString(key, name, value);
+  return apply(batch);
 }
 
 bool qvRegistry::writeDword(const std::string& key, const std::string& name, std::uint32_t value) {
-  qvRegistryValue v;
-  v.kind = qvRegistryValue::Kind::Dword;
-  v.dword = value;
-  return update([&](qvRegistryDocument& doc) {
-    doc.setValue(qvRegistryDocument::fullPath(key), name, v);
-    return true;
-  });
+  qvRegistryBatch batch;
+  batch.setDword(key, name, value);
+  return apply(batch);
 }
 
 bool qvRegistry::writeBinary(const std::string& key, const std::string& name,
                              const std::vector<std::uint8_t>& value) {
-  qvRegistryValue v;
-  v.kind = qvRegistryValue::Kind::Binary;
-  v.bytes = value;
-  return update([&](qvRegistryDocument& doc) {
-    doc.setValue(qvRegistryDocument::fullPath(key), name, v);
-    return true;
-  });
+  qvRegistryBatch batch;
+  batch.setBinary(key, name, value);
+  return apply(batch);
 }
 
 bool qvRegistry::createKey(const std::string& key) {
-  return update([&](qvRegistryDocument& doc) {
-    std::string full = qvRegistryDocument::fullPath(key);
-    if (doc.findKey(full) != nullptr) return false;
-    doc.ensureKey(full);
-    return true;
-  });
+  qvRegistryBatch batch;
+  batch.createKey(key);
+  return apply(batch);
 }
 
 bool qvRegistry::deleteValue(const std::string& key, const std::string& name) {
-  return update([&](qvRegistryDocument& doc) {
-    return doc.removeValue(qvRegistryDocument::fullPath(key), name);
-  });
+  qvRegistryBatch batch;
+  batch.deleteValue(key, name);
+  return apply(batch);
 }
 
 bool qvRegistry::deleteKey(const std::string& key) {
-  return update([&](qvRegistryDocument& doc) { return doc.removeKey(qvRegistryDocument::fullPath(key)); });
+  qvRegistryBatch batch;
+  batch.deleteKey(key);
+  return apply(batch);
+}
+
+bool qvRegistry::apply(const qvRegistryBatch& batch) {
+  error_.clear();
+  for (const qvRegistryBatch::Change& change : batch.changes()) {
+    if (!acceptableName(change.key) || !acceptableName(change.name)) {
+      error_ = "registry names may not hold control characters: " + change.key;
+      return false;
+    }
+  }
+  if (batch.empty()) return true;
+  return update([&](qvRegistryDocument& doc) {
+    bool changed = false;
+    for (const qvRegistryBatch::Change& change : batch.changes()) {
+      const std::string full = qvRegistryDocument::fullPath(change.key);
+      switch (change.operation) {
+        case qvRegistryBatch::Operation::SetValue:
+          doc.setValue(full, change.name, change.value);
+          changed = true;
+          break;
+        case qvRegistryBatch::Operation::DeleteValue:
+          changed = doc.removeValue(full, change.name) || changed;
+          break;
+        case qvRegistryBatch::Operation::CreateKey:
+          if (doc.findKey(full) == nullptr) {
+            doc.ensureKey(full);
+            changed = true;
+          }
+          break;
+        case qvRegistryBatch::Operation::DeleteKey:
+          changed = doc.removeKey(full) || changed;
+          break;
+      }
+    }
+    return changed;
+  });
 }

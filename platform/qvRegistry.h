@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+class qvRegistryBatch;
 class qvRegistryDocument;
 
 struct qvRegistryValue {
@@ -46,7 +47,13 @@ class qvRegistry {
   // True when the key, or a key below it, exists.
   bool keyExists(const std::string& key);
 
+  // The whole file as it is now, read under the lock: many values read from
+  // one consistent state. False (with errorText()) when it cannot be read.
+  bool readDocument(qvRegistryDocument& doc);
+
   // Writers: false (with errorText()) when the file could not be replaced.
+  // Key and value names with control characters are refused: a line break in
+  // a key header would make the whole file unreadable.
   bool writeString(const std::string& key, const std::string& name, const std::string& value);
   bool writeDword(const std::string& key, const std::string& name, std::uint32_t value);
   bool writeBinary(const std::string& key, const std::string& name, const std::vector<std::uint8_t>& value);
@@ -55,6 +62,11 @@ class qvRegistry {
   bool deleteValue(const std::string& key, const std::string& name);
   // Removes the key with every key below it.
   bool deleteKey(const std::string& key);
+  // Every change of `batch`, in its order, in one update: all or nothing.
+  bool apply(const qvRegistryBatch& batch);
+
+  // Whether a key or value name can be stored (no control characters).
+  static bool acceptableName(const std::string& name);
 
   // The last failure of a writer; empty after a success.
   const std::string& errorText() const { return error_; }

@@ -5,10 +5,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 
 #include "../support/TempDirectory.h"
 #include "platform/qvRegistry.h"
+#include "platform/qvRegistryBatch.h"
 #include "platform/qvRegistryFormat.h"
 
 namespace {
@@ -156,6 +158,66 @@ TEST(Registry, ConcurrentWritersLoseNothing) {
     }
   }
   EXPECT_FALSE(std::filesystem::exists(file + ".bad"));
+}
+
+TEST(Registry, ABatchLandsWholeOrNotAtAll) {
+  TempDirectory dir;
+  const std::string file = dir / "registry.reg";
+  qvRegistry reg(file);
+  ASSERT_TRUE(reg.writeDword(kSettings, "FirstRun", 1));
+  ASSERT_TRUE(reg.writeString("Software\\Old", "Gone", "soon"));
+  qvRegistryBatch batch;
+  batch.setString(kSettings, "HttpProxyName", "proxy.example.org");
+  batch.deleteValue(kSettings, "FirstRun");
+  batch.deleteKey("Software\\Old");
+  batch.createKey("Software\\Empty");
+  ASSERT_TRUE(reg.apply(batch)) << reg.errorText();
+  EXPECT_EQ(reg.readString(kSettings, "HttpProxyName"), "proxy.example.org");
+  EXPECT_FALSE(reg.readDword(kSettings, "FirstRun"));
+  EXPECT_FALSE(reg.keyExists("Software\\Old"));
+  EXPECT_TRUE(reg.keyExists("Software\\Empty"));
+
+  // A line break in a key name would break the file's key header for every
+  // later reader: the whole batch is refused, the good change with it.
+  const std::string before = TempDirectory::read(file);
+  qvRegistryBatch bad;
+  bad.setDword(kSettings, "MaxUrls", 5);
+  bad.setDword("Software\\Urls\\http://x/a\nb", "MaxUrls", 5);
+  EXPECT_FALSE(reg.apply(bad));
+  EXPECT_NE(reg.errorText().find("control characters"), std::string::npos);
+  EXPECT_EQ(TempDirectory::read(file), before);
+  EXPECT_FALSE(reg.writeString(kSettings, std::string("tab\there"), "x"));
+  EXPECT_FALSE(reg.createKey("Software\\a\rb"));
+  EXPECT_EQ(TempDirectory::read(file), before);
+}
+
+TEST(Registry, KilledWritersLeaveTheOldOrTheNewFileNeverHalf) {
+  TempDirectory dir;
+  const std::string file = dir / "registry.reg";
+  for (int round = 0; round < 20; ++round) {
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      qvRegistry reg(file);
+      for (std::uint32_t n = 1;; ++n) {
+        qvRegistryBatch batch;
+        batch.setDword(kSettings, "A", n);
+        batch.setString(kSettings, "Filler", std::string(4000, 'x'));
+        batch.setDword(kSettings, "B", n);
+        if (!reg.apply(batch)) ::_exit(1);
+      }
+    }
+    ::usleep(static_cast<useconds_t>(2000 + round * 1500));
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself";
+    qvRegistry reg(file);
+    qvRegistryDocument doc;
+    ASSERT_TRUE(reg.readDocument(doc)) << reg.errorText();
+    EXPECT_EQ(reg.readDword(kSettings, "A"), reg.readDword(kSettings, "B"));
+    EXPECT_FALSE(std::filesystem::exists(file + ".bad"));
+  }
 }
 
 TEST(Registry, UnwritablePlaceIsReportedNotIgnored) {
