@@ -27,6 +27,9 @@
 #include <iterator>
 
 #include "base/qvHelpFileName.h"
+#include "corvane2/TAboutBox.h"
+#include "corvane2/TBrowseFolder.h"
+#include "corvane2/TEnterURLForm.h"
 #include "corvane2/qvActivityLines.h"
 #include "corvane2/qvHelpPage.h"
 #include "corvane2/qvHelpViewer.h"
@@ -35,6 +38,7 @@
 #include "corvane2/qvNumberFormat.h"
 #include "corvane2/qvOptionsPage.h"
 #include "corvane2/qvProxyCachePage.h"
+#include "corvane2/qvSettingsKeeper.h"
 #include "corvane2/qvSharedBlock.h"
 #include "corvane2/qvStartPage.h"
 #include "corvane2/qvStatusPage.h"
@@ -42,6 +46,7 @@
 #include "corvane2/qvUrlText.h"
 #include "corvane2/qvWindowBox.h"
 #include "platform/qvMessageBox.h"
+#include "platform/qvRegistry.h"
 #include "ui/qvUserInterfaceCodes.h"
 
 namespace {
@@ -62,8 +67,13 @@ TqvNewStatus::TqvNewStatus(qvSharedBlock& block, QWidget* parent) : QWidget(pare
   connectProxyCachePage();
   connectHelpPage();
   attachHints();
+  aboutBox_ = new TAboutBox(this);
+  enterUrl_ = new TEnterURLForm(this);
+  keeper_ = new qvSettingsKeeper(*this, block_, qvRegistry::defaultPath());
+  keeper_->load();
   applyState(0);
   publishSettings();
+  block_.setToggles(block_.toggles() | qvToggleBit::kSettingsLoaded);
   setEnabled(false);
   hide();
   displayTimer_->start(kTickMs);
@@ -209,11 +219,13 @@ void TqvNewStatus::connectProxyCachePage() {
           [this](bool on) { block_.setValue(qvValueIndex::kProxyEnabled, on ? 1 : 0); });
   connect(page->httpProxyName, &QLineEdit::textChanged, this,
           [this](const QString& host) { block_.setText(qvStringIndex::kProxyHost, text(host.trimmed())); });
-  connect(page->httpProxyPort, &QLineEdit::textChanged, this, [this, page] {
-    if (page->httpProxyPort->hasAcceptableInput()) {
-      block_.setValue(qvValueIndex::kProxyPort, page->httpProxyPort->text().toInt());
-    }
-  });
+  connect(page->httpProxyPort, &QLineEdit::textChanged, this, [this] { checkProxyPort(false); });
+  connect(page->httpProxyPort, &QLineEdit::textEdited, this, [this] { checkProxyPort(true); });
+  connect(page->httpProxyPort, &QLineEdit::editingFinished, this, [this] { checkProxyPort(true); });
+  connect(page->httpProxyName, &QLineEdit::editingFinished, this,
+          [this] { block_.setText(qvStringIndex::kProxyHost, text(proxyCache_->httpProxyName->text().trimmed())); });
+  connect(page->addNoProxy, &QPushButton::clicked, this, &TqvNewStatus::addNoProxyHost);
+  connect(page->deleteNoProxy, &QPushButton::clicked, this, &TqvNewStatus::deleteNoProxyHost);
   connect(page->noProxyList, &QListWidget::itemSelectionChanged, this,
           [page] { page->deleteNoProxy->setEnabled(!page->noProxyList->selectedItems().isEmpty()); });
   connect(page->flushCache, &QPushButton::clicked, this, &TqvNewStatus::flushCache);
@@ -225,10 +237,7 @@ void TqvNewStatus::connectHelpPage() {
           [this] { openHelp(qvHelpViewer::kLatestVersion); });
   connect(help_->frequentlyAskedQuestions, &QPushButton::clicked, this,
           [this] { openHelp(qvHelpViewer::kQuestions); });
-  connect(help_->aboutCorvane, &QPushButton::clicked, this, [this] {
-    qvShowWindowBox(this, "Corvane v1.1\nturns web sites and HTML files into help files.", "About Corvane",
-                    qvMessageBox::kOk | qvMessageBox::kIconInformation);
-  });
+  connect(help_->aboutCorvane, &QPushButton::clicked, this, [this] { aboutBox_->showModal(); });
   help_->httpLabel->installEventFilter(this);
 }
 
@@ -277,6 +286,24 @@ void TqvNewStatus::showForUser() {
   show();
   raise();
   activateWindow();
+}
+
+void TqvNewStatus::showAtStartUp() {
+  setEnabled(false);
+  show();
+  raise();
+  aboutBox_->showUnwaited();
+}
+
+void TqvNewStatus::setTimeLimit(int seconds) {
+  timeLimit_.setLimit(seconds);
+  options_->maxTime->setText(QString::fromStdString(timeLimit_.limitText()));
+  start_->timeLeftLabel->setEnabled(timeLimit_.hasLimit());
+}
+
+void TqvNewStatus::fillDerivedHelpFile() {
+  start_->outputName->setText(derivedHelpFile());
+  outputNameTyped_ = false;
 }
 
 void TqvNewStatus::displayTick() {
@@ -419,7 +446,6 @@ void TqvNewStatus::applyFinalProcessing() {
 }
 
 void TqvNewStatus::startPressed() {
-  publishSettings();
   if (state_ == 0) {
     if (start_->outputName->text().isEmpty()) {
       qvShowWindowBox(this, "Please provide an output file name", "Cannot start",
@@ -427,19 +453,18 @@ void TqvNewStatus::startPressed() {
       return;
     }
     compilerLine_.clear();
-    block_.raiseStatus(qvStatusBit::kStart);
-    const QString url = start_->urlComboBox->currentText();
-    QComboBox* history = start_->urlComboBox;
-    const int known = history->findText(url);
-    if (known >= 0) history->removeItem(known);
-    history->insertItem(0, url);
-    history->setCurrentIndex(0);
-    emit urlProfileSaveWanted(url);
+    // The history and the URL's profile first: rebuilding the list moves the
+    // box's text, and the engine reads the URL once it sees the start bit.
+    emit urlProfileSaveWanted(start_->urlComboBox->currentText());
     emit settingsSaveRequested();
+    publishSettings();
+    block_.raiseStatus(qvStatusBit::kStart);
   } else if (state_ == 1) {
+    publishSettings();
     block_.raiseStatus(qvStatusBit::kEnough);
     emit settingsSaveRequested();
   } else {
+    publishSettings();
     block_.raiseStatus(qvStatusBit::kJustStop);
   }
   start_->startButton->setEnabled(false);
@@ -553,9 +578,43 @@ void TqvNewStatus::browseOutputFile() {
 }
 
 void TqvNewStatus::browseOutputLocation() {
-  const QString folder = QFileDialog::getExistingDirectory(this, "Select default output directory",
-                                                           options_->defaultOutputLocation->text());
-  if (!folder.isEmpty()) options_->defaultOutputLocation->setText(folder);
+  TBrowseFolder picker(this, options_->defaultOutputLocation->text());
+  QString folder;
+  if (picker.choose(folder)) options_->defaultOutputLocation->setText(folder);
+}
+
+void TqvNewStatus::checkProxyPort(bool fromUser) {
+  if (checkingPort_) return;
+  const QString port = proxyCache_->httpProxyPort->text();
+  if (port.isEmpty()) return;
+  bool number = false;
+  const int value = port.toInt(&number);
+  const bool digitsOnly = std::all_of(port.begin(), port.end(), [](QChar c) { return c >= '0' && c <= '9'; });
+  if (number && digitsOnly && value >= 0 && value <= 65535) {
+    block_.setValue(qvValueIndex::kProxyPort, value);
+    return;
+  }
+  // A text the program put there is never questioned; it is checked when
+  // the user edits it or leaves the field.
+  if (!fromUser) return;
+  checkingPort_ = true;
+  qvShowWindowBox(this, "That is not a valid port number", "Proxy settings error",
+                  qvMessageBox::kOk | qvMessageBox::kIconWarning);
+  proxyCache_->httpProxyPort->setFocus();
+  checkingPort_ = false;
+}
+
+void TqvNewStatus::addNoProxyHost() {
+  QString host;
+  if (enterUrl_->ask(host) && !host.isEmpty()) proxyCache_->noProxyList->addItem(host);
+  publishNoProxyList();
+}
+
+void TqvNewStatus::deleteNoProxyHost() {
+  const QList<QListWidgetItem*> chosen = proxyCache_->noProxyList->selectedItems();
+  if (!chosen.isEmpty()) std::unique_ptr<QListWidgetItem>(proxyCache_->noProxyList->takeItem(proxyCache_->noProxyList->row(chosen.first())));
+  publishNoProxyList();
+  proxyCache_->deleteNoProxy->setEnabled(!proxyCache_->noProxyList->selectedItems().isEmpty());
 }
 
 void TqvNewStatus::flushCache() {

@@ -20,6 +20,9 @@ class QToolButton;
 class qvActivityLines;
 class qvHelpPage;
 class qvHintPictures;
+class qvSettingsKeeper;
+class TAboutBox;
+class TEnterURLForm;
 class qvOptionsPage;
 class qvProxyCachePage;
 class qvSharedBlock;
@@ -41,6 +44,16 @@ class TqvNewStatus : public QWidget {
 
   // Shows, enables and raises the window.
   void showForUser();
+  // The start-up screen: the window shown but disabled, the about box over
+  // it; the about box enables the window after its delay.
+  void showAtStartUp();
+
+  // The options changed by a profile being loaded: the limit set outright,
+  // and the help file name derived from the URL when none is given.
+  void setTimeLimit(int seconds);
+  void fillDerivedHelpFile();
+  // Every control's value into the shared block, raising no bit.
+  void publishSettings();
 
   // One display tick: what the engine stored since the last one.
   void displayTick();
@@ -70,6 +83,9 @@ class TqvNewStatus : public QWidget {
   qvActivityLines* activityLines() const { return activity_; }
   qvHintPictures* hints() const { return hints_; }
   const qvTimeLimit& timeLimit() const { return timeLimit_; }
+  qvSettingsKeeper* settingsKeeper() const { return keeper_; }
+  TAboutBox* aboutBox() const { return aboutBox_; }
+  TEnterURLForm* enterUrlForm() const { return enterUrl_; }
   bool outputNameTyped() const { return outputNameTyped_; }
 
  signals:
@@ -115,9 +131,11 @@ class TqvNewStatus : public QWidget {
   void browseOutputFile();
   void browseOutputLocation();
   void flushCache();
+  void checkProxyPort(bool fromUser);
+  void addNoProxyHost();
+  void deleteNoProxyHost();
   void placeInTray();
   void openHelp(const char* context);
-  void publishSettings();
   void publishToggles();
   void publishLimits();
   void publishNoProxyList();
@@ -139,6 +157,9 @@ class TqvNewStatus : public QWidget {
   QTimer* secondTimer_;
   QTimer* activityTimer_;
   QSystemTrayIcon* trayIcon_ = nullptr;
+  qvSettingsKeeper* keeper_ = nullptr;
+  TAboutBox* aboutBox_;
+  TEnterURLForm* enterUrl_;
 
   int state_ = 0;
   qvTimeLimit timeLimit_;
@@ -147,6 +168,8 @@ class TqvNewStatus : public QWidget {
   bool compilerRunning_ = false;
   bool exitPending_ = false;
   bool exitDone_ = false;
+  // The port box is showing: the focus it takes ends the editing again.
+  bool checkingPort_ = false;
   // A line about the help compiler stays in the status bar until the next
   // Start, whatever the engine reports while idle.
   QString compilerLine_;

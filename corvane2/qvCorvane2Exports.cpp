@@ -39,7 +39,7 @@ CORVANE2_EXPORT int Init() {
   block().setValue(qvValueIndex::kLookupTimeout, 30);
   block().setValue(qvValueIndex::kConnectRetries, 1);
   block().setValue(qvValueIndex::kConnectTimeout, 30);
-  if (!thread.secondCopy()) thread.invoke([&thread] { thread.window()->showForUser(); });
+  if (!thread.secondCopy()) thread.invoke([&thread] { thread.window()->showAtStartUp(); });
   return 1;
 }
 

@@ -4,7 +4,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -34,7 +33,6 @@ void qvProxyCachePage::buildProxy() {
   proxyPanel = new QGroupBox(this);
   httpProxyName = new QLineEdit(proxyPanel);
   httpProxyPort = new QLineEdit(proxyPanel);
-  httpProxyPort->setValidator(new QIntValidator(0, 65535, httpProxyPort));
   httpProxyPort->setFixedWidth(60);
   enableProxy = new QCheckBox("Enable &Proxy", proxyPanel);
   proxyNavigator = new QPushButton("Use Fire&fox Settings", proxyPanel);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "base/qvProfileName.h"
 #include "platform/qvRegistry.h"
 #include "ui/qvUserInterfaceCodes.h"
 
@@ -81,10 +82,8 @@ void qvConsoleSettings::readRegistry(qvRegistry& registry, const std::string& st
     if (auto list = registry.readBinary(kCorvaneSettingsKey, "NoProxyFor")) strings[qvStringIndex::kNoProxyFor] = commaList(*list);
     if (auto agent = registry.readString(kCorvaneSettingsKey, "UserAgent"); agent && !agent->empty()) strings[qvStringIndex::kUserAgent] = *agent;
   }
-  std::string profileName = startPoint;
-  std::replace(profileName.begin(), profileName.end(), '\\', '/');
-  std::string profile = kCorvaneProfilesKey + profileName;
-  if (profileName.empty() || !registry.keyExists(profile)) profile = std::string(kCorvaneProfilesKey) + "default";
+  std::string profile = kCorvaneProfilesKey + qvProfileName::of(startPoint);
+  if (startPoint.empty() || !registry.keyExists(profile)) profile = std::string(kCorvaneProfilesKey) + qvProfileName::kDefault;
   if (!registry.keyExists(profile)) return;
   number(profile, "MaxUrls", qvValueIndex::kMaxUrls);
   number(profile, "MaxDepth", qvValueIndex::kMaxDepth);
