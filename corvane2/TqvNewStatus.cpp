@@ -74,6 +74,10 @@ TqvNewStatus::TqvNewStatus(qvSharedBlock& block, QWidget* parent) : QWidget(pare
   applyState(0);
   publishSettings();
   block_.setToggles(block_.toggles() | qvToggleBit::kSettingsLoaded);
+  if (trace_.enabled()) {
+    trace_.line("settings shown maxUrls '" + std::to_string(options_->maxUrls->value()) + "' proxyHost '" +
+                text(proxyCache_->httpProxyName->text()) + "' url '" + text(start_->urlComboBox->currentText()) + "'");
+  }
   setEnabled(false);
   hide();
   displayTimer_->start(kTickMs);

@@ -59,7 +59,9 @@ QString widgetText(QWidget* window, const char* name) {
 
 bool startEnabled(QWidget* window) {
   bool enabled = false;
-  onWindowThread(window, [&] { enabled = window->findChild<QPushButton*>("StartButton")->isEnabled(); });
+  // The button itself: the whole window stays disabled while the start-up
+  // screen is up.
+  onWindowThread(window, [&] { enabled = window->findChild<QPushButton*>("StartButton")->isEnabledTo(window); });
   return enabled;
 }
 

@@ -2,6 +2,7 @@
 // it, driven through its exported entry points.
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -81,9 +83,22 @@ TEST(Corvane2Library, HandshakeInitAndGetters) {
     checks.check(word != nullptr && *word == 0, "the cache-command word is reachable and clear");
     QWidget* window = windowOf(loaded);
     checks.check(window != nullptr, "a window handle");
-    bool visible = false;
-    onWindowThread(window, [&] { visible = window->isVisible() && window->isEnabled(); });
-    checks.check(visible, "Init shows and enables the window");
+    bool shownDisabled = false;
+    bool aboutShown = false;
+    onWindowThread(window, [&] {
+      shownDisabled = window->isVisible() && !window->isEnabled();
+      for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->windowTitle() == "About Corvane(tm)" && top->isVisible()) aboutShown = true;
+      }
+    });
+    checks.check(shownDisabled, "Init shows the window, still disabled");
+    checks.check(aboutShown, "Init shows the about box over it");
+    bool enabled = false;
+    for (int wait = 0; wait < 60 && !enabled; ++wait) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      onWindowThread(window, [&] { enabled = window->isEnabled(); });
+    }
+    checks.check(enabled, "the about box enables the window within three seconds");
     checks.equal(window->windowTitle().toStdString(), std::string("Corvane v1.1"), "caption");
     checks.equal(e.ShouldExit(), 0, "no exit before the user closes");
     checks.equal(e.GetStatus(), 0, "no status bits before a press");
@@ -110,8 +125,9 @@ TEST(Corvane2Library, FetchedTextsStayInsideTheirBuffers) {
     const std::string longName(1500, 'n');
     const std::string longUrl = "http://" + std::string(1500, 'u');
     onWindowThread(window, [&] {
-      child<QLineEdit>(window, "OutputName")->setText(QString::fromStdString(longName));
+      // The URL first: a new URL brings its profile's help file name.
       child<QWidget>(window, "UrlComboBox")->findChild<QLineEdit*>()->setText(QString::fromStdString(longUrl));
+      child<QLineEdit>(window, "OutputName")->setText(QString::fromStdString(longName));
     });
     for (int size : {0, 1, 2, 1023}) {
       checkBounded(checks, longName, size, [&](char* b, int n) { e.GetString(qvStringIndex::kHelpFileName, b, n); },

@@ -73,9 +73,29 @@ cd "$work/run" || fail "no working folder"
 setsid "$build/corvane" >"$work/corvane.out" 2>&1 &
 corvane_pid=$!
 
-window=$(timeout 30 xdotool search --sync --name "^Corvane v1.1$" | head -n 1)
-[ -n "$window" ] || fail "the window did not appear"
-xdotool windowfocus --sync "$window" || fail "cannot focus the window"
+# The start-up screen: the about box over a disabled window. Escape closes
+# it at once; the window takes input once the box's delay has passed.
+start_up() {
+  window=$(timeout 30 xdotool search --sync --name "^Corvane v1.1$" | head -n 1)
+  [ -n "$window" ] || fail "the window did not appear"
+  # Each start shows the Start page, whatever page the last one ended on.
+  echo "page received '0' at start-up" >>"$work/trace.log"
+  about=$(timeout 30 xdotool search --sync --onlyvisible --name "^About Corvane\(tm\)$" | head -n 1)
+  [ -n "$about" ] || fail "the about box did not appear"
+  # The box may be mapped before it takes keys: Escape again until it goes.
+  tries=0
+  while xdotool search --onlyvisible --name "^About Corvane\(tm\)$" >/dev/null; do
+    [ "$tries" -lt 20 ] || fail "Escape did not close the about box"
+    xdotool windowfocus --sync "$about" 2>/dev/null
+    xdotool key Escape
+    sleep 0.25
+    tries=$((tries + 1))
+  done
+  sleep 2.5
+  xdotool windowfocus --sync "$window" || fail "cannot focus the window"
+}
+
+start_up
 site=$(cd "$source/sample/site" && pwd)
 xdotool key --clearmodifiers alt+u
 xdotool type --delay 5 "$site"
@@ -111,17 +131,46 @@ if command -v import >/dev/null && command -v convert >/dev/null && command -v t
   [ "$read_value" = "$value" ] || fail "OCR reads URLs Processed as '$read_line', the window was sent $value"
 fi
 
+# Waits for corvane to end after Alt+X, with the window's status.
+exit_corvane() {
+  xdotool windowfocus --sync "$window"
+  back_to_start
+  xdotool key --clearmodifiers alt+x
+  i=0
+  while kill -0 "$corvane_pid" 2>/dev/null && [ "$i" -lt 50 ]; do
+    sleep 0.2
+    i=$((i + 1))
+  done
+  kill -0 "$corvane_pid" 2>/dev/null && fail "corvane did not end within 10 s of Alt+X"
+  wait "$corvane_pid"
+  code=$?
+  corvane_pid=
+  [ "$code" -eq 1 ] || fail "corvane ended with status $code, not 1"
+}
+
+# What the user changes survives a restart: "Max URL's" on the Options
+# page, the proxy host on the Proxy and Cache page (two fields before
+# "Enable Proxy" in the tab order).
 xdotool windowfocus --sync "$window"
 back_to_start
-xdotool key --clearmodifiers alt+x
-i=0
-while kill -0 "$corvane_pid" 2>/dev/null && [ "$i" -lt 50 ]; do
-  sleep 0.2
-  i=$((i + 1))
-done
-kill -0 "$corvane_pid" 2>/dev/null && fail "corvane did not end within 10 s of Alt+X"
-wait "$corvane_pid"
-code=$?
-corvane_pid=
-[ "$code" -eq 1 ] || fail "corvane ended with status $code, not 1"
-echo "end to end: $value URLs processed, help file $(wc -c <"$help") bytes"
+xdotool key --clearmodifiers alt+Right
+sleep 0.3
+xdotool key --clearmodifiers alt+m ctrl+a
+xdotool type --delay 5 "4321"
+xdotool key Tab
+xdotool key --clearmodifiers alt+Right alt+Right
+sleep 0.3
+xdotool key --clearmodifiers alt+p shift+Tab shift+Tab ctrl+a
+xdotool type --delay 5 "proxy.invalid"
+xdotool key Tab
+sleep 0.3
+exit_corvane
+grep -q '"MaxUrls"=dword:000010e1' "$CORVANE_REGISTRY" || fail "Max URL's was not saved: $(cat "$CORVANE_REGISTRY")"
+
+setsid "$build/corvane" >>"$work/corvane.out" 2>&1 &
+corvane_pid=$!
+start_up
+grep -q "^settings shown maxUrls '4321' proxyHost 'proxy.invalid'" "$work/trace.log" ||
+  fail "the second start does not show what the first saved: $(grep '^settings' "$work/trace.log")"
+exit_corvane
+echo "end to end: $value URLs processed, help file $(wc -c <"$help") bytes, settings kept"
