@@ -27,6 +27,7 @@
 #include <thread>
 
 #include "corvane2/TqvNewStatus.h"
+#include "tests/corvane2/BoxAnswer.h"
 #include "corvane2/qvActivityLines.h"
 #include "corvane2/qvHintPictures.h"
 #include "corvane2/qvHostList.h"
@@ -41,37 +42,6 @@
 #include "ui/qvUserInterfaceCodes.h"
 
 namespace {
-
-// Answers the next modal box with `button`, remembering its text and caption.
-struct BoxAnswer {
-  QString text;
-  QString caption;
-  QMessageBox::Icon icon = QMessageBox::NoIcon;
-  bool seen = false;
-};
-
-std::shared_ptr<BoxAnswer> answerNextBox(QMessageBox::StandardButton button) {
-  auto answer = std::make_shared<BoxAnswer>();
-  auto* timer = new QTimer;
-  QObject::connect(timer, &QTimer::timeout, [answer, button, timer] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box == nullptr) return;
-    answer->text = box->text();
-    answer->caption = box->windowTitle();
-    answer->icon = box->icon();
-    answer->seen = true;
-    box->button(button)->click();
-    timer->stop();
-    timer->deleteLater();
-  });
-  timer->start(10);
-  // A box that never comes must not leave the answer for a later one.
-  QTimer::singleShot(2000, timer, [timer] {
-    timer->stop();
-    timer->deleteLater();
-  });
-  return answer;
-}
 
 void clickCheckBox(QCheckBox* box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2)); }
 
