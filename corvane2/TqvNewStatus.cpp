@@ -221,6 +221,8 @@ void TqvNewStatus::connectProxyCachePage() {
   }
   connect(page->enableProxy, &QCheckBox::toggled, this,
           [this](bool on) { block_.setValue(qvValueIndex::kProxyEnabled, on ? 1 : 0); });
+  connect(page->fetchHttps, &QCheckBox::toggled, this,
+          [this](bool on) { block_.setValue(qvValueIndex::kFetchHttps, on ? 1 : 0); });
   connect(page->httpProxyName, &QLineEdit::textChanged, this,
           [this](const QString& host) { block_.setText(qvStringIndex::kProxyHost, text(host.trimmed())); });
   connect(page->httpProxyPort, &QLineEdit::textChanged, this, [this] { checkProxyPort(false); });
@@ -270,6 +272,7 @@ void TqvNewStatus::attachHints() {
       {proxyCache_->enableProxy, 1034, proxyCache_->hintImage4},
       {proxyCache_->proxyNavigator, 1033, proxyCache_->hintImage4},
       {proxyCache_->proxyExplorer, 1032, proxyCache_->hintImage4},
+      {proxyCache_->fetchHttps, 1054, proxyCache_->hintImage4},
       {proxyCache_->enableCache, 1031, proxyCache_->hintImage4},
       {proxyCache_->validateFiles, 1030, proxyCache_->hintImage4},
       {proxyCache_->cacheCgi, 1051, proxyCache_->hintImage4},
@@ -666,6 +669,7 @@ void TqvNewStatus::publishSettings() {
   block_.setValue(qvValueIndex::kValidateCache, proxyCache_->validateFiles->isChecked() ? 1 : 0);
   block_.setValue(qvValueIndex::kCacheCgi, proxyCache_->cacheCgi->isChecked() ? 1 : 0);
   block_.setValue(qvValueIndex::kProxyEnabled, proxyCache_->enableProxy->isChecked() ? 1 : 0);
+  block_.setValue(qvValueIndex::kFetchHttps, proxyCache_->fetchHttps->isChecked() ? 1 : 0);
   block_.setText(qvStringIndex::kHelpFileName, text(start_->outputName->text()));
   block_.setText(qvStringIndex::kProxyHost, text(proxyCache_->httpProxyName->text().trimmed()));
   block_.setUrl(text(start_->urlComboBox->currentText()));

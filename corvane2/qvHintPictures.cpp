@@ -47,6 +47,7 @@ constexpr HintText kHintTexts[] = {
     {1051, "Cache CGI: keep the answers of server programs in the cache too."},
     {1052, "Enough: stop fetching and build the help file from the pages fetched so far."},
     {1053, "Just Stop!: cancel the run; no help file is written."},
+    {1054, "Fetch https:// pages too: secure pages are fetched, their certificates checked."},
 };
 
 }  // namespace

@@ -39,6 +39,8 @@ void qvProxyCachePage::buildProxy() {
   proxyNavigator->setEnabled(false);
   proxyExplorer = new QPushButton("Use Sys&tem Settings", proxyPanel);
   proxyExplorer->setEnabled(false);
+  fetchHttps = new QCheckBox("Fetch htt&ps:// pages too", proxyPanel);
+  fetchHttps->setObjectName("FetchHttps");
   auto* grid = new QGridLayout(proxyPanel);
   grid->addWidget(qvPanel::caption("HTTP proxy", httpProxyName, proxyPanel), 0, 0);
   grid->addWidget(qvPanel::caption("Port", httpProxyPort, proxyPanel), 0, 1);
@@ -47,7 +49,8 @@ void qvProxyCachePage::buildProxy() {
   grid->addWidget(enableProxy, 2, 0, 1, 2);
   grid->addWidget(proxyNavigator, 3, 0, 1, 2);
   grid->addWidget(proxyExplorer, 4, 0, 1, 2);
-  grid->setRowStretch(5, 1);
+  grid->addWidget(fetchHttps, 5, 0, 1, 2);
+  grid->setRowStretch(6, 1);
 }
 
 void qvProxyCachePage::buildNoProxy() {

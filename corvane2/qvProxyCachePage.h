@@ -22,6 +22,7 @@ class qvProxyCachePage : public QWidget {
   QCheckBox* enableProxy;
   QPushButton* proxyNavigator;
   QPushButton* proxyExplorer;
+  QCheckBox* fetchHttps;
 
   QGroupBox* noProxyPanel;
   QListWidget* noProxyList;

@@ -61,6 +61,7 @@ qvWindowSettings qvSettingsKeeper::settingsFromControls() const {
   s.enableCache = proxy.enableCache->isChecked();
   s.validateFiles = proxy.validateFiles->isChecked();
   s.cacheCgi = proxy.cacheCgi->isChecked();
+  s.fetchHttps = proxy.fetchHttps->isChecked();
   s.maxCacheSize = proxy.maxCacheSize->value();
   s.cacheExpiresIn = proxy.cacheExpiresIn->value();
   s.noProxyFor.clear();
@@ -99,6 +100,7 @@ void qvSettingsKeeper::showSettings(const qvWindowSettings& s) {
   proxy.enableCache->setChecked(s.enableCache);
   proxy.validateFiles->setChecked(s.validateFiles);
   proxy.cacheCgi->setChecked(s.cacheCgi);
+  proxy.fetchHttps->setChecked(s.fetchHttps);
   proxy.maxCacheSize->setValue(s.maxCacheSize);
   proxy.cacheExpiresIn->setValue(s.cacheExpiresIn);
   proxy.noProxyList->clear();
@@ -140,7 +142,8 @@ void qvSettingsKeeper::load() {
   block_.setText(qvStringIndex::kUserAgent, lastSaved_.userAgent);
   if (!store_.profileExists(qvProfileName::kDefault)) store_.saveProfile(qvProfileName::kDefault, profileFromControls());
   loading_ = false;
-  reportRegistryTrouble();
+  // Not while the window is being made: the engine waits for it to be ready.
+  QTimer::singleShot(0, this, &qvSettingsKeeper::reportRegistryTrouble);
   changeTimer_->start();
 }
 

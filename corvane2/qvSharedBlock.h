@@ -20,7 +20,7 @@ class qvSharedBlock {
  public:
   static constexpr int kCounterCount = 4;
   static constexpr int kInfoCount = 4;
-  static constexpr int kValueCount = 26;  // getValue indices 0 to 25
+  static constexpr int kValueCount = 27;  // getValue indices 0 to 26
   static constexpr int kNone = -1;
 
   qvSharedBlock();

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -27,6 +28,7 @@
 #include "corvane2/qvSettingsStore.h"
 #include "corvane2/qvSharedBlock.h"
 #include "corvane2/qvStartPage.h"
+#include "corvane2/qvStatusPage.h"
 #include "corvane2/qvStepSpinBox.h"
 #include "platform/qvRegistry.h"
 #include "platform/qvRegistryFormat.h"
@@ -111,6 +113,7 @@ class SettingsTest : public QObject {
       proxy->enableCache->setChecked(true);
       proxy->validateFiles->setChecked(false);
       proxy->cacheCgi->setChecked(true);
+      proxy->fetchHttps->setChecked(true);
       proxy->maxCacheSize->setValue(55);
       proxy->cacheExpiresIn->setValue(9);
       proxy->noProxyList->addItems({"localhost", ".intra.example.org"});
@@ -152,6 +155,8 @@ class SettingsTest : public QObject {
     QVERIFY(proxy->enableProxy->isChecked());
     QVERIFY(!proxy->validateFiles->isChecked());
     QVERIFY(proxy->cacheCgi->isChecked());
+    QVERIFY(proxy->fetchHttps->isChecked());
+    QCOMPARE(block.value(qvValueIndex::kFetchHttps), 1);
     QCOMPARE(proxy->maxCacheSize->value(), 55);
     QCOMPARE(proxy->cacheExpiresIn->value(), 9);
     QCOMPARE(proxy->noProxyList->count(), 2);
@@ -173,7 +178,8 @@ class SettingsTest : public QObject {
     window->publishSettings();
     for (int index : {qvValueIndex::kMaxUrls, qvValueIndex::kMaxDepth, qvValueIndex::kColourChoice,
                       qvValueIndex::kProxyPort, qvValueIndex::kProxyEnabled, qvValueIndex::kCacheSizeLimit,
-                      qvValueIndex::kCacheDays, qvValueIndex::kValidateCache, qvValueIndex::kCacheCgi}) {
+                      qvValueIndex::kCacheDays, qvValueIndex::kValidateCache, qvValueIndex::kCacheCgi,
+                      qvValueIndex::kFetchHttps}) {
       QCOMPARE(batch.value(index), block.value(index));
     }
     QCOMPARE(batch.toggles & qvToggleBit::kNoImages, block.toggles() & qvToggleBit::kNoImages);
@@ -285,11 +291,32 @@ class SettingsTest : public QObject {
     QVERIFY(window->settingsKeeper()->firstRunPending());
     window->startPage()->exitButton1->click();
     QCOMPARE(registry.readDword(kSettings, "FirstRun"), 1u);
+    {
+      // A program that ends before the clone finds the flag again.
+      qvSharedBlock again;
+      auto restarted = openWindow(again);
+      QVERIFY(restarted->settingsKeeper()->firstRunPending());
+    }
     window->proxyCachePage()->httpProxyName->setText("cloned.example.org");
     window->settingsKeeper()->finishFirstRun();
     QVERIFY(!window->settingsKeeper()->firstRunPending());
     QVERIFY(!registry.readDword(kSettings, "FirstRun"));
     QCOMPARE(registry.readString(kSettings, "HttpProxyName"), "cloned.example.org");
+  }
+
+  void anUnreadableRegistryIsReportedOnceAndKept() {
+    QFile file(QString::fromStdString(registryPath_));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("not a registry file\n");
+    file.close();
+    qvSharedBlock block;
+    auto box = answerNextBox(QMessageBox::Ok);
+    auto window = openWindow(block);
+    QTRY_VERIFY_WITH_TIMEOUT(box->seen, 2000);
+    QVERIFY(box->text.contains("cannot be read"));
+    QVERIFY(window->statusPage()->warnings->toPlainText().contains(".bad"));
+    QVERIFY(QFile::exists(QString::fromStdString(registryPath_ + ".bad")));
+    QCOMPARE(window->proxyCachePage()->maxCacheSize->value(), 20);
   }
 
   void aChangeIsSavedWithinASecondOrTwo() {
