@@ -147,7 +147,11 @@ class PrefsScanner {
     while (pos_ < text_.size()) {
       char c = text_[pos_++];
       if (c == quote) return true;
-      if (c == '\n') return false;
+      if (c == '\n') {
+        // Unterminated: the next line is a statement of its own.
+        --pos_;
+        return false;
+      }
       if (c != '\\') {
         out += c;
       } else if (!escape(out)) {
