@@ -1,6 +1,7 @@
 #include "corvane2/qvProxyAddress.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace {
 
@@ -24,7 +25,13 @@ std::string portText(std::string_view port) {
 std::optional<qvProxyAddress> qvProxyAddress::parse(std::string_view url) {
   url = trimmed(url);
   size_t scheme = url.find("://");
-  if (scheme != std::string_view::npos) url.remove_prefix(scheme + 3);
+  if (scheme != std::string_view::npos) {
+    // The engine speaks HTTP to its proxy; a SOCKS server is no HTTP proxy.
+    std::string name(url.substr(0, scheme));
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (name != "http" && name != "https") return std::nullopt;
+    url.remove_prefix(scheme + 3);
+  }
   // KDE separates the port with a blank; the rest of the text is the port.
   std::string_view blankPort;
   size_t blank = url.find_first_of(" \t");

@@ -14,6 +14,6 @@ struct qvProxyAddress {
   // when the one it names is not a number.
   std::string port;
 
-  // Nothing when no host can be found.
+  // Nothing when no host can be found, or the scheme is not HTTP's.
   static std::optional<qvProxyAddress> parse(std::string_view url);
 };

@@ -38,6 +38,11 @@ qvProxySnapshot qvProxySourceWatcher::latest() const {
   return latest_;
 }
 
+bool qvProxySourceWatcher::reading() const {
+  std::lock_guard lock(mutex_);
+  return running_;
+}
+
 bool qvProxySourceWatcher::waitForFirst(int ms) {
   std::unique_lock lock(mutex_);
   return firstDone_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return haveFirst_; });

@@ -30,6 +30,8 @@ class qvProxySourceWatcher : public QObject {
   qvProxySnapshot latest() const;
   // Waits up to `ms` for the first read to complete; true when it has.
   bool waitForFirst(int ms);
+  // True while a read runs or is asked for.
+  bool reading() const;
 
  signals:
   // A read completed with a snapshot that differs from the one before (the

@@ -167,6 +167,11 @@ TEST(ProxyAddressTest, HostAndPortWithoutSchemeOrCredentials) {
   ASSERT_TRUE(address);
   EXPECT_EQ(address->port, "");
 
+  address = qvProxyAddress::parse("HTTPS://secure.example:443");
+  ASSERT_TRUE(address);
+  EXPECT_EQ(address->host, "secure.example");
+
+  EXPECT_FALSE(qvProxyAddress::parse("socks5h://tor.example:9050"));
   EXPECT_FALSE(qvProxyAddress::parse(""));
   EXPECT_FALSE(qvProxyAddress::parse("http://"));
   EXPECT_FALSE(qvProxyAddress::parse("http://user:pw@:3128"));

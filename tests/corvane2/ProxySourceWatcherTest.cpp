@@ -74,9 +74,11 @@ TEST_F(ProxySourceWatcherTest, RefreshDeliversSnapshotsOnTheWatchersThread) {
   ASSERT_TRUE(processEventsUntil([&] { return notices == 1; }));
   EXPECT_EQ(signalThread, std::this_thread::get_id());
 
-  // The same settings again: no signal; changed settings: one.
+  // The same settings again: no signal; changed settings: one. The
+  // environment changes only once no read runs.
   watcher.refresh();
-  processEventsUntil([] { return false; }, std::chrono::milliseconds(300));
+  EXPECT_TRUE(processEventsUntil([&] { return !watcher.reading(); }));
+  processEventsUntil([] { return false; }, std::chrono::milliseconds(100));
   EXPECT_EQ(notices, 1);
   ProxyTestHome::set("http_proxy", "http://other.example:1");
   watcher.refresh();
@@ -92,6 +94,7 @@ TEST_F(ProxySourceWatcherTest, RefreshesDuringAReadFoldIntoOne) {
   for (int i = 0; i < 5; ++i) watcher.refresh();
   // The first read is still running: the bounded wait gives up.
   EXPECT_FALSE(watcher.waitForFirst(100));
+  EXPECT_TRUE(watcher.reading());
   ASSERT_TRUE(watcher.waitForFirst(5000));
   ASSERT_TRUE(processEventsUntil([&] { return runs() == 2 && notices == 1; }));
   // Nothing else is queued behind the folded read.
