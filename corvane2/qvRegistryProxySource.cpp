@@ -7,8 +7,8 @@
 
 namespace {
 
-// An empty item would be an empty host suffix, which matches every host and
-// so would switch the proxy off for everything: such items are dropped.
+// An empty item names no host; kept, it would show as a blank line in the
+// list for the user to delete (a key without "ProxyOverride" would give one).
 void addItem(std::vector<std::string>& list, std::string item) {
   if (!item.empty()) list.push_back(std::move(item));
 }
