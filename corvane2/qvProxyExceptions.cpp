@@ -15,9 +15,9 @@ bool allDigits(std::string_view text) {
 std::string qvProxyExceptions::suffix(std::string_view item) {
   while (!item.empty() && isBlank(item.front())) item.remove_prefix(1);
   while (!item.empty() && isBlank(item.back())) item.remove_suffix(1);
-  if (item.empty() || item == "<local>") return {};
-  // Blanks and commas inside an item mean it is not one host name.
-  if (item.find_first_of("/, \t\r\n") != std::string_view::npos) return {};
+  // Blanks and commas inside an item mean it is not one host name; "<local>"
+  // (plain names) and its relatives have no suffix form.
+  if (item.empty() || item.find_first_of("/, \t\r\n<>") != std::string_view::npos) return {};
   if (item.substr(0, 2) == "*.") item.remove_prefix(1);
   if (item.find('*') != std::string_view::npos) return {};
   // "host:port" names a host; the engine's match is on the host alone. Text

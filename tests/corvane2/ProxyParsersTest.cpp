@@ -136,7 +136,7 @@ TEST(ProxyExceptionsTest, ListsBecomeHostSuffixesAndRangesAreLeftOut) {
   EXPECT_EQ(qvProxyExceptions::fromList("localhost 127.0.0.1 ::1 localhost"), (Strings{"localhost", "127.0.0.1", "::1"}));
   EXPECT_EQ(qvProxyExceptions::fromList(""), Strings{});
   EXPECT_EQ(qvProxyExceptions::fromList("*"), Strings{});
-  EXPECT_EQ(qvProxyExceptions::fromItems({"*.x", "*", "a*b", ".", "", "a b", "a,b", " c "}), (Strings{".x", "c"}));
+  EXPECT_EQ(qvProxyExceptions::fromItems({"*.x", "*", "a*b", ".", "", "a b", "a,b", " c ", "<local>:6"}), (Strings{".x", "c"}));
 }
 
 TEST(ProxyAddressTest, HostAndPortWithoutSchemeOrCredentials) {
