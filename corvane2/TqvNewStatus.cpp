@@ -398,9 +398,6 @@ void TqvNewStatus::applyIdle() {
     panel->setEnabled(true);
   }
   for (QWidget* control : proxyCache_->proxyPanel->findChildren<QWidget*>()) control->setEnabled(true);
-  // Which desktop settings can be taken over is decided with the proxy settings.
-  proxyCache_->proxyNavigator->setEnabled(false);
-  proxyCache_->proxyExplorer->setEnabled(false);
   proxyCache_->deleteNoProxy->setEnabled(!proxyCache_->noProxyList->selectedItems().isEmpty());
   for (QWidget* control : {static_cast<QWidget*>(proxyCache_->validateFiles),
                            static_cast<QWidget*>(proxyCache_->cacheCgi)}) {
@@ -408,6 +405,8 @@ void TqvNewStatus::applyIdle() {
   }
   start_->tcpSkip->setEnabled(false);
   activity_->hideLines();
+  // Whether the clone buttons have a source to copy is known to the keeper.
+  emit becameIdle();
 }
 
 void TqvNewStatus::applyFetching() {

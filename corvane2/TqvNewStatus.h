@@ -54,6 +54,9 @@ class TqvNewStatus : public QWidget {
   void fillDerivedHelpFile();
   // Every control's value into the shared block, raising no bit.
   void publishSettings();
+  // The port text into the shared port when it is one; otherwise, unless
+  // the program set the text itself, the box that says so.
+  void checkProxyPort(bool fromUser);
 
   // One display tick: what the engine stored since the last one.
   void displayTick();
@@ -95,6 +98,8 @@ class TqvNewStatus : public QWidget {
   void urlProfileWanted(const QString& url);
   // A run starts for `url`: its profile is to be saved.
   void urlProfileSaveWanted(const QString& url);
+  // The window went back to idle: the proxy sources are to be looked at.
+  void becameIdle();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -131,7 +136,6 @@ class TqvNewStatus : public QWidget {
   void browseOutputFile();
   void browseOutputLocation();
   void flushCache();
-  void checkProxyPort(bool fromUser);
   void addNoProxyHost();
   void deleteNoProxyHost();
   void placeInTray();

@@ -7,12 +7,16 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTimer>
 
 #include "base/qvProfileName.h"
+#include "corvane2/TAboutBox.h"
 #include "corvane2/TqvNewStatus.h"
 #include "corvane2/qvOptionsPage.h"
 #include "corvane2/qvProxyCachePage.h"
+#include "corvane2/qvProxySettings.h"
+#include "corvane2/qvProxySourceWatcher.h"
 #include "corvane2/qvSharedBlock.h"
 #include "corvane2/qvStartPage.h"
 #include "corvane2/qvStatusPage.h"
@@ -28,10 +32,20 @@ QString shown(const std::string& value) { return QString::fromLocal8Bit(value.c_
 
 QString defaultOutputLocation() { return QDir::currentPath() + "/HelpFiles"; }
 
+// The longest the first-run clone waits for the first read of the sources
+// (gsettings alone may take two seconds).
+constexpr int kFirstReadWaitMs = 3000;
+
 }  // namespace
 
 qvSettingsKeeper::qvSettingsKeeper(TqvNewStatus& window, qvSharedBlock& block, const std::string& registryPath)
-    : QObject(&window), window_(window), block_(block), registry_(registryPath), store_(registry_), changeTimer_(new QTimer(this)) {
+    : QObject(&window),
+      window_(window),
+      block_(block),
+      registry_(registryPath),
+      store_(registry_),
+      changeTimer_(new QTimer(this)),
+      proxySources_(new qvProxySourceWatcher(registryPath, this)) {
   changeTimer_->setInterval(kChangeSaveMs);
   connect(changeTimer_, &QTimer::timeout, this, &qvSettingsKeeper::saveIfChanged);
   connect(&window_, &TqvNewStatus::urlProfileWanted, this, &qvSettingsKeeper::urlTextChanged);
@@ -41,6 +55,18 @@ qvSettingsKeeper::qvSettingsKeeper(TqvNewStatus& window, qvSharedBlock& block, c
           &qvSettingsKeeper::urlBoxLeft);
   connect(window_.optionsPage()->saveToDefault, &QPushButton::clicked, this, &qvSettingsKeeper::saveAsDefault);
   connect(window_.optionsPage()->loadFromDefault, &QPushButton::clicked, this, &qvSettingsKeeper::loadDefault);
+  connect(proxySources_, &qvProxySourceWatcher::snapshotChanged, this, &qvSettingsKeeper::updateCloneButtons);
+  connect(&window_, &TqvNewStatus::becameIdle, this, &qvSettingsKeeper::becameIdle);
+  qvProxyCachePage* proxy = window_.proxyCachePage();
+  connect(proxy->proxyNavigator, &QPushButton::clicked, this, [this] {
+    if (const auto source = proxySources_->latest().navigator) cloneProxy(*source);
+  });
+  connect(proxy->proxyExplorer, &QPushButton::clicked, this, [this] {
+    if (const auto source = proxySources_->latest().explorer) cloneProxy(*source);
+  });
+  TAboutBox* about = window_.aboutBox();
+  connect(about, &TAboutBox::okPressed, this, [this] { firstRunClone(false); });
+  connect(about, &TAboutBox::keyReceived, this, [this] { firstRunClone(true); });
 }
 
 qvSettingsKeeper::~qvSettingsKeeper() = default;
@@ -142,6 +168,9 @@ void qvSettingsKeeper::load() {
   block_.setText(qvStringIndex::kUserAgent, lastSaved_.userAgent);
   if (!store_.profileExists(qvProfileName::kDefault)) store_.saveProfile(qvProfileName::kDefault, profileFromControls());
   loading_ = false;
+  // After the settings: the sources' reader opens the registry file too, and
+  // a file it puts aside would go unreported.
+  proxySources_->refresh();
   // Not while the window is being made: the engine waits for it to be ready.
   QTimer::singleShot(0, this, &qvSettingsKeeper::reportRegistryTrouble);
   changeTimer_->start();
@@ -223,4 +252,59 @@ void qvSettingsKeeper::reportRegistryTrouble() {
   lastWarning_ = warning;
   window_.statusPage()->warnings->appendPlainText(shown(warning));
   qvShowWindowBox(&window_, warning, "Corvane", qvMessageBox::kOk | qvMessageBox::kIconWarning);
+}
+
+void qvSettingsKeeper::becameIdle() {
+  updateCloneButtons();
+  proxySources_->refresh();
+}
+
+void qvSettingsKeeper::updateCloneButtons() {
+  const qvProxySnapshot sources = proxySources_->latest();
+  qvProxyCachePage* proxy = window_.proxyCachePage();
+  // During a run the page's own state rules; the next idle brings this back.
+  const bool idle = window_.runState() == 0;
+  proxy->proxyNavigator->setEnabled(idle && sources.navigator.has_value());
+  proxy->proxyExplorer->setEnabled(idle && sources.explorer.has_value());
+}
+
+void qvSettingsKeeper::cloneProxy(const qvProxySettings& source) {
+  qvProxyCachePage* proxy = window_.proxyCachePage();
+  loading_ = true;
+  if (source.serverGiven) {
+    proxy->httpProxyName->setText(shown(source.host));
+    proxy->httpProxyPort->setText(shown(source.port));
+    proxy->enableProxy->setChecked(source.enabled);
+  }
+  proxy->noProxyList->clear();
+  for (const std::string& host : source.exceptions) proxy->noProxyList->addItem(shown(host));
+  loading_ = false;
+  window_.publishSettings();
+  if (source.serverGiven) window_.checkProxyPort(true);
+}
+
+void qvSettingsKeeper::firstRunClone(bool byKey) {
+  if (!firstRun_) return;
+  firstRun_ = false;
+  proxySources_->waitForFirst(kFirstReadWaitMs);
+  updateCloneButtons();
+  const qvProxySnapshot sources = proxySources_->latest();
+  qvProxyCachePage* proxy = window_.proxyCachePage();
+  const char* cloned = nullptr;
+  if (proxy->proxyNavigator->isEnabled() && sources.navigator) {
+    cloneProxy(*sources.navigator);
+    cloned = "Firefox";
+  } else if (proxy->proxyExplorer->isEnabled() && sources.explorer) {
+    cloneProxy(*sources.explorer);
+    cloned = "system";
+  }
+  // Saved after the clone, with the flag gone in the same update: a program
+  // ending before this point clones again at its next start.
+  finishFirstRun();
+  if (cloned == nullptr || (!byKey && !proxy->enableProxy->isChecked())) return;
+  qvShowWindowBox(&window_,
+                  std::string("Corvane has cloned your ") + cloned +
+                      " proxy settings.\n\nIf this is not what you want, you may change them from the Proxy tab.",
+                  "Corvane Proxy Settings", qvMessageBox::kOk | qvMessageBox::kIconInformation);
+  window_.pages()->setCurrentWidget(proxy);
 }

@@ -17,6 +17,8 @@
 
 class QTimer;
 class TqvNewStatus;
+class qvProxySourceWatcher;
+struct qvProxySettings;
 class qvSharedBlock;
 
 class qvSettingsKeeper : public QObject {
@@ -44,6 +46,17 @@ class qvSettingsKeeper : public QObject {
   void showProfile(const qvProfileOptions& options);
 
   qvSettingsStore& store() { return store_; }
+  qvProxySourceWatcher& proxySources() { return *proxySources_; }
+
+  // The first-run clone, when "FirstRun" is pending: the first source whose
+  // button is enabled is copied, then the settings saved without the flag.
+  // Closed with "&OK" the clone is reported only when it switched the proxy
+  // on; any key reports it always.
+  void firstRunClone(bool byKey);
+  // Copies a source into the proxy page; the shared values follow.
+  void cloneProxy(const qvProxySettings& settings);
+  // The clone buttons as the last read of the sources found them.
+  void updateCloneButtons();
 
  private:
   void urlTextChanged(const QString& url);
@@ -53,12 +66,14 @@ class qvSettingsKeeper : public QObject {
   void loadDefault();
   void saveIfChanged();
   void reportRegistryTrouble();
+  void becameIdle();
 
   TqvNewStatus& window_;
   qvSharedBlock& block_;
   qvRegistry registry_;
   qvSettingsStore store_;
   QTimer* changeTimer_;
+  qvProxySourceWatcher* proxySources_;
   qvWindowSettings lastSaved_;
   std::string lastWarning_;
   bool firstRun_ = false;

@@ -28,6 +28,7 @@
 
 #include "corvane2/TqvNewStatus.h"
 #include "tests/corvane2/BoxAnswer.h"
+#include "tests/corvane2/ProxyTestHome.h"
 #include "corvane2/qvActivityLines.h"
 #include "corvane2/qvHintPictures.h"
 #include "corvane2/qvHostList.h"
@@ -54,6 +55,7 @@ class WindowTest : public QObject {
   std::unique_ptr<qvSharedBlock> block_;
   std::unique_ptr<TqvNewStatus> window_;
   std::unique_ptr<QTemporaryDir> dir_;
+  std::unique_ptr<ProxyTestHome> home_;
 
   void setState(int state) {
     block_->requestState(state);
@@ -63,8 +65,9 @@ class WindowTest : public QObject {
  private slots:
   void init() {
     dir_ = std::make_unique<QTemporaryDir>();
-    // Each window keeps its settings in a registry of its own.
-    ::setenv("CORVANE_REGISTRY", dir_->filePath("registry.reg").toLocal8Bit().constData(), 1);
+    // Each window keeps its settings in a registry of its own, and its
+    // proxy sources see a made-up user.
+    home_ = std::make_unique<ProxyTestHome>();
     block_ = std::make_unique<qvSharedBlock>();
     window_ = std::make_unique<TqvNewStatus>(*block_);
     window_->showForUser();
@@ -76,6 +79,7 @@ class WindowTest : public QObject {
   void cleanup() {
     window_.reset();
     block_.reset();
+    home_.reset();
   }
 
   void createdHiddenAndDisabled() {
