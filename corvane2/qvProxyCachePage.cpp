@@ -35,11 +35,11 @@ void qvProxyCachePage::buildProxy() {
   httpProxyPort = new QLineEdit(proxyPanel);
   httpProxyPort->setFixedWidth(60);
   enableProxy = new QCheckBox("Enable &Proxy", proxyPanel);
-  proxyNavigator = new QPushButton("Use Fire&fox Settings", proxyPanel);
+  proxyNavigator = new QPushButton("Use Fi&refox Settings", proxyPanel);
   proxyNavigator->setEnabled(false);
   proxyExplorer = new QPushButton("Use Sys&tem Settings", proxyPanel);
   proxyExplorer->setEnabled(false);
-  fetchHttps = new QCheckBox("Fetch htt&ps:// pages too", proxyPanel);
+  fetchHttps = new QCheckBox("Fetch http&s:// pages too", proxyPanel);
   fetchHttps->setObjectName("FetchHttps");
   auto* grid = new QGridLayout(proxyPanel);
   grid->addWidget(qvPanel::caption("HTTP proxy", httpProxyName, proxyPanel), 0, 0);

@@ -22,7 +22,7 @@ struct qvProxySettings {
 
 struct qvProxySnapshot {
   // nullopt: the source does not exist here and its button is disabled.
-  std::optional<qvProxySettings> navigator;  // "Use Fire&fox Settings"
+  std::optional<qvProxySettings> navigator;  // "Use Fi&refox Settings"
   std::optional<qvProxySettings> explorer;   // "Use Sys&tem Settings"
 
   bool operator==(const qvProxySnapshot&) const = default;

@@ -1,5 +1,5 @@
 #pragma once
-// The settings behind the two clone buttons. "Use Fire&fox Settings" reads
+// The settings behind the two clone buttons. "Use Fi&refox Settings" reads
 // the Navigator key of the registry file when it is there, else Firefox;
 // "Use Sys&tem Settings" reads the Explorer key when it is there, else the
 // desktop's settings or the environment. The environment is read at the
