@@ -1,29 +1,23 @@
 #include "corvane2/qvGsettingsOutput.h"
 
-namespace {
+#include "base/qvTextUtil.h"
 
-std::string_view trimmed(std::string_view text) {
-  const char* blanks = " \t\r\n";
-  size_t first = text.find_first_not_of(blanks);
-  if (first == std::string_view::npos) return {};
-  size_t last = text.find_last_not_of(blanks);
-  return text.substr(first, last - first + 1);
-}
+namespace {
 
 // Drops a type annotation such as "uint32 " or "@as ".
 std::string_view withoutType(std::string_view value) {
-  value = trimmed(value);
+  value = qvTrim(value);
   static constexpr std::string_view kTypes[] = {"byte",  "int16",  "uint16", "int32", "uint32",
                                                 "int64", "uint64", "handle", "double"};
   for (std::string_view type : kTypes) {
     if (value.substr(0, type.size()) == type && value.size() > type.size() &&
         (value[type.size()] == ' ' || value[type.size()] == '\t')) {
-      return trimmed(value.substr(type.size()));
+      return qvTrim(value.substr(type.size()));
     }
   }
   if (!value.empty() && value.front() == '@') {
     size_t blank = value.find_first_of(" \t");
-    return blank == std::string_view::npos ? std::string_view() : trimmed(value.substr(blank));
+    return blank == std::string_view::npos ? std::string_view() : qvTrim(value.substr(blank));
   }
   return value;
 }
@@ -59,7 +53,7 @@ bool quoted(std::string_view text, size_t& pos, std::string& out) {
 }  // namespace
 
 std::optional<std::string> qvGsettingsOutput::toString(std::string_view value) {
-  value = trimmed(value);
+  value = qvTrim(value);
   std::string out;
   size_t pos = 0;
   if (!quoted(value, pos, out) || pos != value.size()) return std::nullopt;

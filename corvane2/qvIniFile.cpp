@@ -1,21 +1,15 @@
 #include "corvane2/qvIniFile.h"
 
-namespace {
+#include "base/qvTextUtil.h"
 
-std::string_view trimmed(std::string_view text) {
-  const char* blanks = " \t\r\f\v";
-  size_t first = text.find_first_not_of(blanks);
-  if (first == std::string_view::npos) return {};
-  size_t last = text.find_last_not_of(blanks);
-  return text.substr(first, last - first + 1);
-}
+namespace {
 
 // KDE writes immutability and expansion flags as "[$x]" after a name.
 std::string_view withoutFlags(std::string_view name) {
   while (name.size() >= 4 && name.back() == ']') {
     size_t open = name.rfind("[$");
     if (open == std::string_view::npos || open == 0) break;
-    name = trimmed(name.substr(0, open));
+    name = qvTrim(name.substr(0, open));
   }
   return name;
 }
@@ -45,23 +39,23 @@ qvIniFile qvIniFile::parse(std::string_view text) {
   while (start < text.size()) {
     size_t end = text.find('\n', start);
     if (end == std::string_view::npos) end = text.size();
-    std::string_view line = trimmed(text.substr(start, end - start));
+    std::string_view line = qvTrim(text.substr(start, end - start));
     start = end + 1;
     if (line.empty() || line.front() == ';' || line.front() == '#') continue;
     if (line.front() == '[') {
       size_t close = line.find(']');
       if (close == std::string_view::npos) continue;
       // Flags such as "[$i]" may follow the name's own brackets.
-      std::string_view name = withoutFlags(trimmed(line.substr(1, close - 1)));
+      std::string_view name = withoutFlags(qvTrim(line.substr(1, close - 1)));
       file.sections_.push_back(Section{std::string(name), {}});
       current = &file.sections_.back();
       continue;
     }
     size_t equals = line.find('=');
     if (equals == std::string_view::npos || current == nullptr) continue;
-    std::string_view key = withoutFlags(trimmed(line.substr(0, equals)));
+    std::string_view key = withoutFlags(qvTrim(line.substr(0, equals)));
     if (key.empty()) continue;
-    current->entries.emplace_back(std::string(key), std::string(trimmed(line.substr(equals + 1))));
+    current->entries.emplace_back(std::string(key), std::string(qvTrim(line.substr(equals + 1))));
   }
   return file;
 }

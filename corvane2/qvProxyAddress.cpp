@@ -3,18 +3,12 @@
 #include <algorithm>
 #include <cctype>
 
+#include "base/qvTextUtil.h"
+
 namespace {
 
-std::string_view trimmed(std::string_view text) {
-  const char* blanks = " \t\r\n";
-  size_t first = text.find_first_not_of(blanks);
-  if (first == std::string_view::npos) return {};
-  size_t last = text.find_last_not_of(blanks);
-  return text.substr(first, last - first + 1);
-}
-
 std::string portText(std::string_view port) {
-  port = trimmed(port);
+  port = qvTrim(port);
   if (port.empty()) return "80";
   bool digits = port.size() <= 5 && std::all_of(port.begin(), port.end(), [](char c) { return c >= '0' && c <= '9'; });
   return digits ? std::string(port) : std::string();
@@ -23,7 +17,7 @@ std::string portText(std::string_view port) {
 }  // namespace
 
 std::optional<qvProxyAddress> qvProxyAddress::parse(std::string_view url) {
-  url = trimmed(url);
+  url = qvTrim(url);
   size_t scheme = url.find("://");
   if (scheme != std::string_view::npos) {
     // The engine speaks HTTP to its proxy; a SOCKS server is no HTTP proxy.
@@ -36,7 +30,7 @@ std::optional<qvProxyAddress> qvProxyAddress::parse(std::string_view url) {
   std::string_view blankPort;
   size_t blank = url.find_first_of(" \t");
   if (blank != std::string_view::npos) {
-    blankPort = trimmed(url.substr(blank));
+    blankPort = qvTrim(url.substr(blank));
     url = url.substr(0, blank);
   }
   url = url.substr(0, url.find_first_of("/?#"));

@@ -70,6 +70,13 @@ class SettingsTest : public QObject {
   std::unique_ptr<ProxyTestHome> home_;
   std::string registryPath_;
 
+  // The start-up box's "&OK", pressed once the sources were read.
+  static void pressAboutOk(TqvNewStatus& window) {
+    QVERIFY(window.settingsKeeper()->proxySources().waitForFirst(5000));
+    window.aboutBox()->OKButton->setEnabled(true);
+    window.aboutBox()->OKButton->click();
+  }
+
   std::unique_ptr<TqvNewStatus> openWindow(qvSharedBlock& block) {
     auto window = std::make_unique<TqvNewStatus>(block);
     window->showForUser();
@@ -337,8 +344,7 @@ class SettingsTest : public QObject {
       auto window = openWindow(block);
       QVERIFY(window->settingsKeeper()->proxySources().waitForFirst(5000));
       auto box = answerNextBox(QMessageBox::Ok);
-      window->aboutBox()->OKButton->setEnabled(true);
-      window->aboutBox()->OKButton->click();
+      pressAboutOk(*window);
       QTest::qWait(100);
       QVERIFY(!box->seen);
       QVERIFY(!registry.readDword(kSettings, "FirstRun"));
@@ -354,8 +360,7 @@ class SettingsTest : public QObject {
       QTRY_VERIFY_WITH_TIMEOUT(window->proxyCachePage()->proxyExplorer->isEnabled(), 2000);
       QVERIFY(!window->proxyCachePage()->proxyNavigator->isEnabled());
       auto box = answerNextBox(QMessageBox::Ok);
-      window->aboutBox()->OKButton->setEnabled(true);
-      window->aboutBox()->OKButton->click();
+      pressAboutOk(*window);
       QTest::qWait(100);
       QVERIFY(!box->seen);
       QCOMPARE(window->proxyCachePage()->httpProxyName->text(), QString("sys.example.org"));
@@ -395,8 +400,7 @@ class SettingsTest : public QObject {
     auto window = openWindow(block);
     QVERIFY(window->settingsKeeper()->proxySources().waitForFirst(5000));
     auto box = answerNextBox(QMessageBox::Ok);
-    window->aboutBox()->OKButton->setEnabled(true);
-    window->aboutBox()->OKButton->click();
+    pressAboutOk(*window);
     QTRY_VERIFY_WITH_TIMEOUT(box->seen, 3000);
     QCOMPARE(box->text, "Corvane has cloned your Firefox" + reportEnd);
     QCOMPARE(window->proxyCachePage()->httpProxyName->text(), QString("fox.example.org"));
