@@ -29,12 +29,26 @@ struct Paths {
   std::string bitmap;
 };
 
+inline void removeFiles();
+
 inline const Paths& paths() {
   static const Paths made = [] {
-    const std::string base = "/tmp/corvane-fuzz-" + std::to_string(::getpid());
+    const char* folder = std::getenv("TMPDIR");
+    const std::string base = std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") +
+                             "/corvane-fuzz-" + std::to_string(::getpid());
     return Paths{base + ".in", base + ".bmp"};
   }();
+  // Registered once the paths exist, so the files go before the paths do.
+  static const bool removedAtExit = std::atexit(removeFiles) == 0;
+  (void)removedAtExit;
   return made;
+}
+
+// The process's two files, when it ends normally (a crash keeps them for a
+// look).
+inline void removeFiles() {
+  std::remove(paths().source.c_str());
+  std::remove(paths().bitmap.c_str());
 }
 
 inline void writeSource(const std::uint8_t* data, std::size_t size) {
