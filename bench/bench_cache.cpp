@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -119,6 +120,9 @@ struct Fixture {
   }
   ~Fixture() {
     index.reset();
+    mutex.reset();
+    // The lock lives in shared memory past the process unless it is unlinked.
+    ::shm_unlink(("/CorvaneCacheBench." + std::to_string(::getpid())).c_str());
     std::error_code ignored;
     std::filesystem::remove_all(directory, ignored);
   }

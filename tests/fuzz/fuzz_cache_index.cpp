@@ -7,6 +7,7 @@
 // error. Nothing may crash, hang or read past a record.
 
 #include <stdlib.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstddef>
@@ -37,16 +38,25 @@ class QuietInterface : public qvUserInterface {
   void showWarning(const std::string&) override { ++warnings; }
 };
 
+// A cache folder and a lock of this process, gone when it ends normally.
 struct Workspace {
+  std::string root;
   std::string directory;
   std::string lockName;
   Workspace() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "corvane-fuzz-XXXXXX").string();
-    check(::mkdtemp(pattern.data()) != nullptr);
-    directory = pattern + "/Cache";
+    root = (std::filesystem::temp_directory_path() / "corvane-fuzz-XXXXXX").string();
+    check(::mkdtemp(root.data()) != nullptr);
+    directory = root + "/Cache";
     std::filesystem::create_directories(directory);
     lockName = "/CorvaneCacheFuzz." + std::to_string(::getpid());
   }
+  ~Workspace() {
+    std::error_code ignored;
+    std::filesystem::remove_all(root, ignored);
+    ::shm_unlink(lockName.c_str());
+  }
+  Workspace(const Workspace&) = delete;
+  Workspace& operator=(const Workspace&) = delete;
 };
 
 const char* const kProbes[] = {"http://a/1", "http://a/2", "http://b/x", "http://c/"};
