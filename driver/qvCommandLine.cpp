@@ -15,7 +15,7 @@ namespace {
 // or is the beginning of one, so no earlier keyword changed meaning.
 const char* const kKeywords[] = {"maxurl", "noim",  "heapd",   "wide",  "white", "tan",  "gr",
                                  "deb",    "fulldeb", "batch", "out",   "depth", "offline",
-                                 "nocache", "proxy", "time",   "help",  "https"};
+                                 "nocache", "proxy", "time",   "help",  "https", "version"};
 
 // The option's text without its "-" (or "--"), lower-cased.
 std::string optionName(const std::string& arg) {
@@ -128,6 +128,8 @@ size_t qvCommandLine::parseOne(const std::vector<std::string>& args, size_t i, q
     help = true;
   } else if (k == "https") {
     https = true;
+  } else if (k == "version") {
+    version = true;
   }
   return i;
 }
@@ -168,6 +170,7 @@ std::string qvCommandLine::usage() {
          "  -help          show this text and exit\n"
          "  -https         also fetch https pages (TLS; certificates are checked against\n"
          "                 the system's trusted ones, or the file SSL_CERT_FILE names)\n"
+         "  -version       print the program's version (and commit) and exit\n"
          "\n"
          "Batch runs also use the settings saved by the window (registry file\n"
          "$CORVANE_REGISTRY, else ~/.config/corvane/registry.reg); options given here\n"

@@ -34,6 +34,7 @@ class qvCommandLine {
   std::optional<Colours> colours;
   bool batch = false;
   bool help = false;
+  bool version = false;
   bool offline = false;
   bool noCache = false;
   bool https = false;

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "base/qvBuildVersion.h"
 #include "base/qvHelpFileName.h"
 #include "driver/qvConversionRun.h"
 #include "driver/qvLocalScanner.h"
@@ -135,6 +136,10 @@ void qvDriver::chooseUserInterface() {
   }
   if (preview.help) {
     std::cout << qvCommandLine::usage();
+    qvEndProcess(0);
+  }
+  if (preview.version) {
+    std::cout << qvVersionLine("corvane") << "\n";
     qvEndProcess(0);
   }
   if (!preview.batch && !haveDisplay()) {

@@ -1,9 +1,10 @@
 #pragma once
 // A shared library loaded at run time and looked up by entry-point name.
-// Libraries are looked for beside the running executable first, then on the
-// normal search path; a name containing "/" is taken as a path. A loaded
-// library is never unloaded: the user-interface library runs a thread of its
-// own for the life of the process.
+// Libraries are looked for beside the running executable first, then in the
+// folder an installed tree keeps them in (../lib/corvane from the
+// executable), then on the normal search path; a name containing "/" is
+// taken as a path. A loaded library is never unloaded: the user-interface
+// library runs a thread of its own for the life of the process.
 
 #include <string>
 
@@ -26,6 +27,9 @@ class qvDynamicLibrary {
   const std::string& errorText() const { return error_; }
 
  private:
+  // Loads `path` when the file exists; the first failure's reason is kept.
+  bool openExisting(const std::string& path);
+
   void* handle_ = nullptr;
   std::string loadedFrom_;
   std::string error_;

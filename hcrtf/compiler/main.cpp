@@ -4,13 +4,15 @@
 //   hcrtf [/nc] [/xh] [other switches] PROJECT.hpj
 //
 // Switches start with "/" or "-". /nc and /xh are accepted and change nothing
-// (there is no banner to hide and no window to leave open); others are
-// reported and ignored. Exit status 0 means the help file was written.
+// (there is no banner to hide and no window to leave open); /version (also
+// -version, --version) prints the version and ends; others are reported and
+// ignored. Exit status 0 means the help file was written.
 
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "base/qvBuildVersion.h"
 #include "hcrtf/compiler/Compiler.h"
 #include "hcrtf/compiler/TextUtil.h"
 
@@ -21,6 +23,10 @@ int main(int argc, char** argv) {
     const std::string arg = argv[i];
     if (arg.size() > 1 && (arg[0] == '/' || arg[0] == '-') && arg.find('.') == std::string::npos) {
       const std::string name = hcrtf::compiler::toLower(arg.substr(1));
+      if (name == "version" || name == "-version") {
+        std::cout << qvVersionLine("hcrtf") << "\n";
+        return 0;
+      }
       if (name != "nc" && name != "xh") diagnostics.warning({}, "unknown switch " + arg + " ignored");
       continue;
     }

@@ -6,6 +6,7 @@
 #include <iostream>
 #include <string>
 
+#include "base/qvBuildVersion.h"
 #include "hcrtf/common/FormatError.h"
 #include "hcrtf/common/HelpHash.h"
 #include "hcrtf/dump/HelpDumper.h"
@@ -19,6 +20,7 @@ const char* const kUsage =
     "usage: hlpdump FILE [--files] [--system] [--fonts] [--topics] [--titles]\n"
     "               [--context] [--keywords] [--map] [--pictures [DIR]] [--ppm]\n"
     "               [--targets] [--names FILE] [--no-offsets]\n"
+    "       hlpdump --version\n"
     "Prints the sections asked for (all without any); --pictures DIR also writes\n"
     "every bitmap as DIR/bmN-I.bmp (or .ppm with --ppm); --names reads context\n"
     "strings, one a line, to show beside their hashes; --no-offsets leaves\n"
@@ -67,6 +69,10 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i];
     if (flag(arg, options)) continue;
+    if (std::strcmp(arg, "--version") == 0) {
+      std::cout << qvVersionLine("hlpdump") << "\n";
+      return 0;
+    }
     if (std::strcmp(arg, "--pictures") == 0) {
       options.pictures = true;
       if (i + 1 < argc && argv[i + 1][0] != '-') options.pictureDir = argv[++i];

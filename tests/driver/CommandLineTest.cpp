@@ -109,12 +109,25 @@ TEST(CommandLine, NoKeywordShadowsAnother) {
   // Every keyword written out selects itself, so adding keywords changed
   // the meaning of none.
   for (const char* keyword : {"maxurl", "noim", "heapd", "wide", "white", "tan", "gr", "deb", "fulldeb", "batch",
-                              "out", "depth", "offline", "nocache", "proxy", "time", "help"}) {
+                              "out", "depth", "offline", "nocache", "proxy", "time", "help", "https", "version"}) {
     const char* match = qvCommandLine::matchKeyword(std::string("-") + keyword);
     ASSERT_NE(match, nullptr) << keyword;
     EXPECT_STREQ(match, keyword);
     EXPECT_NE(qvCommandLine::usage().find(std::string("-") + keyword), std::string::npos) << keyword;
   }
+}
+
+TEST(CommandLine, VersionIsAskedForByItsKeywordOnly) {
+  for (const char* arg : {"-version", "--version", "-VERSION", "-versions"}) {
+    const Parsed p({arg});
+    EXPECT_TRUE(p.cl.version) << arg;
+    EXPECT_FALSE(p.cl.help) << arg;
+    EXPECT_TRUE(p.cl.startPoints.empty()) << arg;
+  }
+  // Shorter than the keyword it is no option at all, as before the keyword.
+  EXPECT_EQ(qvCommandLine::matchKeyword("-v"), nullptr);
+  EXPECT_EQ(qvCommandLine::matchKeyword("-vers"), nullptr);
+  EXPECT_FALSE(Parsed({"-batch", "/srv/www"}).cl.version);
 }
 
 }  // namespace

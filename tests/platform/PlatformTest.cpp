@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 
 #include "../support/TempDirectory.h"
 #include "platform/qvDynamicLibrary.h"
@@ -17,7 +18,7 @@
 
 namespace {
 
-TEST(DynamicLibrary, FoundBesideTheExecutableThenOnTheSearchPath) {
+TEST(DynamicLibrary, FoundBesideTheExecutableThenInTheInstalledFolderThenOnTheSearchPath) {
   EXPECT_EQ(qvDynamicLibrary::executableDirectory(), CV_TEST_BINARY_DIR);
   qvDynamicLibrary beside;
   ASSERT_TRUE(beside.open("libcvbeside.so")) << beside.errorText();
@@ -26,6 +27,16 @@ TEST(DynamicLibrary, FoundBesideTheExecutableThenOnTheSearchPath) {
   ASSERT_NE(answer, nullptr);
   EXPECT_EQ(answer(), 42);
   EXPECT_EQ(beside.symbol("NoSuchEntryPoint"), nullptr);
+
+  // The installed tree's folder comes after the one beside us; the loader
+  // is not asked, so a dlopen that is not the executable's own finds it too.
+  qvDynamicLibrary installed;
+  ASSERT_TRUE(installed.open("libcvinstalled.so")) << installed.errorText();
+  EXPECT_EQ(installed.loadedFrom(),
+            std::filesystem::path(CV_INSTALLED_FOLDER "/libcvinstalled.so").lexically_normal().string());
+  auto installedAnswer = reinterpret_cast<int (*)()>(installed.symbol("CvBesideAnswer"));
+  ASSERT_NE(installedAnswer, nullptr);
+  EXPECT_EQ(installedAnswer(), 7);
 
   qvDynamicLibrary system;
   ASSERT_TRUE(system.open("libm.so.6")) << system.errorText();
