@@ -284,6 +284,13 @@ TEST(CompilerTest, ProgramReportsSwitchesAndExitStatus) {
   EXPECT_TRUE(std::filesystem::exists(dir.path() / "a.hlp"));
   runCommand("cd '" + dir.path().string() + "' && " + HCRTF_PATH + " missing.hpj", status);
   EXPECT_NE(status, 0);
+
+  // An absolute path is a project, not a switch, even without any "." in it.
+  dir.write("sub/project", "[FILES]\n" + (dir.path() / "a.rtf").string() + "\n[OPTIONS]\nTITLE=T\n");
+  const std::string project = (dir.path() / "sub/project").string();
+  const std::string plain = runCommand(std::string(HCRTF_PATH) + " /nc '" + project + "'", status);
+  EXPECT_EQ(status, 0) << plain;
+  EXPECT_EQ(plain.find("unknown switch"), std::string::npos) << plain;
 }
 
 // Help authors repeat a footnote's reference mark inside the footnote in many
