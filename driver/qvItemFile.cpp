@@ -48,11 +48,11 @@ std::optional<std::string> readWholeFile(const std::string& path, std::string& e
 }
 
 std::unique_ptr<qvHtmlInterface> restoreRecord(std::uint8_t code, qvItemReader& in, std::string_view page,
-                                               qvHtmlContext& context) {
-  if (code == qvHtmlText::kRecordCode) return qvHtmlText::restoreText(in, page);
+                                               qvHtmlContext& context, qvItemArena& arena) {
+  if (code == qvHtmlText::kRecordCode) return qvHtmlText::restoreText(in, page, arena);
   const qvTagFactory factory = qvRestoreFactory(code);
   if (factory == nullptr) return nullptr;
-  std::unique_ptr<qvHtmlTag> tag = factory(context);
+  std::unique_ptr<qvHtmlTag> tag = factory(context, &arena);
   tag->setTypeCode(code);
   tag->restore(in);
   return tag;
@@ -93,7 +93,7 @@ std::optional<qvItemList> qvItemFile::restoreItems(qvItemReader& in, std::string
         return std::nullopt;
       }
       const std::uint8_t code = in.readU8();
-      std::unique_ptr<qvHtmlInterface> item = restoreRecord(code, in, page, context);
+      std::unique_ptr<qvHtmlInterface> item = restoreRecord(code, in, page, context, items.arena());
       if (item == nullptr) {
         ui.showError("Unknown object ID (" + std::to_string(code) + ") in restore stream");
         return std::nullopt;
@@ -114,6 +114,7 @@ qvItemFile::WriteResult qvItemFile::writePage(const std::string& path, std::stri
   qvItemWriter out(file);
   out.writeI32(static_cast<std::int32_t>(text.size()));
   out.writeBytes(text);
+  out.flush();
   WriteResult result;
   try {
     result.itemsSaved = items == nullptr || file.failed() || saveItems(out, *items, ui);

@@ -15,12 +15,22 @@
 
 class qvHtmlTag;
 class qvHtmlText;
+class qvItemArena;
 class qvItemReader;
 class qvItemWriter;
 
 class qvHtmlInterface : public qvTextAttributes {
  public:
   ~qvHtmlInterface() override = default;
+
+  // Items live on the heap (prototypes, items built by hand) or in their
+  // page's qvItemArena; a small header before each object tells delete
+  // whether there is anything to free.
+  static void* operator new(std::size_t size);
+  static void* operator new(std::size_t size, qvItemArena& arena);
+  static void operator delete(void* object);
+  // Reached only when a constructor throws inside the arena.
+  static void operator delete(void* object, qvItemArena& arena);
 
   // A consumed item belongs to a tag that handles it (an end tag, the items
   // of a list, ...); neither binding nor writing nor saving sees it again.
@@ -30,9 +40,10 @@ class qvHtmlInterface : public qvTextAttributes {
   // Prototype side: the number of characters of a token of this kind that
   // starts exactly at `position` of `page`, or 0.
   virtual std::size_t match(const qvHtmlInterface* previous, std::string_view page, std::size_t position) = 0;
-  // Prototype side: the item for the characters match() just accepted.
+  // Prototype side: the item for the characters match() just accepted,
+  // built in `arena` (the arena of the list it will join).
   virtual std::unique_ptr<qvHtmlInterface> create(const qvHtmlInterface* previous, std::string_view page,
-                                                  std::size_t position) = 0;
+                                                  std::size_t position, qvItemArena& arena) = 0;
   // Number of page characters this item was made from.
   virtual std::size_t length() const = 0;
 

@@ -41,7 +41,7 @@ bool qvHtmlParser::closingBracketAfter(std::string_view page, std::size_t positi
 
 bool qvHtmlParser::appendItem(qvHtmlInterface& prototype, std::string_view page, std::size_t position,
                               qvItemList& items, std::size_t& advance) {
-  std::unique_ptr<qvHtmlInterface> item = prototype.create(previous_, page, position);
+  std::unique_ptr<qvHtmlInterface> item = prototype.create(previous_, page, position, items.arena());
   advance = item->length();
   if (advance == 0) {
     context_.ui().statusMessage("zero-length item returned from " + item->describe(), true);
@@ -60,7 +60,7 @@ namespace {
 // "=" after optional white space. Most tags have none, and this spares them
 // a second reading of their attributes; class names such as "sidebar" and
 // attributes such as "width" are passed over.
-bool mayHaveId(const std::string& chars) {
+bool mayHaveId(std::string_view chars) {
   const auto partOfName = [](char c) {
     return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-' || c == '_' || c == ':' || c == '.';
   };
@@ -84,7 +84,7 @@ void qvHtmlParser::appendElementAnchor(const qvHtmlTag& tag, qvItemList& items) 
     return;
   }
   if (insideLink_ || tag.isEndTag() || !qvTagAnchor::takesElementId(tag.typeCode()) || !mayHaveId(tag.text())) return;
-  std::unique_ptr<qvTagAnchor> anchor = qvTagAnchor::forElementId(context_, tag.text());
+  std::unique_ptr<qvTagAnchor> anchor = qvTagAnchor::forElementId(context_, tag.text(), items.arena());
   if (anchor == nullptr) return;
   previous_ = anchor.get();
   items.append(std::move(anchor));

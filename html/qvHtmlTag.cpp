@@ -4,6 +4,7 @@
 
 #include "base/qvTextUtil.h"
 #include "html/qvHtmlContext.h"
+#include "html/qvItemArena.h"
 #include "html/qvItemReader.h"
 #include "html/qvItemWriter.h"
 #include "html/qvPattern.h"
@@ -135,15 +136,24 @@ bool qvHtmlTag::normalizesToEndTag(std::string_view chars) const {
 }
 
 std::unique_ptr<qvHtmlInterface> qvHtmlTag::create(const qvHtmlInterface* /*previous*/, std::string_view page,
-                                                   std::size_t position) {
-  std::unique_ptr<qvHtmlTag> tag = prototype_->factory(*context_);
+                                                   std::size_t position, qvItemArena& arena) {
+  std::unique_ptr<qvHtmlTag> tag = prototype_->factory(*context_, &arena);
   tag->typeCode_ = typeCode_;
   tag->constructFrom(page.substr(position, prototype_->pendingLength));
   return tag;
 }
 
+void qvHtmlTag::setText(std::string_view chars) {
+  if (arena_ != nullptr) {
+    text_ = arena_->keep(chars);
+    return;
+  }
+  ownText_.assign(chars);
+  text_ = ownText_;
+}
+
 void qvHtmlTag::constructFrom(std::string_view chars) {
-  text_.assign(chars);
+  setText(chars);
   // Most tags sit on one line, and their normalized text is the text itself.
   bool hasBreak = false;
   for (const char c : text_) hasBreak |= (c == '\r' || c == '\n');
@@ -168,7 +178,7 @@ bool qvHtmlTag::save(qvItemWriter& out) const {
 
 void qvHtmlTag::restore(qvItemReader& in) {
   qvHtmlInterface::restore(in);
-  text_ = in.readString();
+  setText(in.readStringView());
   endTag_ = in.readBool();
 }
 

@@ -27,13 +27,21 @@ class qvPattern;
 class qvRtfWriter;
 
 // Makes an empty object of one tag class bound to the context: used for the
-// prototype, for every tag the prototype creates and for restored tags.
-using qvTagFactory = std::unique_ptr<qvHtmlTag> (*)(qvHtmlContext& context);
+// prototype (on the heap: `arena` null), for every tag the prototype
+// creates and for restored tags (in the arena of their page's list).
+using qvTagFactory = std::unique_ptr<qvHtmlTag> (*)(qvHtmlContext& context, qvItemArena* arena);
 
 class qvHtmlTag : public qvHtmlInterface {
  public:
   explicit qvHtmlTag(qvHtmlContext& context);
   ~qvHtmlTag() override;
+  // The text may live in the tag itself.
+  qvHtmlTag(const qvHtmlTag&) = delete;
+  qvHtmlTag& operator=(const qvHtmlTag&) = delete;
+
+  // Where the tag keeps its characters: in `arena` when it is set (the
+  // tag's own), else in the tag. Set once, before the tag gets its text.
+  void keepTextIn(qvItemArena* arena) { arena_ = arena; }
 
   // Prototype set-up: prepares the match of the tag expression around
   // `namePattern` (a name scan where qvTagNameSet can stand for it, else the
@@ -53,7 +61,7 @@ class qvHtmlTag : public qvHtmlInterface {
   // True for the classes that understand their tag; false for the generic one.
   virtual bool isKnown() const { return true; }
   // The characters the tag was made from, '<' to '>'.
-  const std::string& text() const { return text_; }
+  std::string_view text() const { return text_; }
 
   bool isConsumed() const override { return consumed_; }
   void markConsumed() override { consumed_ = true; }
@@ -91,7 +99,7 @@ class qvHtmlTag : public qvHtmlInterface {
   // ---- Prototype operations ----
   std::size_t match(const qvHtmlInterface* previous, std::string_view page, std::size_t position) override;
   std::unique_ptr<qvHtmlInterface> create(const qvHtmlInterface* previous, std::string_view page,
-                                          std::size_t position) override;
+                                          std::size_t position, qvItemArena& arena) override;
   std::size_t length() const override { return text_.size(); }
   // Whether a tag name beginning with `c` can match this prototype; lets
   // the tokenizer skip prototypes without running their expression.
@@ -131,6 +139,7 @@ class qvHtmlTag : public qvHtmlInterface {
 
  private:
   void constructFrom(std::string_view chars);
+  void setText(std::string_view chars);
 
   // What only a prototype needs; a page can hold millions of tags, so the
   // items do without it.
@@ -138,7 +147,9 @@ class qvHtmlTag : public qvHtmlInterface {
 
   qvHtmlContext* context_;
   std::unique_ptr<Prototype> prototype_;
-  std::string text_;
+  qvItemArena* arena_ = nullptr;
+  std::string_view text_;   // in arena_, or in ownText_
+  std::string ownText_;
   std::uint8_t typeCode_ = 0;
   bool endTag_ = false;
   bool consumed_ = false;

@@ -5,6 +5,7 @@
 #include "html/qvCharsetConverter.h"
 #include "html/qvEntityTable.h"
 #include "html/qvHtmlContext.h"
+#include "html/qvItemArena.h"
 #include "html/qvItemReader.h"
 #include "html/qvItemWriter.h"
 #include "html/qvPattern.h"
@@ -140,7 +141,7 @@ bool qvHtmlText::save(qvItemWriter& out) const {
   return out.ok();
 }
 
-std::unique_ptr<qvHtmlText> qvHtmlText::restoreText(qvItemReader& in, std::string_view page) {
+std::unique_ptr<qvHtmlText> qvHtmlText::restoreText(qvItemReader& in, std::string_view page, qvItemArena& arena) {
   qvTextAttributes attributes;
   attributes.setHeading(in.readU8());
   attributes.setAlignment(in.readU8());
@@ -151,7 +152,7 @@ std::unique_ptr<qvHtmlText> qvHtmlText::restoreText(qvItemReader& in, std::strin
   const std::uint8_t kind = in.readU8();
   std::unique_ptr<qvHtmlText> text;
   if (kind == kEntityCharacter) {
-    text = std::make_unique<qvHtmlEscape>(in.readU8());
+    text = arena.make<qvHtmlEscape>(in.readU8());
   } else if (kind == kPageSlice) {
     const std::int32_t offset = in.readI32();
     const std::int32_t count = in.readI32();
@@ -160,7 +161,7 @@ std::unique_ptr<qvHtmlText> qvHtmlText::restoreText(qvItemReader& in, std::strin
       throw qvItemReadError("text run " + std::to_string(offset) + "+" + std::to_string(count) +
                             " lies outside the page text of " + std::to_string(page.size()) + " characters");
     }
-    text = std::make_unique<qvHtmlTextString>(page.data(), static_cast<std::size_t>(offset),
+    text = arena.make<qvHtmlTextString>(page.data(), static_cast<std::size_t>(offset),
                                               static_cast<std::size_t>(count));
   } else {
     throw qvItemReadError("unknown text kind " + std::to_string(kind));
@@ -184,8 +185,9 @@ std::size_t qvHtmlTextString::match(const qvHtmlInterface* /*previous*/, std::st
 }
 
 std::unique_ptr<qvHtmlInterface> qvHtmlTextString::create(const qvHtmlInterface* /*previous*/,
-                                                          std::string_view page, std::size_t position) {
-  auto run = std::make_unique<qvHtmlTextString>(page.data(), position, pendingLength_);
+                                                          std::string_view page, std::size_t position,
+                                                          qvItemArena& arena) {
+  auto run = arena.make<qvHtmlTextString>(page.data(), position, pendingLength_);
   if (context_->dropNextLeadingBreak) {
     run->setTrimKind(kTrimLeadingBreak);
     context_->dropNextLeadingBreak = false;
@@ -228,8 +230,9 @@ std::size_t qvHtmlEscape::match(const qvHtmlInterface* /*previous*/, std::string
 }
 
 std::unique_ptr<qvHtmlInterface> qvHtmlEscape::create(const qvHtmlInterface* /*previous*/,
-                                                      std::string_view /*page*/, std::size_t /*position*/) {
-  auto escape = std::make_unique<qvHtmlEscape>(pendingCode_);
+                                                      std::string_view /*page*/, std::size_t /*position*/,
+                                                      qvItemArena& arena) {
+  auto escape = arena.make<qvHtmlEscape>(pendingCode_);
   escape->sourceLength_ = pendingLength_;
   return escape;
 }

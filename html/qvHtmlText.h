@@ -47,7 +47,7 @@ class qvHtmlText : public qvHtmlInterface {
   bool save(qvItemWriter& out) const override;
   // Reads a saved text item over `page`; a slice outside the page is an
   // error, not a read past its end.
-  static std::unique_ptr<qvHtmlText> restoreText(qvItemReader& in, std::string_view page);
+  static std::unique_ptr<qvHtmlText> restoreText(qvItemReader& in, std::string_view page, qvItemArena& arena);
 
   static constexpr std::uint8_t kRecordCode = 0x61;
 
@@ -80,7 +80,7 @@ class qvHtmlTextString : public qvHtmlText {
 
   std::size_t match(const qvHtmlInterface* previous, std::string_view page, std::size_t position) override;
   std::unique_ptr<qvHtmlInterface> create(const qvHtmlInterface* previous, std::string_view page,
-                                          std::size_t position) override;
+                                          std::size_t position, qvItemArena& arena) override;
 
  private:
   qvHtmlContext* context_ = nullptr;
@@ -98,7 +98,7 @@ class qvHtmlEscape : public qvHtmlText {
 
   std::size_t match(const qvHtmlInterface* previous, std::string_view page, std::size_t position) override;
   std::unique_ptr<qvHtmlInterface> create(const qvHtmlInterface* previous, std::string_view page,
-                                          std::size_t position) override;
+                                          std::size_t position, qvItemArena& arena) override;
   std::size_t length() const override { return sourceLength_; }
   std::string describe() const override { return "htmlEscape( )"; }
 

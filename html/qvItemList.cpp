@@ -4,6 +4,18 @@
 #include "html/qvHtmlText.h"
 #include "rtf/qvRtfWriter.h"
 
+qvItemList& qvItemList::operator=(qvItemList&& other) noexcept {
+  items_.clear();
+  items_ = std::move(other.items_);
+  arena_ = std::move(other.arena_);
+  return *this;
+}
+
+void qvItemList::clear() {
+  items_.clear();
+  arena_ = std::make_unique<qvItemArena>();
+}
+
 void qvItemList::append(std::unique_ptr<qvHtmlInterface> item) { items_.push_back(std::move(item)); }
 
 qvItemRefs qvItemList::refs() const {

@@ -1,14 +1,16 @@
 #pragma once
-// The items of one page. qvItemList owns them in page order; bound lists,
-// the lists that tags build of the items they own, and the walks given to
-// bind and writeRtf hold plain pointers into it, so a page's items live
-// exactly as long as its qvItemList.
+// The items of one page. qvItemList owns them in page order, and the arena
+// their memory comes from; bound lists, the lists that tags build of the
+// items they own, and the walks given to bind and writeRtf hold plain
+// pointers into it, so a page's items live exactly as long as its
+// qvItemList.
 
 #include <cstddef>
 #include <memory>
 #include <vector>
 
 #include "html/qvHtmlInterface.h"
+#include "html/qvItemArena.h"
 
 class qvRtfWriter;
 
@@ -16,6 +18,15 @@ using qvItemRefs = std::vector<qvHtmlInterface*>;
 
 class qvItemList {
  public:
+  qvItemList() : arena_(std::make_unique<qvItemArena>()) {}
+  qvItemList(qvItemList&& other) noexcept = default;
+  // The items go before the arena that holds them.
+  qvItemList& operator=(qvItemList&& other) noexcept;
+  ~qvItemList() { items_.clear(); }
+
+  // Where the items of this list are to be made.
+  qvItemArena& arena() const { return *arena_; }
+  // `item` must have been made in arena() or on the heap.
   void append(std::unique_ptr<qvHtmlInterface> item);
   std::size_t size() const { return items_.size(); }
   bool empty() const { return items_.empty(); }
@@ -23,9 +34,11 @@ class qvItemList {
   qvHtmlInterface& back() const { return *items_.back(); }
   // Pointers to every item, in order.
   qvItemRefs refs() const;
-  void clear() { items_.clear(); }
+  // Drops every item and the memory they took.
+  void clear();
 
  private:
+  std::unique_ptr<qvItemArena> arena_;
   std::vector<std::unique_ptr<qvHtmlInterface>> items_;
 };
 

@@ -37,8 +37,10 @@ std::string_view qvItemReader::readBytes(std::size_t count) {
   return bytes;
 }
 
-std::string qvItemReader::readString() {
+std::string qvItemReader::readString() { return std::string(readStringView()); }
+
+std::string_view qvItemReader::readStringView() {
   const std::int32_t length = readI32();
   if (length < 0) throw qvItemReadError("negative length " + std::to_string(length));
-  return std::string(readBytes(static_cast<std::size_t>(length)));
+  return readBytes(static_cast<std::size_t>(length));
 }

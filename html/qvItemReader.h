@@ -33,6 +33,8 @@ class qvItemReader {
   // A 32-bit length and that many bytes; a negative length or one beyond
   // the data is an error.
   std::string readString();
+  // The same, viewed in place.
+  std::string_view readStringView();
 
  private:
   void require(std::size_t count) const;

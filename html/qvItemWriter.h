@@ -1,8 +1,12 @@
 #pragma once
 // Writes the fields of saved items: big-endian numbers and byte strings, in
-// the form qvItemReader reads back.
+// the form qvItemReader reads back. Fields are gathered in memory and handed
+// to the sink when ok() is asked (after each item) or the writer goes: an
+// item is a dozen small fields, and a sink call for each cost more than
+// building the item.
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "rtf/qvByteSink.h"
@@ -10,6 +14,9 @@
 class qvItemWriter {
  public:
   explicit qvItemWriter(qvByteSink& sink) : sink_(sink) {}
+  ~qvItemWriter() { flush(); }
+  qvItemWriter(const qvItemWriter&) = delete;
+  qvItemWriter& operator=(const qvItemWriter&) = delete;
 
   void writeU8(std::uint8_t value);
   void writeBool(bool value) { writeU8(value ? 1 : 0); }
@@ -20,9 +27,11 @@ class qvItemWriter {
   void writeBytes(std::string_view bytes);
   // A 32-bit length followed by the bytes.
   void writeString(std::string_view text);
-  // False once the sink lost a write.
-  bool ok() const { return !sink_.failed(); }
+  // Hands what was gathered to the sink; false once the sink lost a write.
+  bool ok();
+  void flush();
 
  private:
   qvByteSink& sink_;
+  std::string pending_;
 };

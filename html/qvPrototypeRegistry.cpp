@@ -1,5 +1,7 @@
 #include "html/qvPrototypeRegistry.h"
 
+#include <array>
+
 #include "base/qvTextUtil.h"
 #include "html/qvGenericTag.h"
 #include "html/qvTagAnchor.h"
@@ -65,12 +67,17 @@ const std::vector<qvPrototypeEntry>& qvPrototypeEntries() {
 }
 
 qvTagFactory qvRestoreFactory(std::uint8_t recordCode) {
-  for (const qvPrototypeEntry& entry : qvPrototypeEntries()) {
-    for (const std::uint8_t code : entry.recordCodes) {
-      if (code == recordCode) return entry.factory;
+  // Asked once for every saved tag; the first class that claims a code wins.
+  static const std::array<qvTagFactory, 256> byCode = [] {
+    std::array<qvTagFactory, 256> table{};
+    for (const qvPrototypeEntry& entry : qvPrototypeEntries()) {
+      for (const std::uint8_t code : entry.recordCodes) {
+        if (table[code] == nullptr) table[code] = entry.factory;
+      }
     }
-  }
-  return nullptr;
+    return table;
+  }();
+  return byCode[recordCode];
 }
 
 std::uint8_t qvInstanceTypeCode(std::uint8_t typeCode, std::string_view name) {

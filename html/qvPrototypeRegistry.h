@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "html/qvHtmlTag.h"
+#include "html/qvItemArena.h"
 
 struct qvPrototypeEntry {
   const char* className;
@@ -25,8 +26,10 @@ struct qvPrototypeEntry {
 };
 
 template <class T>
-std::unique_ptr<qvHtmlTag> qvMakeTag(qvHtmlContext& context) {
-  return std::make_unique<T>(context);
+std::unique_ptr<qvHtmlTag> qvMakeTag(qvHtmlContext& context, qvItemArena* arena) {
+  std::unique_ptr<qvHtmlTag> tag = arena != nullptr ? arena->make<T>(context) : std::make_unique<T>(context);
+  tag->keepTextIn(arena);
+  return tag;
 }
 
 // Every registered class, in tokenizer order; the generic tag is last.

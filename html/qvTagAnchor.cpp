@@ -1,5 +1,6 @@
 #include "html/qvTagAnchor.h"
 
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -8,6 +9,7 @@
 #include "url/qvUrlOutcome.h"
 #include "html/qvContextString.h"
 #include "html/qvHtmlContext.h"
+#include "html/qvItemArena.h"
 #include "html/qvItemReader.h"
 #include "html/qvItemWriter.h"
 #include "rtf/qvByteSink.h"
@@ -36,8 +38,10 @@ std::optional<std::string> readOptional(qvItemReader& in) {
 
 }  // namespace
 
-std::unique_ptr<qvTagAnchor> qvTagAnchor::forElementId(qvHtmlContext& context, std::string_view tagChars) {
-  auto anchor = std::make_unique<qvTagAnchor>(context);
+std::unique_ptr<qvTagAnchor> qvTagAnchor::forElementId(qvHtmlContext& context, std::string_view tagChars,
+                                                       qvItemArena& arena) {
+  auto anchor = arena.make<qvTagAnchor>(context);
+  anchor->keepTextIn(&arena);
   anchor->elementId_ = true;
   anchor->setTypeCode(kCode);
   // The element's own construction decided how the text after it starts.

@@ -46,8 +46,10 @@ class qvTagAnchor : public qvNamedTag {
 
   // A named anchor for the `id` of another element's begin tag `tagChars`,
   // so that links to "page#id" land where the element starts; null when the
-  // tag has no id. It writes its context strings only.
-  static std::unique_ptr<qvTagAnchor> forElementId(qvHtmlContext& context, std::string_view tagChars);
+  // tag has no id. It writes its context strings only. Made in `arena`, the
+  // arena of the list it joins.
+  static std::unique_ptr<qvTagAnchor> forElementId(qvHtmlContext& context, std::string_view tagChars,
+                                                   qvItemArena& arena);
   // Whether the begin tag of `code` may get such an anchor after it: not
   // the head, title, base and script tags, whose following items are not
   // page content, nor anchors, which read their id themselves.

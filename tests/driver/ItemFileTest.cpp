@@ -96,7 +96,8 @@ TEST_F(ItemFile, ItemOfUnknownKindFailsTheSave) {
     bool isConsumed() const override { return false; }
     void markConsumed() override {}
     std::size_t match(const qvHtmlInterface*, std::string_view, std::size_t) override { return 0; }
-    std::unique_ptr<qvHtmlInterface> create(const qvHtmlInterface*, std::string_view, std::size_t) override {
+    std::unique_ptr<qvHtmlInterface> create(const qvHtmlInterface*, std::string_view, std::size_t,
+                                            qvItemArena&) override {
       return nullptr;
     }
     std::size_t length() const override { return 1; }

@@ -322,7 +322,7 @@ TEST(SaveRestore, TagFieldsSurviveTheIntermediateFile) {
     ASSERT_TRUE(tag->save(writer));
     const qvTagFactory factory = qvRestoreFactory(tag->recordCode());
     ASSERT_NE(factory, nullptr);
-    std::unique_ptr<qvHtmlTag> copy = factory(f.context);
+    std::unique_ptr<qvHtmlTag> copy = factory(f.context, nullptr);
     copy->setTypeCode(tag->recordCode());
     qvItemReader reader(sink.text());
     copy->restore(reader);
