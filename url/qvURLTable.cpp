@@ -67,7 +67,10 @@ qvURLStatus& qvURLTable::create(std::string url, int seedNumber, int depth) {
 
 qvURLStatus* qvURLTable::addURL(std::string_view text, int seedNumber, int depth) {
   if (qvURLText::startsWithNoCase(qvURLText::trimmed(text), "file:")) {
-    return addFile(qvFileURL::fileForURL(text), seedNumber, depth);
+    if (const auto known = fileLinks_.find(text); known != fileLinks_.end()) return known->second;
+    qvURLStatus* status = addFile(qvFileURL::fileForURL(text), seedNumber, depth);
+    fileLinks_.emplace(std::string(text), status);
+    return status;
   }
   std::string url = qvURLCanonicaliser::canonicalURL(text, settings().fetchHttps);
   if (qvURLStatus* existing = findKey(url)) return existing;
@@ -198,6 +201,7 @@ void qvURLTable::resetPass() {
 
 void qvURLTable::resetRun() {
   byKey_.clear();
+  fileLinks_.clear();
   statuses_.clear();
   pending_.clear();
   helpIds_.clear();

@@ -21,6 +21,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "url/qvPendingSet.h"
@@ -157,6 +158,11 @@ class qvURLTable {
     bool operator()(const qvURLStatus* a, std::string_view b) const;
   };
 
+  struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+  };
+
   qvURLStatus* findKey(std::string_view key) const;
   static std::optional<qvURL> makeFileURL(qvURLStatus& status);
   qvURLStatus& create(std::string url, int seedNumber, int depth);
@@ -165,6 +171,10 @@ class qvURLTable {
   const qvDriverSettings& settings_;
   std::deque<qvURLStatus> statuses_;
   std::unordered_set<qvURLStatus*, KeyHash, KeyEqual> byKey_;
+  // Each "file:" link text with the status it named. Finding the file
+  // behind a link asks the file system whether it is a folder, and a page
+  // links to the same few files hundreds of times.
+  std::unordered_map<std::string, qvURLStatus*, TextHash, std::equal_to<>> fileLinks_;
   qvPendingSet pending_;
   int documentCounter_ = 0;
   int idCounter_ = 0;
