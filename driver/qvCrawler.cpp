@@ -339,7 +339,7 @@ void qvCrawler::readHtml(qvURLStatus& status, qvFetchedPage& page) {
   ui_.appendStatusLine(" ... Parsing ... ", true);
   ui_.setProgressPosition(0, true);
   if (qvCharsetConverter::htmlNeedsTranscoding(pageChars_)) {
-    pageChars_ = qvCharsetConverter::utf8ToWindows1252(pageChars_);
+    qvCharsetConverter::utf8ToWindows1252InPlace(pageChars_);
   }
   const bool parsedWell = parser_.parsePage(pageChars_, items_);
   status.stoppedByEnough = settings_.enough;
@@ -368,7 +368,7 @@ void qvCrawler::readPlainText(qvURLStatus& status, qvFetchedPage& page) {
   if (!haveBody(status, page)) return;
   std::string text = readInput(page);
   status.notFullyRetrieved = arrivedShort(page, text.size());
-  if (qvCharsetConverter::textNeedsTranscoding(text)) text = qvCharsetConverter::utf8ToWindows1252(text);
+  if (qvCharsetConverter::textNeedsTranscoding(text)) qvCharsetConverter::utf8ToWindows1252InPlace(text);
   if (looksBinary(text)) {
     ui_.showError("Reported type of text/plain suspected to be wrong ; skipping URL");
     status.unknownType = true;

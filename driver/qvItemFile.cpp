@@ -75,7 +75,8 @@ bool qvItemFile::saveItems(qvItemWriter& out, const qvItemList& items, qvUserInt
     out.writeU8(item.recordCode());
     if (!item.save(out) || !out.ok()) return false;
   }
-  return true;
+  out.flush();
+  return out.ok();
 }
 
 std::optional<qvItemList> qvItemFile::restoreItems(qvItemReader& in, std::string_view page,

@@ -118,22 +118,35 @@ char qvCharsetConverter::windows1252For(char32_t codePoint) {
 }
 
 std::string qvCharsetConverter::utf8ToWindows1252(std::string_view utf8) {
-  if (utf8.starts_with(kByteOrderMark)) utf8.remove_prefix(kByteOrderMark.size());
-  std::string out;
-  out.reserve(utf8.size());
-  for (std::size_t pos = 0; pos < utf8.size();) {
-    if (static_cast<unsigned char>(utf8[pos]) < 0x80) {
-      out.push_back(utf8[pos++]);
+  std::string text(utf8);
+  utf8ToWindows1252InPlace(text);
+  return text;
+}
+
+void qvCharsetConverter::utf8ToWindows1252InPlace(std::string& text) {
+  const std::size_t size = text.size();
+  std::size_t read = std::string_view(text).starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
+  std::size_t write = 0;
+  // Until the first byte that is not ASCII (most of a page), nothing moves.
+  if (read == 0) {
+    while (read < size && static_cast<unsigned char>(text[read]) < 0x80) ++read;
+    write = read;
+  }
+  // `write` never passes `read`: only bytes already decoded are overwritten.
+  const std::string_view utf8(text);
+  while (read < size) {
+    if (static_cast<unsigned char>(text[read]) < 0x80) {
+      text[write++] = text[read++];
       continue;
     }
     char32_t cp = 0;
-    const std::size_t len = decodeAt(utf8, pos, cp);
+    const std::size_t len = decodeAt(utf8, read, cp);
     if (len == 0) {
-      out.push_back(utf8[pos++]);
+      text[write++] = text[read++];
       continue;
     }
-    out.push_back(windows1252For(cp));
-    pos += len;
+    text[write++] = windows1252For(cp);
+    read += len;
   }
-  return out;
+  text.resize(write);
 }

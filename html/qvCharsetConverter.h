@@ -35,6 +35,9 @@ class qvCharsetConverter {
   // sequence is kept as it stands, so a mislabelled Windows-1252 page loses
   // nothing.
   static std::string utf8ToWindows1252(std::string_view utf8);
+  // The same, over the text itself: Windows-1252 is never longer than the
+  // UTF-8 it comes from, so a page needs no second buffer.
+  static void utf8ToWindows1252InPlace(std::string& text);
 
   // The Windows-1252 byte for a Unicode code point, or '?' when it has none.
   static char windows1252For(char32_t codePoint);

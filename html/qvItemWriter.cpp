@@ -45,8 +45,3 @@ void qvItemWriter::flush() {
   sink_.writeBytes(pending_);
   pending_.clear();
 }
-
-bool qvItemWriter::ok() {
-  flush();
-  return !sink_.failed();
-}

@@ -1,7 +1,7 @@
 #pragma once
 // Writes the fields of saved items: big-endian numbers and byte strings, in
 // the form qvItemReader reads back. Fields are gathered in memory and handed
-// to the sink when ok() is asked (after each item) or the writer goes: an
+// to the sink in blocks of 64 KiB, on flush() and when the writer goes: an
 // item is a dozen small fields, and a sink call for each cost more than
 // building the item.
 
@@ -27,8 +27,10 @@ class qvItemWriter {
   void writeBytes(std::string_view bytes);
   // A 32-bit length followed by the bytes.
   void writeString(std::string_view text);
-  // Hands what was gathered to the sink; false once the sink lost a write.
-  bool ok();
+  // False once the sink lost a write (what is still gathered is not
+  // counted until it is flushed).
+  bool ok() const { return !sink_.failed(); }
+  // Hands what was gathered to the sink.
   void flush();
 
  private:

@@ -134,6 +134,7 @@ TEST_F(AnchorFixture, SurvivesTheIntermediateFile) {
   qvStringSink saved;
   qvItemWriter out(saved);
   ASSERT_TRUE(anchor->save(out));
+  out.flush();
   qvTagAnchor copy(context);
   qvItemReader in(saved.text());
   copy.restore(in);
@@ -239,6 +240,7 @@ TEST_F(AnchorFixture, ElementIdAnchorsSurviveTheIntermediateFile) {
   qvStringSink saved;
   qvItemWriter out(saved);
   ASSERT_TRUE(anchor->save(out));
+  out.flush();
   qvTagAnchor copy(context);
   qvItemReader in(saved.text());
   copy.restore(in);

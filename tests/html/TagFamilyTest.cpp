@@ -320,6 +320,7 @@ TEST(SaveRestore, TagFieldsSurviveTheIntermediateFile) {
     qvStringSink sink;
     qvItemWriter writer(sink);
     ASSERT_TRUE(tag->save(writer));
+    writer.flush();
     const qvTagFactory factory = qvRestoreFactory(tag->recordCode());
     ASSERT_NE(factory, nullptr);
     std::unique_ptr<qvHtmlTag> copy = factory(f.context, nullptr);
@@ -331,6 +332,7 @@ TEST(SaveRestore, TagFieldsSurviveTheIntermediateFile) {
     qvStringSink again;
     qvItemWriter rewriter(again);
     copy->save(rewriter);
+    rewriter.flush();
     EXPECT_EQ(again.text(), sink.text()) << tag->describe();
     EXPECT_EQ(copy->typeCode(), tag->typeCode());
   }
@@ -342,6 +344,7 @@ TEST(SaveRestore, TagFieldsSurviveTheIntermediateFile) {
   qvStringSink sink;
   qvItemWriter writer(sink);
   items[6].asTag()->save(writer);
+  writer.flush();
   qvItemReader cut(std::string_view(sink.text()).substr(0, sink.text().size() - 3));
   qvTagImg img(f.context);
   EXPECT_THROW(img.restore(cut), qvItemReadError);
