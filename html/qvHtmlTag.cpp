@@ -1,5 +1,6 @@
 #include "html/qvHtmlTag.h"
 
+#include <cstring>
 #include <string>
 
 #include "base/qvTextUtil.h"
@@ -155,8 +156,8 @@ void qvHtmlTag::setText(std::string_view chars) {
 void qvHtmlTag::constructFrom(std::string_view chars) {
   setText(chars);
   // Most tags sit on one line, and their normalized text is the text itself.
-  bool hasBreak = false;
-  for (const char c : text_) hasBreak |= (c == '\r' || c == '\n');
+  const bool hasBreak = !text_.empty() && (std::memchr(text_.data(), '\n', text_.size()) != nullptr ||
+                                           std::memchr(text_.data(), '\r', text_.size()) != nullptr);
   std::string normalizedCopy;
   if (hasBreak) normalizedCopy = normalizeTagText(chars);
   const std::string_view normalized = hasBreak ? std::string_view(normalizedCopy) : std::string_view(text_);

@@ -33,6 +33,18 @@ void writeEscaped(qvRtfWriter& out, char c) {
   }
 }
 
+// Characters from `from` on that go into the topic as they stand: no
+// blank, control character, escape or brace.
+std::size_t plainTextLength(std::string_view text, std::size_t from) {
+  std::size_t end = from;
+  while (end < text.size()) {
+    const auto u = static_cast<unsigned char>(text[end]);
+    if (u <= 32 || u >= 128 || u == '{' || u == '}' || u == '\\') break;
+    ++end;
+  }
+  return end - from;
+}
+
 // Runs are the most frequent item and their rule is one character class, so
 // a plain scan finds their end; a pattern engine call per run cost several
 // times more than the scan itself.
@@ -107,8 +119,9 @@ void qvHtmlText::writePreformatted(qvRtfWriter& out, std::string_view text) cons
 
 void qvHtmlText::writeFlowing(qvRtfWriter& out, std::string_view text) const {
   bool first = true;
-  for (const char c : text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
     if (out.writingStopped()) return;
+    const char c = text[i];
     if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
       out.requestSpace();
       continue;
@@ -124,6 +137,11 @@ void qvHtmlText::writeFlowing(qvRtfWriter& out, std::string_view text) const {
     if (out.buffered() >= qvRtfWriter::kFlushSize) out.flush();
     writeEscaped(out, c);
     out.countCellText(1);
+    // The words of a run are mostly characters that need nothing but to be
+    // copied; they go out together.
+    if (out.separatorsPending()) continue;
+    const std::size_t plain = plainTextLength(text, i + 1);
+    if (plain > 0) i += out.writePlainText(text.substr(i + 1, plain));
   }
 }
 

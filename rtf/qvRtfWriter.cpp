@@ -10,6 +10,23 @@ void qvRtfWriter::setSink(qvByteSink* sink) {
   sink_ = sink;
 }
 
+std::size_t qvRtfWriter::writePlainText(std::string_view text) {
+  std::size_t done = 0;
+  while (done < text.size() && !writingStopped()) {
+    if (buffer_.size() >= kFlushSize) flush();
+    std::size_t n = std::min(text.size() - done, kFlushSize - buffer_.size());
+    // One more character goes out as long as the bound is not yet passed.
+    if (cellLimitActive_) n = std::min(n, static_cast<std::size_t>(kCellLimit - charsInCell_) + 1);
+    const std::size_t used = topicBytes_ + buffer_.size();
+    if (topicLimit_ - used < n) n = topicLimit_ - used + 1;
+    buffer_.append(text.substr(done, n));
+    charsInCell_ += static_cast<long>(n);
+    done += n;
+  }
+  if (done > 0) textWritten();
+  return done;
+}
+
 void qvRtfWriter::flush() {
   if (buffer_.empty()) return;
   if (sink_ != nullptr) {

@@ -46,6 +46,11 @@ class qvRtfWriter {
   void write(char c) { buffer_.push_back(c); }
   // Counts `n` characters of text towards the cell limit.
   void countCellText(long n) { charsInCell_ += n; }
+  // Writes text characters that need no escape, with no separator pending,
+  // as writing them one at a time with their checks would: up to the cell's
+  // or the topic's bound, flushing at the same places, each counted towards
+  // the cell. Returns how many were written.
+  std::size_t writePlainText(std::string_view text);
   // Writes the buffer to the sink and adds its length to the paragraph
   // counter.
   void flush();
