@@ -18,7 +18,7 @@ class qvGenericTag : public qvHtmlTag {
   explicit qvGenericTag(qvHtmlContext& context) : qvHtmlTag(context) {}
 
   bool isKnown() const override { return false; }
-  std::optional<std::string> attributeText(std::string_view /*normalized*/) const override {
+  std::optional<std::string_view> attributeText(std::string_view /*normalized*/) const override {
     return std::nullopt;
   }
   std::string className() const override { return "GenericTag"; }

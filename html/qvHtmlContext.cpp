@@ -19,7 +19,17 @@ void qvHtmlContext::beginPage() {
   dropNextLeadingBreak = false;
   bindingInsideTable = false;
   nestedTables = false;
-  attributes_.clear();
+  attributeCount_ = 0;
+}
+
+void qvHtmlContext::addAttribute(std::string_view name, std::string_view value) {
+  if (attributeCount_ == attributes_.size()) attributes_.emplace_back();
+  auto& [key, text] = attributes_[attributeCount_++];
+  key.assign(name);
+  for (char& c : key) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  text.assign(value);
 }
 
 void qvHtmlContext::parseAttributes(std::string_view text) {
@@ -34,13 +44,13 @@ void qvHtmlContext::parseAttributes(std::string_view text) {
         if (!value.empty() && value.front() == '"') value.remove_prefix(1);
         if (!value.empty() && value.back() == '"') value.remove_suffix(1);
       }
-      attributes_.emplace_back(qvLowerCase(valuedAttributePattern_.group(1)), std::string(qvTrim(value)));
+      addAttribute(valuedAttributePattern_.group(1), qvTrim(value));
       position += static_cast<std::size_t>(n);
       continue;
     }
     n = bareAttributePattern_.matchAt(text, position);
     if (n > 0) {
-      attributes_.emplace_back(qvLowerCase(bareAttributePattern_.group(1)), std::string());
+      addAttribute(bareAttributePattern_.group(1), {});
       position += static_cast<std::size_t>(n);
       continue;
     }
@@ -50,21 +60,21 @@ void qvHtmlContext::parseAttributes(std::string_view text) {
 }
 
 bool qvHtmlContext::hasAttribute(std::string_view name) const {
-  for (const auto& [key, value] : attributes_) {
+  for (const auto& [key, value] : attributes()) {
     if (key == name) return true;
   }
   return false;
 }
 
 bool qvHtmlContext::attributeEquals(std::string_view name, std::string_view value) const {
-  for (const auto& [key, text] : attributes_) {
+  for (const auto& [key, text] : attributes()) {
     if (key == name && text == value) return true;
   }
   return false;
 }
 
 std::optional<std::string> qvHtmlContext::getAttribute(std::string_view name) const {
-  for (const auto& [key, value] : attributes_) {
+  for (const auto& [key, value] : attributes()) {
     if (key == name) return value;
   }
   return std::nullopt;

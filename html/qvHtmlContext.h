@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -88,11 +89,13 @@ class qvHtmlContext {
   // values lose their surrounding quotes (double or single, as pages write
   // both) and outer blanks.
   void parseAttributes(std::string_view text);
-  void clearAttributes() { attributes_.clear(); }
+  void clearAttributes() { attributeCount_ = 0; }
   bool hasAttribute(std::string_view name) const;
   bool attributeEquals(std::string_view name, std::string_view value) const;
   std::optional<std::string> getAttribute(std::string_view name) const;
-  const std::vector<std::pair<std::string, std::string>>& attributes() const { return attributes_; }
+  std::span<const std::pair<std::string, std::string>> attributes() const {
+    return {attributes_.data(), attributeCount_};
+  }
 
   // ---- Expressions compiled once per run ----
   qvPattern& entityPattern() { return entityPattern_; }
@@ -102,7 +105,12 @@ class qvHtmlContext {
   qvDriverSettings& settings_;
   qvURLTable urlTable_;
   std::vector<char> scratch_;
+  // Entries past attributeCount_ are kept for their buffers: every tag has
+  // its attributes read, and most values are too long to be kept without
+  // an allocation each time.
   std::vector<std::pair<std::string, std::string>> attributes_;
+  std::size_t attributeCount_ = 0;
+  void addAttribute(std::string_view name, std::string_view value);
   qvPattern entityPattern_;
   qvPattern valuedAttributePattern_;
   qvPattern bareAttributePattern_;

@@ -80,18 +80,18 @@ std::string qvHtmlTag::normalizeTagText(std::string_view chars) const {
   return out;
 }
 
-std::optional<std::string> qvHtmlTag::attributeText(std::string_view normalized) const {
+std::optional<std::string_view> qvHtmlTag::attributeText(std::string_view normalized) const {
   const std::size_t skip = (normalized.size() > 1 && normalized[1] == '/') ? 2 : 1;
-  if (normalized.size() < skip) return std::string();
+  if (normalized.size() < skip) return std::string_view();
   std::string_view rest = normalized.substr(skip);
   if (!rest.empty() && rest.back() == '>') rest.remove_suffix(1);
   if (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t')) rest = qvTrim(rest);
-  return std::string(rest);
+  return rest;
 }
 
-std::string qvHtmlTag::afterName(std::string_view attributeText, std::size_t nameLength) {
-  if (nameLength >= attributeText.size()) return std::string();
-  return std::string(qvTrim(attributeText.substr(nameLength)));
+std::string_view qvHtmlTag::afterName(std::string_view attributeText, std::size_t nameLength) {
+  if (nameLength >= attributeText.size()) return {};
+  return qvTrim(attributeText.substr(nameLength));
 }
 
 void qvHtmlTag::parseAttributes(std::string_view text) { context_->parseAttributes(text); }
@@ -165,7 +165,7 @@ void qvHtmlTag::constructFrom(std::string_view chars) {
   context_->lastTextRun = nullptr;
   context_->dropNextLeadingBreak = false;
   context_->clearAttributes();
-  const std::optional<std::string> attributes = attributeText(normalized);
+  const std::optional<std::string_view> attributes = attributeText(normalized);
   if (attributes && !attributes->empty()) parseAttributes(*attributes);
   constructed();
 }

@@ -87,8 +87,9 @@ class qvHtmlTag : public qvHtmlInterface {
   // one blank.
   std::string normalizeTagText(std::string_view chars) const;
   // The text after '<' or "</" and before '>', leading blanks trimmed;
-  // classes also skip their name. nullopt: no attributes to parse.
-  virtual std::optional<std::string> attributeText(std::string_view normalized) const;
+  // classes also skip their name; a view into `normalized`. nullopt: no
+  // attributes to parse.
+  virtual std::optional<std::string_view> attributeText(std::string_view normalized) const;
   // Fills the context's attribute list.
   virtual void parseAttributes(std::string_view text);
   // Look-ups in the attribute list; valid only during construction.
@@ -122,7 +123,7 @@ class qvHtmlTag : public qvHtmlInterface {
   // while the attribute list is valid.
   virtual void constructed() {}
   // The attribute text after skipping `nameLength` characters of the name.
-  static std::string afterName(std::string_view attributeText, std::size_t nameLength);
+  static std::string_view afterName(std::string_view attributeText, std::size_t nameLength);
   // The prototype's match of its expression alone, without the exclusive
   // mode rule; stores the pending length.
   std::size_t matchExpression(std::string_view page, std::size_t position);

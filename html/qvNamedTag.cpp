@@ -11,8 +11,8 @@ bool isNameEnd(char c) { return c == ' ' || c == '\t' || c == '>' || c == '\r' |
 
 }  // namespace
 
-std::optional<std::string> qvNamedTag::attributeText(std::string_view normalized) const {
-  const std::optional<std::string> rest = qvHtmlTag::attributeText(normalized);
+std::optional<std::string_view> qvNamedTag::attributeText(std::string_view normalized) const {
+  const std::optional<std::string_view> rest = qvHtmlTag::attributeText(normalized);
   if (!rest) return rest;
   std::size_t nameLength = 0;
   while (nameLength < rest->size() && !isNameEnd((*rest)[nameLength])) ++nameLength;

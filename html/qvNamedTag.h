@@ -18,7 +18,7 @@ class qvNamedTag : public qvHtmlTag {
   using qvHtmlTag::qvHtmlTag;
 
   // The text after '<' or "</", the tag's name and the blanks after it.
-  std::optional<std::string> attributeText(std::string_view normalized) const override;
+  std::optional<std::string_view> attributeText(std::string_view normalized) const override;
 
   // The tag's name in lower case ("h1", "td", ...), from its characters.
   std::string tagName() const;

@@ -31,8 +31,8 @@ std::size_t qvTagDiscardable::match(const qvHtmlInterface* previous, std::string
   return n;
 }
 
-std::optional<std::string> qvTagDiscardable::attributeText(std::string_view normalized) const {
-  const std::optional<std::string> rest = qvHtmlTag::attributeText(normalized);
+std::optional<std::string_view> qvTagDiscardable::attributeText(std::string_view normalized) const {
+  const std::optional<std::string_view> rest = qvHtmlTag::attributeText(normalized);
   if (!rest) return rest;
   return afterName(*rest, namesStyle(normalized) ? 5 : 6);
 }

@@ -14,7 +14,7 @@ class qvTagDiscardable : public qvHtmlTag {
   explicit qvTagDiscardable(qvHtmlContext& context) : qvHtmlTag(context) {}
 
   std::size_t match(const qvHtmlInterface* previous, std::string_view page, std::size_t position) override;
-  std::optional<std::string> attributeText(std::string_view normalized) const override;
+  std::optional<std::string_view> attributeText(std::string_view normalized) const override;
   // Consumes everything up to the end tag with the same code; kept only
   // when the page ends inside the section.
   bool bind(qvItemCursor& following) override;

@@ -14,8 +14,8 @@ std::size_t qvTagPlaintext::match(const qvHtmlInterface* previous, std::string_v
   return n;
 }
 
-std::optional<std::string> qvTagPlaintext::attributeText(std::string_view normalized) const {
-  const std::optional<std::string> rest = qvHtmlTag::attributeText(normalized);
+std::optional<std::string_view> qvTagPlaintext::attributeText(std::string_view normalized) const {
+  const std::optional<std::string_view> rest = qvHtmlTag::attributeText(normalized);
   if (!rest) return rest;
   std::size_t name = 0;
   while (name < rest->size() && (*rest)[name] != ' ' && (*rest)[name] != '\t') ++name;

@@ -13,7 +13,7 @@ class qvTagPlaintext : public qvHtmlTag {
   explicit qvTagPlaintext(qvHtmlContext& context) : qvHtmlTag(context) {}
 
   std::size_t match(const qvHtmlInterface* previous, std::string_view page, std::size_t position) override;
-  std::optional<std::string> attributeText(std::string_view normalized) const override;
+  std::optional<std::string_view> attributeText(std::string_view normalized) const override;
   bool bind(qvItemCursor& following) override;
   std::string className() const override { return "TagPlaintext"; }
 
