@@ -39,6 +39,8 @@ bool expandAlternative(std::string_view alternative, std::vector<std::string>& n
   return true;
 }
 
+std::uint64_t lengthBit(std::size_t length) { return std::uint64_t{1} << std::min<std::size_t>(length, 63); }
+
 }  // namespace
 
 std::optional<qvTagNameSet> qvTagNameSet::fromPattern(std::string_view namePattern) {
@@ -58,6 +60,7 @@ std::optional<qvTagNameSet> qvTagNameSet::fromPattern(std::string_view namePatte
     current.clear();
   }
   if (!expandAlternative(current, set.names_)) return std::nullopt;
+  for (const std::string& name : set.names_) set.lengths_ |= lengthBit(name.size());
   return set;
 }
 
@@ -66,6 +69,7 @@ bool qvTagNameSet::contains(std::string_view name) const {
     const char first = lowerAscii(name.empty() ? '\0' : name.front());
     return (first >= 'a' && first <= 'z') || first == '!';
   }
+  if ((lengths_ & lengthBit(name.size())) == 0) return false;
   return std::any_of(names_.begin(), names_.end(), [name](const std::string& known) {
     if (known.size() != name.size()) return false;
     for (std::size_t i = 0; i < name.size(); ++i) {

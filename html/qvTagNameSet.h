@@ -17,6 +17,7 @@
 // with a letter or "!".
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,5 +40,8 @@ class qvTagNameSet {
 
  private:
   std::vector<std::string> names_;  // lower case
+  // Bit n set: some name has n characters (names of 64 or more set bit 63).
+  // Most names the tokenizer meets are ruled out by their length alone.
+  std::uint64_t lengths_ = 0;
   bool anyName_ = false;
 };
