@@ -7,13 +7,14 @@
 #include <iterator>
 #include <stdexcept>
 #include <system_error>
+#include <unordered_map>
 
 #include "hcrtf/common/ByteWriter.h"
 #include "hcrtf/common/HelpFormat.h"
 #include "hcrtf/common/HelpHash.h"
+#include "hcrtf/compiler/HeldTopics.h"
 #include "hcrtf/compiler/IndexFiles.h"
 #include "hcrtf/compiler/ParagraphRecordBuilder.h"
-#include "hcrtf/compiler/PhraseSampler.h"
 #include "hcrtf/compiler/PhraseSelector.h"
 #include "hcrtf/compiler/ProjectReader.h"
 #include "hcrtf/compiler/RtfReader.h"
@@ -25,6 +26,9 @@ namespace hcrtf::compiler {
 
 namespace {
 constexpr std::uintmax_t kMaxTopicFile = 1u << 30;
+// The records held back to choose the phrase dictionary from: the text it is
+// counted on, with the formatting and headers that come with it.
+constexpr std::size_t kHeldBytes = 8u << 20;
 
 SourcePos projectPos(const HelpProject& project) { return SourcePos{project.projectFile.filename().string(), 0}; }
 
@@ -53,6 +57,13 @@ struct Compiler::OpenTopic {
   std::uint32_t scroll = kNoTopic;
 };
 
+struct ContextDef {
+  std::uint32_t offset = 0;  // TOPICOFFSET
+  std::uint32_t file = 0;    // where it was first defined
+  int line = 0;
+  std::string name;
+};
+
 // A jump whose target was not defined yet when it was read.
 struct JumpRef {
   std::string target;
@@ -72,19 +83,26 @@ struct Compiler::Built {
   std::size_t records = 0;
   std::vector<std::uint32_t> topicOffsets;  // per topic, the TOPICOFFSET of its header
   std::deque<OpenTopic> open;
-  std::vector<ContextEntry> contexts;
-  std::map<std::int32_t, std::uint32_t> contextOffsets;
-  std::map<std::string, SourcePos> definedContexts;  // by lower-case name
-  std::map<std::int32_t, std::string> contextByHash;
+  // Context strings and aliases by hash. Names equal but for case hash
+  // alike, so one table finds both repeated names and clashing ones.
+  std::unordered_map<std::int32_t, ContextDef> contexts;
+  std::vector<std::string> contextFiles;  // the files named by ContextDef::file
   std::vector<JumpRef> jumps;
+  std::size_t jumpsAfterSweep = 0;
+
+  const ContextDef* context(const std::string& name) const {
+    const auto found = contexts.find(helpHash(name));
+    return found == contexts.end() ? nullptr : &found->second;
+  }
   std::vector<BrowseMember> browse;
   // Title and keyword entries hold topic numbers until the topics are placed.
   std::vector<TitleEntry> titles;
   std::map<char, std::vector<KeywordEntry>> keywords;  // by footnote letter, K among them
   bool anyEntryMacro = false;
-  // Scratch space for the records of one topic.
-  std::vector<TopicRecord> topicRecords;
-  std::vector<AnchorAt> topicAnchors;
+  // Topics read before the phrase dictionary is chosen, and their text size.
+  bool choosingPhrases = false;
+  HeldTopics held{kHeldBytes};
+  std::vector<AnchorAt> topicAnchors;  // scratch space for one topic
 
   explicit Built(const std::string& helpFileName) : macros(helpFileName) {}
 };
@@ -108,10 +126,10 @@ CompileResult Compiler::compile(const HelpProject& project) {
   Built built(project.helpFile.filename().string());
   std::size_t contexts = 0;
   try {
-    if (project.phrasesRequested) built.phrases = choosePhrases(project);
+    built.choosingPhrases = project.phrasesRequested;
     SpillFile spill(project.helpFile.parent_path());
     TopicStreamWriter writer(spill, project.compressRequested);
-    streamTopics(project, built, writer);
+    if (!streamTopics(project, built, writer)) return result;
     if (built.topics == 0) {
       diag_.error(projectPos(project), "the project has no topics; no help file written");
       return result;
@@ -126,7 +144,7 @@ CompileResult Compiler::compile(const HelpProject& project) {
     file.add("|TOPIC", spill, writer.size());
     if (fonts_.size() == 0) fonts_.intern(FontSpec{});
     file.add("|FONT", fonts_.serialize());
-    contexts = built.contexts.size();
+    contexts = built.contexts.size();  // aliases among them
     addIndexFiles(project, built, file);
     if (built.phrases) {
       file.add("|PhrIndex", built.phrases->indexFile());
@@ -149,37 +167,38 @@ CompileResult Compiler::compile(const HelpProject& project) {
   return result;
 }
 
-void Compiler::readTopicFiles(const HelpProject& project, Diagnostics& diag, bool setsCharset, const TopicSink& sink) {
+void Compiler::readTopicFiles(const HelpProject& project, const TopicSink& sink) {
   std::vector<Topic> topics;
-  RtfReader reader(diag, topics);
+  RtfReader reader(diag_, topics);
   for (std::size_t i = 0; i < project.topicFiles.size(); ++i) {
     const fs::path& path = project.topicFiles[i];
     const SourcePos named = i < project.topicFileLines.size() ? project.topicFileLines[i] : projectPos(project);
     std::error_code ec;
     if (!fs::is_regular_file(path, ec)) {
-      diag.warning(named, "topic file '" + path.string() + "' not found; skipped");
+      diag_.warning(named, "topic file '" + path.string() + "' not found; skipped");
       continue;
     }
     const std::uintmax_t size = fs::file_size(path, ec);
     if (size > kMaxTopicFile) {
-      diag.warning(named, "topic file '" + path.string() + "' is larger than 1 GB; skipped");
+      diag_.warning(named, "topic file '" + path.string() + "' is larger than 1 GB; skipped");
       continue;
     }
     std::string text(ec ? 0 : static_cast<std::size_t>(size), '\0');
     std::ifstream in(path, std::ios::binary);
     in.read(text.data(), static_cast<std::streamsize>(text.size()));
     if (!in || in.peek() != std::char_traits<char>::eof()) {
-      diag.warning(named, "cannot read topic file '" + path.string() + "'; skipped");
+      diag_.warning(named, "cannot read topic file '" + path.string() + "'; skipped");
       continue;
     }
-    reader.read(text, path.filename().string());
+    reader.read(text, path.filename().string(), [&](std::vector<Topic>& read) {
+      sink(read);
+      read.clear();
+    });
     text = std::string();
     // The first file that declares a non-Western code page, or whose text
     // uses fonts of one other character set, sets the file's character set.
-    if (setsCharset && textCharset_ == 0) textCharset_ = charsetForCodePage(reader.codePage());
-    if (setsCharset && textCharset_ == 0 && reader.textCharsets().size() == 1) textCharset_ = *reader.textCharsets().begin();
-    sink(topics);
-    topics.clear();
+    if (textCharset_ == 0) textCharset_ = charsetForCodePage(reader.codePage());
+    if (textCharset_ == 0 && reader.textCharsets().size() == 1) textCharset_ = *reader.textCharsets().begin();
   }
 }
 
@@ -228,74 +247,55 @@ void Compiler::buildTopicRecords(const Topic& topic, std::size_t t, ParagraphRec
   }
 }
 
-std::optional<PhraseEncoder> Compiler::choosePhrases(const HelpProject& project) {
-  // The first pass only samples; its messages come again from the second.
-  Diagnostics quiet(nullptr);
-  FontTable fonts;
-  ParagraphRecordBuilder paragraphs(quiet, fonts, project.windows);
-  paragraphs.setPictureResolver([&](const PictureRef& picture) { return pictures_->add(picture.fileName, false).number; });
-  const MacroNormaliser macros(project.helpFile.filename().string());
-  PhraseSampler sampler;
-  std::vector<TopicRecord> records;
-  std::vector<AnchorAt> anchors;
-  std::size_t t = 0;
-  readTopicFiles(project, quiet, false, [&](std::vector<Topic>& topics) {
-    for (Topic& topic : topics) {
-      normaliseMacros(topic, macros, quiet);
-      records.clear();
-      anchors.clear();
-      buildTopicRecords(topic, t++, paragraphs, records, anchors);
-      for (const TopicRecord& record : records) sampler.add(record.data2);
+// Picks the dictionary from the held text and writes the held topics with it.
+// Counting all the text the old way made the choice from every n-th record;
+// this one is made from the first records, which for the converter's sites
+// (the same navigation and headings on every page) are as good a sample.
+void Compiler::choosePhrases(Built& built, TopicStreamWriter& writer) {
+  built.choosingPhrases = false;
+  {
+    const std::vector<std::span<const std::uint8_t>> texts = built.held.texts();
+    PhraseSelector selector;
+    for (const auto text : texts) selector.add(text);
+    PhraseEncoder encoder(selector.select(kMaxPhrases));
+    std::size_t saved = 0;
+    for (std::size_t i = 0; i < texts.size() && !encoder.phrases().empty(); ++i) {
+      const std::size_t coded = encoder.encode(texts[i]).size();
+      if (coded < texts[i].size()) saved += texts[i].size() - coded;
     }
-  });
-  const std::vector<std::span<const std::uint8_t>> texts = sampler.texts();
-  PhraseSelector selector;
-  for (const auto text : texts) selector.add(text);
-  PhraseEncoder encoder(selector.select(kMaxPhrases));
-  if (encoder.phrases().empty()) return std::nullopt;
-  std::uint64_t saved = 0;
-  for (const auto text : texts) {
-    const std::size_t coded = encoder.encode(text).size();
-    if (coded < text.size()) saved += text.size() - coded;
+    // Two more internal files, each with a header and a directory entry.
+    constexpr std::size_t kFileOverhead = 2 * (kInternalFileHeaderSize + 16);
+    if (saved > encoder.indexFile().size() + encoder.imageFile().size() + kFileOverhead) {
+      built.phrases.emplace(std::move(encoder));
+    }
   }
-  // What the sample saves, scaled to the whole text.
-  if (sampler.sampledBytes() > 0) saved = saved * sampler.totalBytes() / sampler.sampledBytes();
-  // Two more internal files, each with a header and a directory entry.
-  constexpr std::size_t kFileOverhead = 2 * (kInternalFileHeaderSize + 16);
-  if (saved <= encoder.indexFile().size() + encoder.imageFile().size() + kFileOverhead) return std::nullopt;
-  return encoder;
+  built.held.drain([&](std::vector<TopicRecord>& records) { writeTopic(records, built, writer); });
 }
 
-void Compiler::streamTopics(const HelpProject& project, Built& built, TopicStreamWriter& writer) {
+bool Compiler::streamTopics(const HelpProject& project, Built& built, TopicStreamWriter& writer) {
   ParagraphRecordBuilder paragraphs(diag_, fonts_, project.windows);
   paragraphs.setPictureResolver([&](const PictureRef& picture) { return resolvePicture(picture); });
   try {
-    readTopicFiles(project, diag_, true, [&](std::vector<Topic>& topics) {
+    readTopicFiles(project, [&](std::vector<Topic>& topics) {
       for (Topic& topic : topics) addTopic(topic, built, writer, paragraphs);
     });
+    if (built.topics == 0) return true;
+    if (built.choosingPhrases) choosePhrases(built, writer);
+    addClosingRecord(built, writer);
   } catch (const std::length_error& e) {
     diag_.error(projectPos(project), e.what());
-    return;
+    return false;
   }
-  if (built.topics == 0) return;
-  addClosingRecord(built, writer);
+  return true;
 }
 
 void Compiler::addTopic(Topic& topic, Built& built, TopicStreamWriter& writer, ParagraphRecordBuilder& paragraphs) {
   const std::size_t t = built.topics++;
   normaliseMacros(topic, built.macros, diag_);
-  std::vector<TopicRecord>& records = built.topicRecords;
+  std::vector<TopicRecord> records;
   std::vector<AnchorAt>& anchors = built.topicAnchors;
-  records.clear();
   anchors.clear();
   buildTopicRecords(topic, t, paragraphs, records, anchors);
-  if (built.phrases) {
-    for (TopicRecord& record : records) {
-      if (record.data2.empty()) continue;
-      std::vector<std::uint8_t> coded = built.phrases->encode(record.data2);
-      if (coded.size() < record.data2.size()) record.phrased2 = std::move(coded);
-    }
-  }
   noteJumps(topic, built);
   noteIndexEntries(topic, t, built.records, built);
 
@@ -304,23 +304,50 @@ void Compiler::addTopic(Topic& topic, Built& built, TopicStreamWriter& writer, P
   open.header = built.records;
   open.end = built.records + records.size();
   open.inBrowse = topic.inBrowse;
-  std::uint32_t size = 0;
-  for (std::size_t r = 1; r < records.size(); ++r) {
-    size += static_cast<std::uint32_t>(records[r].size());
-    open.nonScrolling.push_back(records[r].nonScrolling);
-  }
+  for (std::size_t r = 1; r < records.size(); ++r) open.nonScrolling.push_back(records[r].nonScrolling);
   for (AnchorAt& anchor : anchors) {
     anchor.record += open.header;
     open.anchors.push_back(std::move(anchor));
   }
+  built.open.push_back(std::move(open));
+  built.records += records.size();
+  // Held until there is enough text to choose the phrase dictionary from.
+  if (built.choosingPhrases && !built.held.empty() && built.held.size() + HeldTopics::sizeOf(records) > kHeldBytes) {
+    choosePhrases(built, writer);
+  }
+  if (!built.choosingPhrases) {
+    writeTopic(records, built, writer);
+    return;
+  }
+  built.held.add(records);
+  if (built.held.textBytes() >= PhraseSelector::kSampleBytes) choosePhrases(built, writer);
+}
+
+// Phrase-codes the topic's text, completes its header and hands its records
+// to the writer.
+std::size_t Compiler::encodePhrases(const PhraseEncoder& phrases, std::vector<TopicRecord>& records) {
+  std::size_t saved = 0;
+  for (TopicRecord& record : records) {
+    if (record.data2.empty()) continue;
+    std::vector<std::uint8_t> coded = phrases.encode(record.data2);
+    if (coded.size() >= record.data2.size()) continue;
+    saved += record.data2.size() - coded.size();
+    record.phrased2 = std::move(coded);
+  }
+  return saved;
+}
+
+void Compiler::writeTopic(std::vector<TopicRecord>& records, Built& built, TopicStreamWriter& writer) {
+  if (built.phrases) encodePhrases(*built.phrases, records);
+  std::uint32_t size = 0;
+  for (std::size_t r = 1; r < records.size(); ++r) size += static_cast<std::uint32_t>(records[r].size());
   ByteWriter data;
-  for (const std::uint32_t field : {size, kNoTopic, kNoTopic, static_cast<std::uint32_t>(t), kNoTopic, kNoTopic, kNoTopic}) {
+  for (const std::uint32_t field : {size, kNoTopic, kNoTopic, static_cast<std::uint32_t>(records.front().topic),
+                                    kNoTopic, kNoTopic, kNoTopic}) {
     data.u32(field);
   }
   records.front().data1 = data.take();
-  built.open.push_back(std::move(open));
   for (const TopicRecord& record : records) writer.add(record);
-  built.records += records.size();
   takePlacements(built, writer);
 }
 
@@ -398,27 +425,27 @@ void Compiler::noteIndexEntries(const Topic& topic, std::size_t t, std::size_t h
 }
 
 void Compiler::defineContext(const AnchorAt& anchor, std::uint32_t offset, Built& built) {
-  const std::string key = toLower(anchor.context);
-  if (const auto first = built.definedContexts.find(key); first != built.definedContexts.end()) {
-    diag_.warning(anchor.where, "context string '" + anchor.context + "' is defined again (first in " +
-                                    first->second.file + ":" + std::to_string(first->second.line) + "); ignored here");
-    return;
-  }
   const std::int32_t hash = helpHash(anchor.context);
-  if (const auto clash = built.contextByHash.find(hash); clash != built.contextByHash.end()) {
-    diag_.error(anchor.where, "context strings '" + clash->second + "' and '" + anchor.context +
-                                  "' have the same hash value; rename one of them");
+  if (const auto first = built.contexts.find(hash); first != built.contexts.end()) {
+    const ContextDef& def = first->second;
+    if (toLower(def.name) == toLower(anchor.context)) {
+      diag_.warning(anchor.where, "context string '" + anchor.context + "' is defined again (first in " +
+                                      built.contextFiles[def.file] + ":" + std::to_string(def.line) + "); ignored here");
+    } else {
+      diag_.error(anchor.where, "context strings '" + def.name + "' and '" + anchor.context +
+                                    "' have the same hash value; rename one of them");
+    }
     return;
   }
   if (!isPortableContextString(anchor.context)) {
     diag_.warning(anchor.where, "context string '" + anchor.context +
                                     "' has characters other than letters, digits, '.' and '_'; some viewers cannot open it");
   }
-  built.definedContexts.emplace(key, anchor.where);
-  built.contextByHash.emplace(hash, anchor.context);
-  const std::uint32_t at = offset + anchor.charOffset;
-  built.contexts.push_back(ContextEntry{hash, at});
-  built.contextOffsets.emplace(hash, at);
+  if (built.contextFiles.empty() || built.contextFiles.back() != anchor.where.file) {
+    built.contextFiles.push_back(anchor.where.file);
+  }
+  const auto file = static_cast<std::uint32_t>(built.contextFiles.size() - 1);
+  built.contexts.emplace(hash, ContextDef{offset + anchor.charOffset, file, anchor.where.line, anchor.context});
 }
 
 // Jumps to contexts already defined need no check at the end.
@@ -427,17 +454,22 @@ void Compiler::noteJumps(const Topic& topic, Built& built) {
     for (const Inline& item : paragraph.content) {
       const auto* start = std::get_if<HotspotStart>(&item);
       if (!start || start->hotspot.kind == Hotspot::Kind::Macro || !start->hotspot.file.empty()) continue;
-      if (built.contextOffsets.count(helpHash(start->hotspot.target))) continue;
+      if (built.context(start->hotspot.target)) continue;
       built.jumps.push_back(JumpRef{start->hotspot.target, start->hotspot.where});
     }
   }
+  // Most jumps lead a little way forward; forget those whose target has
+  // turned up since, so that only the far and the broken ones are kept.
+  if (built.jumps.size() < 2 * built.jumpsAfterSweep + 1024) return;
+  std::erase_if(built.jumps, [&](const JumpRef& jump) { return built.context(jump.target) != nullptr; });
+  built.jumpsAfterSweep = built.jumps.size();
 }
 
 void Compiler::addAliases(const HelpProject& project, Built& built) {
   std::map<std::int32_t, const AliasEntry*> pending;
   for (const AliasEntry& alias : project.aliases) {
     const std::int32_t hash = helpHash(alias.alias);
-    if (built.contextOffsets.count(hash) || pending.count(hash)) {
+    if (built.contexts.count(hash) || pending.count(hash)) {
       diag_.warning(alias.where, "alias '" + alias.alias + "' is already a context string; ignored");
       continue;
     }
@@ -448,14 +480,12 @@ void Compiler::addAliases(const HelpProject& project, Built& built) {
   for (bool progress = true; progress && !pending.empty();) {
     progress = false;
     for (auto it = pending.begin(); it != pending.end();) {
-      const auto target = built.contextOffsets.find(helpHash(it->second->context));
-      if (target == built.contextOffsets.end()) {
+      const ContextDef* target = built.context(it->second->context);
+      if (!target) {
         ++it;
         continue;
       }
-      const std::uint32_t offset = target->second;
-      built.contexts.push_back(ContextEntry{it->first, offset});
-      built.contextOffsets.emplace(it->first, offset);
+      built.contexts.emplace(it->first, ContextDef{target->offset, 0, it->second->where.line, it->second->alias});
       it = pending.erase(it);
       progress = true;
     }
@@ -490,7 +520,7 @@ void Compiler::addBaggage(const HelpProject& project, HelpFileWriter& file) {
 
 void Compiler::checkJumpTargets(const Built& built) {
   for (const JumpRef& jump : built.jumps) {
-    if (built.contextOffsets.count(helpHash(jump.target))) continue;
+    if (built.context(jump.target)) continue;
     diag_.warning(jump.where, "jump to undefined context string '" + jump.target + "'");
   }
 }
@@ -541,8 +571,7 @@ std::vector<std::uint8_t> Compiler::buildSystemFile(const HelpProject& project, 
   if (!project.contentsFile.empty()) systemRecord(out, kSystemContentsFile, zString(project.contentsFile));
   std::uint32_t contents = built.topicOffsets.at(0);
   if (!project.contents.empty()) {
-    const auto found = built.contextOffsets.find(helpHash(project.contents));
-    if (found != built.contextOffsets.end()) contents = found->second;
+    if (const ContextDef* found = built.context(project.contents)) contents = found->offset;
     else diag_.warning(projectPos(project), "CONTENTS topic '" + project.contents + "' is not defined; the first topic is used");
   }
   ByteWriter contentsBytes;
@@ -580,8 +609,10 @@ std::optional<int> Compiler::resolvePicture(const PictureRef& picture) {
 }
 
 void Compiler::addIndexFiles(const HelpProject& project, Built& built, HelpFileWriter& file) {
-  file.add("|CONTEXT", buildContextFile(std::move(built.contexts)));
-  built.contexts.clear();
+  std::vector<ContextEntry> contexts;
+  contexts.reserve(built.contexts.size());
+  for (const auto& [hash, def] : built.contexts) contexts.push_back(ContextEntry{hash, def.offset});
+  file.add("|CONTEXT", buildContextFile(std::move(contexts)));
   for (TitleEntry& title : built.titles) title.offset = built.topicOffsets.at(title.offset);
   file.add("|TTLBTREE", buildTitleFile(std::move(built.titles)));
   // Each letter's table is three files named after it: |KWBTREE, |AWDATA...
@@ -595,12 +626,12 @@ void Compiler::addIndexFiles(const HelpProject& project, Built& built, HelpFileW
   }
   std::vector<std::pair<std::int32_t, std::uint32_t>> map;
   for (const MapEntry& entry : project.map) {
-    const auto found = built.contextOffsets.find(helpHash(entry.context));
-    if (found == built.contextOffsets.end()) {
+    const ContextDef* found = built.context(entry.context);
+    if (!found) {
       diag_.warning(entry.where, "[MAP] names context string '" + entry.context + "' that no topic defines");
       continue;
     }
-    map.emplace_back(entry.id, found->second);
+    map.emplace_back(entry.id, found->offset);
   }
   file.add("|CTXOMAP", buildMapFile(map));
 }

@@ -50,18 +50,22 @@ class Compiler {
   struct OpenTopic;  // a topic whose header still waits for later places
   using TopicSink = std::function<void(std::vector<Topic>&)>;
 
-  // Reads the topic files one at a time and hands each file's topics on.
-  void readTopicFiles(const HelpProject& project, Diagnostics& diag, bool setsCharset, const TopicSink& sink);
+  // Reads the topic files one at a time and hands their topics on as they are read.
+  void readTopicFiles(const HelpProject& project, const TopicSink& sink);
   // Puts entry macros and macro hotspots into the form the viewer reads.
   static void normaliseMacros(Topic& topic, const MacroNormaliser& macros, Diagnostics& diag);
   static void buildTopicRecords(const Topic& topic, std::size_t t, ParagraphRecordBuilder& paragraphs,
                                 std::vector<TopicRecord>& records, std::vector<AnchorAt>& anchors);
-  // The phrase dictionary for the project's text, picked from a sample read
-  // in a first pass; nothing when it would cost more than it saves.
-  std::optional<PhraseEncoder> choosePhrases(const HelpProject& project);
-  // Lays out and writes every topic as it is read.
-  void streamTopics(const HelpProject& project, Built& built, TopicStreamWriter& writer);
+  // Chooses the phrase dictionary from the topics held so far (when it
+  // saves more than it costs) and writes them.
+  void choosePhrases(Built& built, TopicStreamWriter& writer);
+  // Lays out and writes every topic as it is read; false when the topics
+  // outgrow what a help file can address.
+  bool streamTopics(const HelpProject& project, Built& built, TopicStreamWriter& writer);
   void addTopic(Topic& topic, Built& built, TopicStreamWriter& writer, ParagraphRecordBuilder& paragraphs);
+  // Codes the text of each record where that makes it shorter; returns the bytes saved.
+  static std::size_t encodePhrases(const PhraseEncoder& phrases, std::vector<TopicRecord>& records);
+  void writeTopic(std::vector<TopicRecord>& records, Built& built, TopicStreamWriter& writer);
   void addClosingRecord(Built& built, TopicStreamWriter& writer);
   void takePlacements(Built& built, TopicStreamWriter& writer);
   void finishTopic(const OpenTopic& topic, std::uint32_t nextHeader, TopicStreamWriter& writer);
