@@ -123,11 +123,18 @@ CompileResult Compiler::compile(const HelpProject& project) {
   pictureFolders.insert(pictureFolders.end(), project.rtfRoots.begin(), project.rtfRoots.end());
   pictureFolders.push_back(project.projectDir);
   pictures_.emplace(std::move(pictureFolders));
+  // The store sends pictures to a spill file of this call; it goes with it.
+  struct PictureStoreReset {
+    std::optional<PictureStore>& store;
+    ~PictureStoreReset() { store.reset(); }
+  } pictureStoreReset{pictures_};
   Built built(project.helpFile.filename().string());
   std::size_t contexts = 0;
   try {
     built.choosingPhrases = project.phrasesRequested;
     SpillFile spill(project.helpFile.parent_path());
+    SpillFile pictureSpill(project.helpFile.parent_path());
+    pictures_->spillTo(pictureSpill);
     TopicStreamWriter writer(spill, project.compressRequested);
     if (!streamTopics(project, built, writer)) return result;
     if (built.topics == 0) {
@@ -141,7 +148,7 @@ CompileResult Compiler::compile(const HelpProject& project) {
 
     HelpFileWriter file;
     file.add("|SYSTEM", buildSystemFile(project, built));
-    file.add("|TOPIC", spill, writer.size());
+    file.add("|TOPIC", spill, 0, writer.size());
     if (fonts_.size() == 0) fonts_.intern(FontSpec{});
     file.add("|FONT", fonts_.serialize());
     contexts = built.contexts.size();  // aliases among them
@@ -150,7 +157,14 @@ CompileResult Compiler::compile(const HelpProject& project) {
       file.add("|PhrIndex", built.phrases->indexFile());
       file.add("|PhrImage", built.phrases->imageFile());
     }
-    for (const auto& [name, content] : pictures_->files()) file.add(name, content);
+    for (std::size_t i = 0; i < pictures_->files().size(); ++i) {
+      const auto& [name, content] = pictures_->files()[i];
+      if (const auto place = pictures_->spilled(i)) {
+        file.add(name, pictureSpill, place->first, place->second);
+      } else {
+        file.add(name, content);
+      }
+    }
     addBaggage(project, file);
     std::error_code ec;
     if (project.helpFile.has_parent_path()) fs::create_directories(project.helpFile.parent_path(), ec);

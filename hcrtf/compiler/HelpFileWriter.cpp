@@ -62,13 +62,15 @@ void HelpFileWriter::add(const std::string& name, std::vector<std::uint8_t> cont
   entry.size = content.size();
   entry.bytes = std::move(content);
   entry.spill = nullptr;
+  entry.offset = 0;
 }
 
-void HelpFileWriter::add(const std::string& name, const SpillFile& spill, std::uint64_t size) {
-  if (size > spill.size()) throw std::out_of_range("internal file longer than its spill file");
+void HelpFileWriter::add(const std::string& name, const SpillFile& spill, std::uint64_t offset, std::uint64_t size) {
+  if (offset > spill.size() || size > spill.size() - offset) throw std::out_of_range("internal file beyond its spill file");
   Content& entry = files_[name];
   entry.bytes.clear();
   entry.spill = &spill;
+  entry.offset = offset;
   entry.size = size;
 }
 
@@ -102,7 +104,7 @@ void HelpFileWriter::emit(const Sink& sink) const {
     }
     for (std::uint64_t done = 0; done < content.size;) {
       piece.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kCopyPiece, content.size - done)));
-      content.spill->readAt(done, piece);
+      content.spill->readAt(content.offset + done, piece);
       sink(piece);
       done += piece.size();
     }

@@ -20,8 +20,9 @@ class HelpFileWriter {
  public:
   // Adds or replaces an internal file ("|SYSTEM", "|TOPIC", "|bm0", ...).
   void add(const std::string& name, std::vector<std::uint8_t> content);
-  // The same for the first `size` bytes of `spill`, which must outlive the writer.
-  void add(const std::string& name, const SpillFile& spill, std::uint64_t size);
+  // The same for `size` bytes of `spill` from `offset` on; the spill file
+  // must outlive the writer.
+  void add(const std::string& name, const SpillFile& spill, std::uint64_t offset, std::uint64_t size);
   bool has(const std::string& name) const { return files_.count(name) != 0; }
 
   std::vector<std::uint8_t> assemble() const;
@@ -37,7 +38,8 @@ class HelpFileWriter {
  private:
   struct Content {
     std::vector<std::uint8_t> bytes;
-    const SpillFile* spill = nullptr;  // when set, the content is its first `size` bytes
+    const SpillFile* spill = nullptr;  // when set, the content is `size` bytes of it from `offset`
+    std::uint64_t offset = 0;
     std::uint64_t size = 0;
   };
   using Sink = std::function<void(std::span<const std::uint8_t>)>;
