@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "CompilerTestSupport.h"
+#include "hcrtf/compiler/Compiler.h"
+#include "hcrtf/compiler/Diagnostics.h"
 
 extern char** environ;
 
@@ -128,6 +130,27 @@ TEST(StreamingCompileTest, NoScratchFileStaysBehind) {
   for (const auto& entry : std::filesystem::directory_iterator(dir.path())) left.push_back(entry.path().filename().string());
   std::sort(left.begin(), left.end());
   EXPECT_EQ(left, (std::vector<std::string>{"bad.hpj", "clash.rtf", "many.hpj", "part0.rtf"}));
+}
+
+// A compiler object may compile one project after another; what it learnt
+// from the first project's files (here their code page) must not leak into
+// the second help file.
+TEST(StreamingCompileTest, OneCompilerCompilesProjectsOneAfterAnother) {
+  TempDirectory dir;
+  dir.write("cyrillic.rtf", "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl\\f0\\fswiss Arial;}\r\n"
+                            "#{\\footnote first}${\\footnote First}Text\\par\\page}");
+  dir.write("plain.rtf", rtfHeader() + "#{\\footnote second}${\\footnote Second}Text\\par\\page}");
+  const auto first = dir.write("first.hpj", "[OPTIONS]\nHLP=first.hlp\n[FILES]\ncyrillic.rtf\n");
+  const auto second = dir.write("second.hpj", "[OPTIONS]\nHLP=second.hlp\n[FILES]\nplain.rtf\n");
+  hcrtf::compiler::Diagnostics diag(nullptr);
+  hcrtf::compiler::Compiler compiler(diag);
+  ASSERT_TRUE(compiler.compile(first).written);
+  ASSERT_TRUE(compiler.compile(second).written);
+  int status = 0;
+  const std::string one = runCommand(std::string(HLPDUMP_PATH) + " '" + (dir.path() / "first.hlp").string() + "' --system", status);
+  const std::string two = runCommand(std::string(HLPDUMP_PATH) + " '" + (dir.path() / "second.hlp").string() + "' --system", status);
+  EXPECT_NE(one.find("charset: 204"), std::string::npos) << one;
+  EXPECT_NE(two.find("charset: 0"), std::string::npos) << two;
 }
 
 }  // namespace
