@@ -90,21 +90,22 @@ struct Compiler::Built {
   std::vector<JumpRef> jumps;
   std::size_t jumpsAfterSweep = 0;
 
-  const ContextDef* context(const std::string& name) const {
-    const auto found = contexts.find(helpHash(name));
-    return found == contexts.end() ? nullptr : &found->second;
-  }
   std::vector<BrowseMember> browse;
   // Title and keyword entries hold topic numbers until the topics are placed.
   std::vector<TitleEntry> titles;
   std::map<char, std::vector<KeywordEntry>> keywords;  // by footnote letter, K among them
   bool anyEntryMacro = false;
-  // Topics read before the phrase dictionary is chosen, and their text size.
+  // Topics read before the phrase dictionary is chosen.
   bool choosingPhrases = false;
   HeldTopics held{kHeldBytes};
   std::vector<AnchorAt> topicAnchors;  // scratch space for one topic
 
   explicit Built(const std::string& helpFileName) : macros(helpFileName) {}
+
+  const ContextDef* context(const std::string& name) const {
+    const auto found = contexts.find(helpHash(name));
+    return found == contexts.end() ? nullptr : &found->second;
+  }
 };
 
 CompileResult Compiler::compile(const fs::path& projectFile) {
@@ -146,29 +147,8 @@ CompileResult Compiler::compile(const HelpProject& project) {
     checkJumpTargets(built);
     if (diag_.errorCount() > 0) return result;
 
-    HelpFileWriter file;
-    file.add("|SYSTEM", buildSystemFile(project, built));
-    file.add("|TOPIC", spill, 0, writer.size());
-    if (fonts_.size() == 0) fonts_.intern(FontSpec{});
-    file.add("|FONT", fonts_.serialize());
     contexts = built.contexts.size();  // aliases among them
-    addIndexFiles(project, built, file);
-    if (built.phrases) {
-      file.add("|PhrIndex", built.phrases->indexFile());
-      file.add("|PhrImage", built.phrases->imageFile());
-    }
-    for (std::size_t i = 0; i < pictures_->files().size(); ++i) {
-      const auto& [name, content] = pictures_->files()[i];
-      if (const auto place = pictures_->spilled(i)) {
-        file.add(name, pictureSpill, place->first, place->second);
-      } else {
-        file.add(name, content);
-      }
-    }
-    addBaggage(project, file);
-    std::error_code ec;
-    if (project.helpFile.has_parent_path()) fs::create_directories(project.helpFile.parent_path(), ec);
-    result.bytes = file.writeTo(project.helpFile);
+    result.bytes = writeHelpFile(project, built, HelpFileParts{spill, writer.size(), pictureSpill});
   } catch (const std::exception& e) {
     diag_.error(projectPos(project), e.what());
     return result;
@@ -179,6 +159,33 @@ CompileResult Compiler::compile(const HelpProject& project) {
              " context strings, " + std::to_string(fonts_.size()) + " fonts; wrote " + project.helpFile.string() +
              " (" + std::to_string(result.bytes) + " bytes)");
   return result;
+}
+
+// Assembles the help file from the internal files made in memory and the
+// spill files, under a temporary name that becomes the help file when whole.
+std::uint64_t Compiler::writeHelpFile(const HelpProject& project, Built& built, const HelpFileParts& parts) {
+  HelpFileWriter file;
+  file.add("|SYSTEM", buildSystemFile(project, built));
+  file.add("|TOPIC", parts.topics, 0, parts.topicSize);
+  if (fonts_.size() == 0) fonts_.intern(FontSpec{});
+  file.add("|FONT", fonts_.serialize());
+  addIndexFiles(project, built, file);
+  if (built.phrases) {
+    file.add("|PhrIndex", built.phrases->indexFile());
+    file.add("|PhrImage", built.phrases->imageFile());
+  }
+  for (std::size_t i = 0; i < pictures_->files().size(); ++i) {
+    const auto& [name, content] = pictures_->files()[i];
+    if (const auto place = pictures_->spilled(i)) {
+      file.add(name, parts.pictures, place->first, place->second);
+    } else {
+      file.add(name, content);
+    }
+  }
+  addBaggage(project, file);
+  std::error_code ec;
+  if (project.helpFile.has_parent_path()) fs::create_directories(project.helpFile.parent_path(), ec);
+  return file.writeTo(project.helpFile);
 }
 
 void Compiler::readTopicFiles(const HelpProject& project, const TopicSink& sink) {

@@ -76,6 +76,13 @@ class Compiler {
   void addAliases(const HelpProject& project, Built& built);
   void checkJumpTargets(const Built& built);
   void linkBrowseSequences(const Built& built, TopicStreamWriter& writer);
+  // Where the large internal files wait: the topic stream and the pictures.
+  struct HelpFileParts {
+    const SpillFile& topics;
+    std::uint64_t topicSize;
+    const SpillFile& pictures;
+  };
+  std::uint64_t writeHelpFile(const HelpProject& project, Built& built, const HelpFileParts& parts);
   void addBaggage(const HelpProject& project, HelpFileWriter& file);
   std::vector<std::uint8_t> buildSystemFile(const HelpProject& project, const Built& built);
   std::optional<int> resolvePicture(const PictureRef& picture);
