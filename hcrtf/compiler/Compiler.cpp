@@ -274,23 +274,39 @@ void Compiler::buildTopicRecords(const Topic& topic, std::size_t t, ParagraphRec
 // (the same navigation and headings on every page) are as good a sample.
 void Compiler::choosePhrases(Built& built, TopicStreamWriter& writer) {
   built.choosingPhrases = false;
-  {
-    const std::vector<std::span<const std::uint8_t>> texts = built.held.texts();
+  const std::vector<std::span<const std::uint8_t>> texts = built.held.texts();
+  PhraseEncoder encoder = [&] {
     PhraseSelector selector;
     for (const auto text : texts) selector.add(text);
-    PhraseEncoder encoder(selector.select(kMaxPhrases));
-    std::size_t saved = 0;
-    for (std::size_t i = 0; i < texts.size() && !encoder.phrases().empty(); ++i) {
-      const std::size_t coded = encoder.encode(texts[i]).size();
-      if (coded < texts[i].size()) saved += texts[i].size() - coded;
-    }
-    // Two more internal files, each with a header and a directory entry.
-    constexpr std::size_t kFileOverhead = 2 * (kInternalFileHeaderSize + 16);
-    if (saved > encoder.indexFile().size() + encoder.imageFile().size() + kFileOverhead) {
-      built.phrases.emplace(std::move(encoder));
+    return PhraseEncoder(selector.select(kMaxPhrases));
+  }();
+  // The held text coded once, to learn what the dictionary saves and to be
+  // written as it is when it pays.
+  std::vector<std::vector<std::uint8_t>> coded(encoder.phrases().empty() ? 0 : texts.size());
+  std::size_t saved = 0;
+  for (std::size_t i = 0; i < coded.size(); ++i) {
+    coded[i] = encoder.encode(texts[i]);
+    if (coded[i].size() < texts[i].size()) {
+      saved += texts[i].size() - coded[i].size();
+    } else {
+      coded[i] = std::vector<std::uint8_t>();
     }
   }
-  built.held.drain([&](std::vector<TopicRecord>& records) { writeTopic(records, built, writer); });
+  // Two more internal files, each with a header and a directory entry.
+  constexpr std::size_t kFileOverhead = 2 * (kInternalFileHeaderSize + 16);
+  if (saved > encoder.indexFile().size() + encoder.imageFile().size() + kFileOverhead) {
+    built.phrases.emplace(std::move(encoder));
+  } else {
+    coded.clear();
+  }
+  std::size_t next = 0;
+  built.held.drain([&](std::vector<TopicRecord>& records) {
+    for (TopicRecord& record : records) {
+      if (next < coded.size()) record.phrased2 = std::move(coded[next]);
+      ++next;
+    }
+    writeTopic(records, false, built, writer);
+  });
 }
 
 bool Compiler::streamTopics(const HelpProject& project, Built& built, TopicStreamWriter& writer) {
@@ -337,15 +353,15 @@ void Compiler::addTopic(Topic& topic, Built& built, TopicStreamWriter& writer, P
     choosePhrases(built, writer);
   }
   if (!built.choosingPhrases) {
-    writeTopic(records, built, writer);
+    writeTopic(records, true, built, writer);
     return;
   }
   built.held.add(records);
   if (built.held.textBytes() >= PhraseSelector::kSampleBytes) choosePhrases(built, writer);
 }
 
-// Phrase-codes the topic's text, completes its header and hands its records
-// to the writer.
+// Phrase-codes the topic's text (unless that is done), completes its header
+// and hands its records to the writer.
 std::size_t Compiler::encodePhrases(const PhraseEncoder& phrases, std::vector<TopicRecord>& records) {
   std::size_t saved = 0;
   for (TopicRecord& record : records) {
@@ -358,8 +374,8 @@ std::size_t Compiler::encodePhrases(const PhraseEncoder& phrases, std::vector<To
   return saved;
 }
 
-void Compiler::writeTopic(std::vector<TopicRecord>& records, Built& built, TopicStreamWriter& writer) {
-  if (built.phrases) encodePhrases(*built.phrases, records);
+void Compiler::writeTopic(std::vector<TopicRecord>& records, bool encode, Built& built, TopicStreamWriter& writer) {
+  if (encode && built.phrases) encodePhrases(*built.phrases, records);
   std::uint32_t size = 0;
   for (std::size_t r = 1; r < records.size(); ++r) size += static_cast<std::uint32_t>(records[r].size());
   ByteWriter data;

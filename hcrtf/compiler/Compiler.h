@@ -65,7 +65,7 @@ class Compiler {
   void addTopic(Topic& topic, Built& built, TopicStreamWriter& writer, ParagraphRecordBuilder& paragraphs);
   // Codes the text of each record where that makes it shorter; returns the bytes saved.
   static std::size_t encodePhrases(const PhraseEncoder& phrases, std::vector<TopicRecord>& records);
-  void writeTopic(std::vector<TopicRecord>& records, Built& built, TopicStreamWriter& writer);
+  void writeTopic(std::vector<TopicRecord>& records, bool encode, Built& built, TopicStreamWriter& writer);
   void addClosingRecord(Built& built, TopicStreamWriter& writer);
   void takePlacements(Built& built, TopicStreamWriter& writer);
   void finishTopic(const OpenTopic& topic, std::uint32_t nextHeader, TopicStreamWriter& writer);
