@@ -63,8 +63,10 @@ class PhraseEncoder {
   std::vector<std::string> phrases_;
   // Phrases are a few bytes long and looked up at every word of the text;
   // FNV-1a hashes such keys several times faster than the library's hash.
+  // (Not noexcept: that makes the tables keep each key's hash, instead of
+  // hashing every key of a bucket again on each lookup.)
   struct ShortTextHash {
-    std::size_t operator()(std::string_view text) const noexcept {
+    std::size_t operator()(std::string_view text) const {
       std::uint64_t h = 0xCBF29CE484222325ull;
       for (const char c : text) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001B3ull;
       return static_cast<std::size_t>(h ^ (h >> 32));
