@@ -2,15 +2,17 @@
 
 #include <algorithm>
 #include <ctime>
+#include <deque>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <stdexcept>
 #include <system_error>
+#include <unordered_map>
 
 #include "hcrtf/common/ByteWriter.h"
 #include "hcrtf/common/HelpFormat.h"
 #include "hcrtf/common/HelpHash.h"
+#include "hcrtf/compiler/HeldTopics.h"
 #include "hcrtf/compiler/IndexFiles.h"
 #include "hcrtf/compiler/ParagraphRecordBuilder.h"
 #include "hcrtf/compiler/PhraseSelector.h"
@@ -24,6 +26,9 @@ namespace hcrtf::compiler {
 
 namespace {
 constexpr std::uintmax_t kMaxTopicFile = 1u << 30;
+// The records held back to choose the phrase dictionary from: the text it is
+// counted on, with the formatting and headers that come with it.
+constexpr std::size_t kHeldBytes = 8u << 20;
 
 SourcePos projectPos(const HelpProject& project) { return SourcePos{project.projectFile.filename().string(), 0}; }
 
@@ -40,16 +45,67 @@ std::vector<std::uint8_t> zString(const std::string& text) {
 }
 }  // namespace
 
-struct Compiler::Built {
-  std::vector<TopicRecord> records;
-  std::vector<AnchorAt> anchors;
-  std::vector<std::size_t> headerRecord;  // per topic, then the closing record
-  TopicLayout layout;
-  std::vector<ContextEntry> contexts;
-  std::map<std::int32_t, std::uint32_t> contextOffsets;
-  std::optional<PhraseEncoder> phrases;  // when some record's text is phrase-compressed
+struct Compiler::OpenTopic {
+  std::size_t topic = 0;
+  std::size_t header = 0;       // record number of its topic header
+  std::size_t end = 0;          // one past its last record
+  bool inBrowse = false;
+  std::vector<bool> nonScrolling;  // per record after the header
+  std::vector<AnchorAt> anchors;   // record numbers are the writer's
+  std::size_t nextAnchor = 0;
+  std::uint32_t nonScroll = kNoTopic;  // the first record of each region
+  std::uint32_t scroll = kNoTopic;
+};
 
-  std::uint32_t topicOffset(std::size_t topic) const { return layout.offset(headerRecord.at(topic)); }
+struct ContextDef {
+  std::uint32_t offset = 0;  // TOPICOFFSET
+  std::uint32_t file = 0;    // where it was first defined
+  int line = 0;
+  std::string name;
+};
+
+// A jump whose target was not defined yet when it was read.
+struct JumpRef {
+  std::string target;
+  SourcePos where;
+};
+
+struct BrowseMember {
+  std::size_t topic = 0;
+  std::size_t header = 0;
+  std::string browse;
+};
+
+struct Compiler::Built {
+  std::optional<PhraseEncoder> phrases;
+  MacroNormaliser macros;
+  std::size_t topics = 0;
+  std::size_t records = 0;
+  std::vector<std::uint32_t> topicOffsets;  // per topic, the TOPICOFFSET of its header
+  std::deque<OpenTopic> open;
+  // Context strings and aliases by hash. Names equal but for case hash
+  // alike, so one table finds both repeated names and clashing ones.
+  std::unordered_map<std::int32_t, ContextDef> contexts;
+  std::vector<std::string> contextFiles;  // the files named by ContextDef::file
+  std::vector<JumpRef> jumps;
+  std::size_t jumpsAfterSweep = 0;
+
+  std::vector<BrowseMember> browse;
+  // Title and keyword entries hold topic numbers until the topics are placed.
+  std::vector<TitleEntry> titles;
+  std::map<char, std::vector<KeywordEntry>> keywords;  // by footnote letter, K among them
+  bool anyEntryMacro = false;
+  // Topics read before the phrase dictionary is chosen.
+  bool choosingPhrases = false;
+  HeldTopics held{kHeldBytes};
+  std::vector<AnchorAt> topicAnchors;  // scratch space for one topic
+
+  explicit Built(const std::string& helpFileName) : macros(helpFileName) {}
+
+  const ContextDef* context(const std::string& name) const {
+    const auto found = contexts.find(helpHash(name));
+    return found == contexts.end() ? nullptr : &found->second;
+  }
 };
 
 CompileResult Compiler::compile(const fs::path& projectFile) {
@@ -62,71 +118,79 @@ CompileResult Compiler::compile(const fs::path& projectFile) {
 CompileResult Compiler::compile(const HelpProject& project) {
   CompileResult result;
   result.helpFile = project.helpFile;
-  topics_.clear();
   fonts_ = FontTable{};
+  textCharset_ = 0;
   std::vector<fs::path> pictureFolders = project.bitmapRoots;
   pictureFolders.insert(pictureFolders.end(), project.rtfRoots.begin(), project.rtfRoots.end());
   pictureFolders.push_back(project.projectDir);
   pictures_.emplace(std::move(pictureFolders));
-  readTopics(project);
-  if (topics_.empty()) {
-    diag_.error(projectPos(project), "the project has no topics; no help file written");
-    return result;
-  }
-  normaliseTopicMacros(MacroNormaliser(project.helpFile.filename().string()));
-  Built built;
+  // The store sends pictures to a spill file of this call; it goes with it.
+  struct PictureStoreReset {
+    std::optional<PictureStore>& store;
+    ~PictureStoreReset() { store.reset(); }
+  } pictureStoreReset{pictures_};
+  Built built(project.helpFile.filename().string());
+  std::size_t contexts = 0;
   try {
-    buildRecords(project, built);
-    if (project.phrasesRequested) compressPhrases(built);
-    if (project.compressRequested) {
-      built.layout.layoutPacked(built.records);
-    } else {
-      built.layout.layout(built.records);
+    built.choosingPhrases = project.phrasesRequested;
+    SpillFile spill(project.helpFile.parent_path());
+    SpillFile pictureSpill(project.helpFile.parent_path());
+    pictures_->spillTo(pictureSpill);
+    TopicStreamWriter writer(spill, project.compressRequested);
+    if (!streamTopics(project, built, writer)) return result;
+    if (built.topics == 0) {
+      diag_.error(projectPos(project), "the project has no topics; no help file written");
+      return result;
     }
-  } catch (const std::length_error& e) {
-    diag_.error(projectPos(project), e.what());
-    return result;
-  }
-  checkContexts(built);
-  addAliases(project, built);
-  linkTopicHeaders(built);
-  checkJumpTargets(built);
-  if (diag_.errorCount() > 0) return result;
+    addAliases(project, built);
+    linkBrowseSequences(built, writer);
+    checkJumpTargets(built);
+    if (diag_.errorCount() > 0) return result;
 
-  HelpFileWriter file;
-  try {
-    file.add("|SYSTEM", buildSystemFile(project, built));
-    file.add("|TOPIC", project.compressRequested
-                           ? built.layout.serializePacked(built.records)
-                           : TopicLayout::serializeUncompressed(built.layout.blocks(built.records)));
-    if (fonts_.size() == 0) fonts_.intern(FontSpec{});
-    file.add("|FONT", fonts_.serialize());
-    addIndexFiles(project, built, file);
-    if (built.phrases) {
-      file.add("|PhrIndex", built.phrases->indexFile());
-      file.add("|PhrImage", built.phrases->imageFile());
-    }
-    for (const auto& [name, content] : pictures_->files()) file.add(name, content);
-    addBaggage(project, file);
-    const std::vector<std::uint8_t> bytes = file.assemble();
-    std::error_code ec;
-    if (project.helpFile.has_parent_path()) fs::create_directories(project.helpFile.parent_path(), ec);
-    HelpFileWriter::writeAtomically(project.helpFile, bytes);
-    result.bytes = bytes.size();
+    contexts = built.contexts.size();  // aliases among them
+    result.bytes = writeHelpFile(project, built, HelpFileParts{spill, writer.size(), pictureSpill});
   } catch (const std::exception& e) {
     diag_.error(projectPos(project), e.what());
     return result;
   }
   result.written = true;
-  result.topics = topics_.size();
-  diag_.note("hcrtf: " + std::to_string(topics_.size()) + " topics, " + std::to_string(built.contexts.size()) +
+  result.topics = built.topics;
+  diag_.note("hcrtf: " + std::to_string(built.topics) + " topics, " + std::to_string(contexts) +
              " context strings, " + std::to_string(fonts_.size()) + " fonts; wrote " + project.helpFile.string() +
              " (" + std::to_string(result.bytes) + " bytes)");
   return result;
 }
 
-void Compiler::readTopics(const HelpProject& project) {
-  RtfReader reader(diag_, topics_);
+// Assembles the help file from the internal files made in memory and the
+// spill files, under a temporary name that becomes the help file when whole.
+std::uint64_t Compiler::writeHelpFile(const HelpProject& project, Built& built, const HelpFileParts& parts) {
+  HelpFileWriter file;
+  file.add("|SYSTEM", buildSystemFile(project, built));
+  file.add("|TOPIC", parts.topics, 0, parts.topicSize);
+  if (fonts_.size() == 0) fonts_.intern(FontSpec{});
+  file.add("|FONT", fonts_.serialize());
+  addIndexFiles(project, built, file);
+  if (built.phrases) {
+    file.add("|PhrIndex", built.phrases->indexFile());
+    file.add("|PhrImage", built.phrases->imageFile());
+  }
+  for (std::size_t i = 0; i < pictures_->files().size(); ++i) {
+    const auto& [name, content] = pictures_->files()[i];
+    if (const auto place = pictures_->spilled(i)) {
+      file.add(name, parts.pictures, place->first, place->second);
+    } else {
+      file.add(name, content);
+    }
+  }
+  addBaggage(project, file);
+  std::error_code ec;
+  if (project.helpFile.has_parent_path()) fs::create_directories(project.helpFile.parent_path(), ec);
+  return file.writeTo(project.helpFile);
+}
+
+void Compiler::readTopicFiles(const HelpProject& project, const TopicSink& sink) {
+  std::vector<Topic> topics;
+  RtfReader reader(diag_, topics);
   for (std::size_t i = 0; i < project.topicFiles.size(); ++i) {
     const fs::path& path = project.topicFiles[i];
     const SourcePos named = i < project.topicFileLines.size() ? project.topicFileLines[i] : projectPos(project);
@@ -135,18 +199,23 @@ void Compiler::readTopics(const HelpProject& project) {
       diag_.warning(named, "topic file '" + path.string() + "' not found; skipped");
       continue;
     }
-    if (fs::file_size(path, ec) > kMaxTopicFile) {
+    const std::uintmax_t size = fs::file_size(path, ec);
+    if (size > kMaxTopicFile) {
       diag_.warning(named, "topic file '" + path.string() + "' is larger than 1 GB; skipped");
       continue;
     }
+    std::string text(ec ? 0 : static_cast<std::size_t>(size), '\0');
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (!in && !in.eof()) {
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (!in || in.peek() != std::char_traits<char>::eof()) {
       diag_.warning(named, "cannot read topic file '" + path.string() + "'; skipped");
       continue;
     }
-    reader.read(text.str(), path.filename().string());
+    reader.read(text, path.filename().string(), [&](std::vector<Topic>& read) {
+      sink(read);
+      read.clear();
+    });
+    text = std::string();
     // The first file that declares a non-Western code page, or whose text
     // uses fonts of one other character set, sets the file's character set.
     if (textCharset_ == 0) textCharset_ = charsetForCodePage(reader.codePage());
@@ -154,119 +223,290 @@ void Compiler::readTopics(const HelpProject& project) {
   }
 }
 
-void Compiler::normaliseTopicMacros(const MacroNormaliser& macros) {
-  for (Topic& topic : topics_) {
-    for (std::size_t i = 0; i < topic.entryMacros.size(); ++i) {
-      const SourcePos& where = i < topic.entryMacroLines.size() ? topic.entryMacroLines[i] : topic.where;
-      topic.entryMacros[i] = macros.apply(topic.entryMacros[i], where, diag_);
-    }
-    for (Paragraph& paragraph : topic.paragraphs) {
-      for (Inline& item : paragraph.content) {
-        auto* start = std::get_if<HotspotStart>(&item);
-        if (!start || start->hotspot.kind != Hotspot::Kind::Macro) continue;
-        start->hotspot.target = macros.apply(start->hotspot.target, start->hotspot.where, diag_);
-      }
+void Compiler::normaliseMacros(Topic& topic, const MacroNormaliser& macros, Diagnostics& diag) {
+  for (std::size_t i = 0; i < topic.entryMacros.size(); ++i) {
+    const SourcePos& where = i < topic.entryMacroLines.size() ? topic.entryMacroLines[i] : topic.where;
+    topic.entryMacros[i] = macros.apply(topic.entryMacros[i], where, diag);
+  }
+  for (Paragraph& paragraph : topic.paragraphs) {
+    for (Inline& item : paragraph.content) {
+      auto* start = std::get_if<HotspotStart>(&item);
+      if (!start || start->hotspot.kind != Hotspot::Kind::Macro) continue;
+      start->hotspot.target = macros.apply(start->hotspot.target, start->hotspot.where, diag);
     }
   }
 }
 
-void Compiler::buildRecords(const HelpProject& project, Built& built) {
+void Compiler::buildTopicRecords(const Topic& topic, std::size_t t, ParagraphRecordBuilder& paragraphs,
+                                 std::vector<TopicRecord>& records, std::vector<AnchorAt>& anchors) {
+  paragraphs.startTopic();
+  TopicRecord header;
+  header.type = kRecordTopicHeader;
+  header.data1.assign(kTopicHeaderDataSize, 0);
+  std::string names = topic.title.substr(0, 2000);
+  for (const auto& macro : topic.entryMacros) names += '\0' + macro.substr(0, 2000);
+  header.data2.assign(names.begin(), names.end());
+  header.topic = t;
+  records.push_back(std::move(header));
+  bool scrolling = false;
+  for (std::size_t i = 0; i < topic.paragraphs.size(); ++i) {
+    const Paragraph& paragraph = topic.paragraphs[i];
+    const std::size_t first = records.size();
+    if (paragraph.table) {
+      // A table row: its paragraphs up to the one that ends the row.
+      std::vector<const Paragraph*> row{&paragraph};
+      while (!row.back()->table->endsRow && i + 1 < topic.paragraphs.size() && topic.paragraphs[i + 1].table) {
+        row.push_back(&topic.paragraphs[++i]);
+      }
+      paragraphs.buildTableRow(row, t, records, anchors, topic.where);
+    } else {
+      paragraphs.build(paragraph, t, records, anchors);
+    }
+    const bool nonScrolling = paragraph.format.nonScrolling && !scrolling;
+    if (!paragraph.format.nonScrolling) scrolling = true;
+    for (std::size_t r = first; r < records.size(); ++r) records[r].nonScrolling = nonScrolling;
+  }
+}
+
+// Picks the dictionary from the held text and writes the held topics with it.
+// Counting all the text the old way made the choice from every n-th record;
+// this one is made from the first records, which for the converter's sites
+// (the same navigation and headings on every page) are as good a sample.
+void Compiler::choosePhrases(Built& built, TopicStreamWriter& writer) {
+  built.choosingPhrases = false;
+  const std::vector<std::span<const std::uint8_t>> texts = built.held.texts();
+  PhraseEncoder encoder = [&] {
+    PhraseSelector selector;
+    for (const auto text : texts) selector.add(text);
+    return PhraseEncoder(selector.select(kMaxPhrases));
+  }();
+  // The held text coded once, to learn what the dictionary saves and to be
+  // written as it is when it pays.
+  std::vector<std::vector<std::uint8_t>> coded(encoder.phrases().empty() ? 0 : texts.size());
+  std::size_t saved = 0;
+  for (std::size_t i = 0; i < coded.size(); ++i) {
+    coded[i] = encoder.encode(texts[i]);
+    if (coded[i].size() < texts[i].size()) {
+      saved += texts[i].size() - coded[i].size();
+    } else {
+      coded[i] = std::vector<std::uint8_t>();
+    }
+  }
+  // Two more internal files, each with a header and a directory entry.
+  constexpr std::size_t kFileOverhead = 2 * (kInternalFileHeaderSize + 16);
+  if (saved > encoder.indexFile().size() + encoder.imageFile().size() + kFileOverhead) {
+    built.phrases.emplace(std::move(encoder));
+  } else {
+    coded.clear();
+  }
+  std::size_t next = 0;
+  built.held.drain([&](std::vector<TopicRecord>& records) {
+    for (TopicRecord& record : records) {
+      if (next < coded.size()) record.phrased2 = std::move(coded[next]);
+      ++next;
+    }
+    writeTopic(records, false, built, writer);
+  });
+}
+
+bool Compiler::streamTopics(const HelpProject& project, Built& built, TopicStreamWriter& writer) {
   ParagraphRecordBuilder paragraphs(diag_, fonts_, project.windows);
   paragraphs.setPictureResolver([&](const PictureRef& picture) { return resolvePicture(picture); });
-  for (std::size_t t = 0; t < topics_.size(); ++t) {
-    const Topic& topic = topics_[t];
-    paragraphs.startTopic();
-    TopicRecord header;
-    header.type = kRecordTopicHeader;
-    header.data1.assign(kTopicHeaderDataSize, 0);
-    std::string names = topic.title.substr(0, 2000);
-    for (const auto& macro : topic.entryMacros) names += '\0' + macro.substr(0, 2000);
-    header.data2.assign(names.begin(), names.end());
-    header.topic = t;
-    built.headerRecord.push_back(built.records.size());
-    built.records.push_back(std::move(header));
-    bool scrolling = false;
-    for (std::size_t i = 0; i < topic.paragraphs.size(); ++i) {
-      const Paragraph& paragraph = topic.paragraphs[i];
-      const std::size_t first = built.records.size();
-      if (paragraph.table) {
-        // A table row: its paragraphs up to the one that ends the row.
-        std::vector<const Paragraph*> row{&paragraph};
-        while (!row.back()->table->endsRow && i + 1 < topic.paragraphs.size() && topic.paragraphs[i + 1].table) {
-          row.push_back(&topic.paragraphs[++i]);
-        }
-        paragraphs.buildTableRow(row, t, built.records, built.anchors, topic.where);
-      } else {
-        paragraphs.build(paragraph, t, built.records, built.anchors);
-      }
-      const bool nonScrolling = paragraph.format.nonScrolling && !scrolling;
-      if (!paragraph.format.nonScrolling) scrolling = true;
-      for (std::size_t r = first; r < built.records.size(); ++r) built.records[r].nonScrolling = nonScrolling;
-    }
+  try {
+    readTopicFiles(project, [&](std::vector<Topic>& topics) {
+      for (Topic& topic : topics) addTopic(topic, built, writer, paragraphs);
+    });
+    if (built.topics == 0) return true;
+    if (built.choosingPhrases) choosePhrases(built, writer);
+    addClosingRecord(built, writer);
+  } catch (const std::length_error& e) {
+    diag_.error(projectPos(project), e.what());
+    return false;
   }
-  TopicRecord closing;
-  closing.type = kRecordTopicHeader;
-  closing.data1.assign(kTopicHeaderDataSize, 0);
-  closing.topic = topics_.size();
-  built.headerRecord.push_back(built.records.size());
-  built.records.push_back(std::move(closing));
+  return true;
 }
 
-void Compiler::compressPhrases(Built& built) {
-  PhraseSelector selector;
-  for (const TopicRecord& record : built.records) selector.add(record.data2);
-  PhraseEncoder encoder(selector.select(kMaxPhrases));
-  if (encoder.phrases().empty()) return;
+void Compiler::addTopic(Topic& topic, Built& built, TopicStreamWriter& writer, ParagraphRecordBuilder& paragraphs) {
+  const std::size_t t = built.topics++;
+  normaliseMacros(topic, built.macros, diag_);
+  std::vector<TopicRecord> records;
+  std::vector<AnchorAt>& anchors = built.topicAnchors;
+  anchors.clear();
+  buildTopicRecords(topic, t, paragraphs, records, anchors);
+  noteJumps(topic, built);
+  noteIndexEntries(topic, t, built.records, built);
+
+  OpenTopic open;
+  open.topic = t;
+  open.header = built.records;
+  open.end = built.records + records.size();
+  open.inBrowse = topic.inBrowse;
+  for (std::size_t r = 1; r < records.size(); ++r) open.nonScrolling.push_back(records[r].nonScrolling);
+  for (AnchorAt& anchor : anchors) {
+    anchor.record += open.header;
+    open.anchors.push_back(std::move(anchor));
+  }
+  built.open.push_back(std::move(open));
+  built.records += records.size();
+  // Held until there is enough text to choose the phrase dictionary from.
+  if (built.choosingPhrases && !built.held.empty() && built.held.size() + HeldTopics::sizeOf(records) > kHeldBytes) {
+    choosePhrases(built, writer);
+  }
+  if (!built.choosingPhrases) {
+    writeTopic(records, true, built, writer);
+    return;
+  }
+  built.held.add(records);
+  if (built.held.textBytes() >= PhraseSelector::kSampleBytes) choosePhrases(built, writer);
+}
+
+// Phrase-codes the topic's text (unless that is done), completes its header
+// and hands its records to the writer.
+std::size_t Compiler::encodePhrases(const PhraseEncoder& phrases, std::vector<TopicRecord>& records) {
   std::size_t saved = 0;
-  for (TopicRecord& record : built.records) {
+  for (TopicRecord& record : records) {
     if (record.data2.empty()) continue;
-    std::vector<std::uint8_t> coded = encoder.encode(record.data2);
+    std::vector<std::uint8_t> coded = phrases.encode(record.data2);
     if (coded.size() >= record.data2.size()) continue;
     saved += record.data2.size() - coded.size();
     record.phrased2 = std::move(coded);
   }
-  // Two more internal files, each with a header and a directory entry.
-  constexpr std::size_t kFileOverhead = 2 * (kInternalFileHeaderSize + 16);
-  if (saved <= encoder.indexFile().size() + encoder.imageFile().size() + kFileOverhead) {
-    for (TopicRecord& record : built.records) record.phrased2.clear();
-    return;
-  }
-  built.phrases.emplace(std::move(encoder));
+  return saved;
 }
 
-void Compiler::checkContexts(Built& built) {
-  std::map<std::string, SourcePos> defined;
-  std::map<std::int32_t, std::string> byHash;
-  for (const AnchorAt& anchor : built.anchors) {
-    const std::string key = toLower(anchor.context);
-    if (const auto first = defined.find(key); first != defined.end()) {
-      diag_.warning(anchor.where, "context string '" + anchor.context + "' is defined again (first in " +
-                                      first->second.file + ":" + std::to_string(first->second.line) + "); ignored here");
-      continue;
-    }
-    const std::int32_t hash = helpHash(anchor.context);
-    if (const auto clash = byHash.find(hash); clash != byHash.end()) {
-      diag_.error(anchor.where, "context strings '" + clash->second + "' and '" + anchor.context +
-                                    "' have the same hash value; rename one of them");
-      continue;
-    }
-    if (!isPortableContextString(anchor.context)) {
-      diag_.warning(anchor.where, "context string '" + anchor.context +
-                                      "' has characters other than letters, digits, '.' and '_'; some viewers cannot open it");
-    }
-    defined.emplace(key, anchor.where);
-    byHash.emplace(hash, anchor.context);
-    const std::uint32_t offset = built.layout.offset(anchor.record) + anchor.charOffset;
-    built.contexts.push_back(ContextEntry{hash, offset});
-    built.contextOffsets.emplace(hash, offset);
+void Compiler::writeTopic(std::vector<TopicRecord>& records, bool encode, Built& built, TopicStreamWriter& writer) {
+  if (encode && built.phrases) encodePhrases(*built.phrases, records);
+  std::uint32_t size = 0;
+  for (std::size_t r = 1; r < records.size(); ++r) size += static_cast<std::uint32_t>(records[r].size());
+  ByteWriter data;
+  for (const std::uint32_t field : {size, kNoTopic, kNoTopic, static_cast<std::uint32_t>(records.front().topic),
+                                    kNoTopic, kNoTopic, kNoTopic}) {
+    data.u32(field);
   }
+  records.front().data1 = data.take();
+  for (const TopicRecord& record : records) writer.add(record);
+  takePlacements(built, writer);
+}
+
+// The record after the last topic: a topic header that closes the chain.
+void Compiler::addClosingRecord(Built& built, TopicStreamWriter& writer) {
+  TopicRecord closing;
+  closing.type = kRecordTopicHeader;
+  ByteWriter data;
+  for (const std::uint32_t field : {0u, kNoTopic, kNoTopic, static_cast<std::uint32_t>(built.topics), kNoTopic, kNoTopic, kNoTopic}) {
+    data.u32(field);
+  }
+  closing.data1 = data.take();
+  closing.topic = built.topics;
+  OpenTopic open;
+  open.topic = built.topics;
+  open.header = built.records;
+  open.end = built.records + 1;
+  built.open.push_back(std::move(open));
+  writer.add(closing);
+  ++built.records;
+  writer.finish();
+  takePlacements(built, writer);
+  writer.forgetHeader(built.open.back().header);
+  built.open.clear();
+}
+
+void Compiler::takePlacements(Built& built, TopicStreamWriter& writer) {
+  for (const PlacedRecord& placed : writer.takePlaced()) {
+    auto topic = built.open.begin();
+    while (topic != built.open.end() && placed.number >= topic->end) ++topic;
+    if (topic == built.open.end()) throw std::logic_error("a topic record was placed that no topic holds");
+    if (placed.number == topic->header) {
+      if (topic->topic < built.topicOffsets.size()) built.topicOffsets[topic->topic] = placed.offset;
+      // A topic is settled once the next one starts.
+      if (topic != built.open.begin()) {
+        finishTopic(built.open.front(), placed.position, writer);
+        built.open.pop_front();
+      }
+      continue;
+    }
+    OpenTopic& open = *topic;
+    const bool nonScrolling = open.nonScrolling.at(placed.number - open.header - 1);
+    std::uint32_t& first = nonScrolling ? open.nonScroll : open.scroll;
+    if (first == kNoTopic) first = placed.position;
+    for (; open.nextAnchor < open.anchors.size() && open.anchors[open.nextAnchor].record == placed.number; ++open.nextAnchor) {
+      defineContext(open.anchors[open.nextAnchor], placed.offset, built);
+    }
+  }
+}
+
+void Compiler::finishTopic(const OpenTopic& topic, std::uint32_t nextHeader, TopicStreamWriter& writer) {
+  ByteWriter fields;
+  fields.u32(topic.nonScroll);
+  fields.u32(topic.scroll);
+  fields.u32(nextHeader);
+  writer.patchHeader(topic.header, 16, fields.data());
+  // The browse links are only known when every topic is placed.
+  if (topic.inBrowse) {
+    writer.forgetHeader(topic.header, 4, 12);
+  } else {
+    writer.forgetHeader(topic.header);
+  }
+}
+
+void Compiler::noteIndexEntries(const Topic& topic, std::size_t t, std::size_t header, Built& built) {
+  const auto number = static_cast<std::uint32_t>(t);
+  built.topicOffsets.push_back(0);
+  built.titles.push_back(TitleEntry{number, topic.title});
+  for (const auto& keyword : topic.keywords) built.keywords['K'].push_back(KeywordEntry{keyword, number});
+  for (const auto& [mark, list] : topic.otherKeywords) {
+    for (const auto& keyword : list) built.keywords[mark].push_back(KeywordEntry{keyword, number});
+  }
+  if (topic.inBrowse) built.browse.push_back(BrowseMember{t, header, topic.browse});
+  if (!topic.entryMacros.empty()) built.anyEntryMacro = true;
+}
+
+void Compiler::defineContext(const AnchorAt& anchor, std::uint32_t offset, Built& built) {
+  const std::int32_t hash = helpHash(anchor.context);
+  if (const auto first = built.contexts.find(hash); first != built.contexts.end()) {
+    const ContextDef& def = first->second;
+    if (toLower(def.name) == toLower(anchor.context)) {
+      diag_.warning(anchor.where, "context string '" + anchor.context + "' is defined again (first in " +
+                                      built.contextFiles[def.file] + ":" + std::to_string(def.line) + "); ignored here");
+    } else {
+      diag_.error(anchor.where, "context strings '" + def.name + "' and '" + anchor.context +
+                                    "' have the same hash value; rename one of them");
+    }
+    return;
+  }
+  if (!isPortableContextString(anchor.context)) {
+    diag_.warning(anchor.where, "context string '" + anchor.context +
+                                    "' has characters other than letters, digits, '.' and '_'; some viewers cannot open it");
+  }
+  if (built.contextFiles.empty() || built.contextFiles.back() != anchor.where.file) {
+    built.contextFiles.push_back(anchor.where.file);
+  }
+  const auto file = static_cast<std::uint32_t>(built.contextFiles.size() - 1);
+  built.contexts.emplace(hash, ContextDef{offset + anchor.charOffset, file, anchor.where.line, anchor.context});
+}
+
+// Jumps to contexts already defined need no check at the end.
+void Compiler::noteJumps(const Topic& topic, Built& built) {
+  for (const Paragraph& paragraph : topic.paragraphs) {
+    for (const Inline& item : paragraph.content) {
+      const auto* start = std::get_if<HotspotStart>(&item);
+      if (!start || start->hotspot.kind == Hotspot::Kind::Macro || !start->hotspot.file.empty()) continue;
+      if (built.context(start->hotspot.target)) continue;
+      built.jumps.push_back(JumpRef{start->hotspot.target, start->hotspot.where});
+    }
+  }
+  // Most jumps lead a little way forward; forget those whose target has
+  // turned up since, so that only the far and the broken ones are kept.
+  if (built.jumps.size() < 2 * built.jumpsAfterSweep + 1024) return;
+  std::erase_if(built.jumps, [&](const JumpRef& jump) { return built.context(jump.target) != nullptr; });
+  built.jumpsAfterSweep = built.jumps.size();
 }
 
 void Compiler::addAliases(const HelpProject& project, Built& built) {
   std::map<std::int32_t, const AliasEntry*> pending;
   for (const AliasEntry& alias : project.aliases) {
     const std::int32_t hash = helpHash(alias.alias);
-    if (built.contextOffsets.count(hash) || pending.count(hash)) {
+    if (built.contexts.count(hash) || pending.count(hash)) {
       diag_.warning(alias.where, "alias '" + alias.alias + "' is already a context string; ignored");
       continue;
     }
@@ -277,14 +517,12 @@ void Compiler::addAliases(const HelpProject& project, Built& built) {
   for (bool progress = true; progress && !pending.empty();) {
     progress = false;
     for (auto it = pending.begin(); it != pending.end();) {
-      const auto target = built.contextOffsets.find(helpHash(it->second->context));
-      if (target == built.contextOffsets.end()) {
+      const ContextDef* target = built.context(it->second->context);
+      if (!target) {
         ++it;
         continue;
       }
-      const std::uint32_t offset = target->second;
-      built.contexts.push_back(ContextEntry{it->first, offset});
-      built.contextOffsets.emplace(it->first, offset);
+      built.contexts.emplace(it->first, ContextDef{target->offset, 0, it->second->where.line, it->second->alias});
       it = pending.erase(it);
       progress = true;
     }
@@ -318,59 +556,35 @@ void Compiler::addBaggage(const HelpProject& project, HelpFileWriter& file) {
 }
 
 void Compiler::checkJumpTargets(const Built& built) {
-  for (const Topic& topic : topics_) {
-    for (const Paragraph& paragraph : topic.paragraphs) {
-      for (const Inline& item : paragraph.content) {
-        const auto* start = std::get_if<HotspotStart>(&item);
-        if (!start || start->hotspot.kind == Hotspot::Kind::Macro || !start->hotspot.file.empty()) continue;
-        if (built.contextOffsets.count(helpHash(start->hotspot.target))) continue;
-        diag_.warning(start->hotspot.where, "jump to undefined context string '" + start->hotspot.target + "'");
-      }
-    }
+  for (const JumpRef& jump : built.jumps) {
+    if (built.context(jump.target)) continue;
+    diag_.warning(jump.where, "jump to undefined context string '" + jump.target + "'");
   }
 }
 
-void Compiler::linkTopicHeaders(Built& built) {
-  const std::size_t count = topics_.size();
-  std::vector<std::uint32_t> previous(count, kNoTopic), next(count, kNoTopic);
-  std::map<std::string, std::vector<std::size_t>> sequences;
-  for (std::size_t t = 0; t < count; ++t) {
-    if (!topics_[t].inBrowse) continue;
-    const std::string& browse = topics_[t].browse;
+void Compiler::linkBrowseSequences(const Built& built, TopicStreamWriter& writer) {
+  std::map<std::string, std::vector<const BrowseMember*>> sequences;
+  for (const BrowseMember& member : built.browse) {
+    const auto colon = member.browse.find(':');
+    sequences[colon == std::string::npos ? std::string() : toLower(trim(member.browse.substr(0, colon)))].push_back(&member);
+  }
+  const auto minor = [](const BrowseMember* member) {
+    const std::string& browse = member->browse;
     const auto colon = browse.find(':');
-    sequences[colon == std::string::npos ? std::string() : toLower(trim(browse.substr(0, colon)))].push_back(t);
-  }
+    const std::string value = toLower(trim(colon == std::string::npos ? browse : browse.substr(colon + 1)));
+    return value == "auto" ? std::string() : value;
+  };
   for (auto& [major, members] : sequences) {
-    const auto minor = [&](std::size_t t) {
-      const std::string& browse = topics_[t].browse;
-      const auto colon = browse.find(':');
-      const std::string value = toLower(trim(colon == std::string::npos ? browse : browse.substr(colon + 1)));
-      return value == "auto" ? std::string() : value;
-    };
-    std::stable_sort(members.begin(), members.end(), [&](std::size_t a, std::size_t b) { return minor(a) < minor(b); });
-    for (std::size_t i = 0; i + 1 < members.size(); ++i) {
-      next[members[i]] = built.topicOffset(members[i + 1]);
-      previous[members[i + 1]] = built.topicOffset(members[i]);
+    std::vector<std::pair<std::string, const BrowseMember*>> sorted;
+    sorted.reserve(members.size());
+    for (const BrowseMember* member : members) sorted.emplace_back(minor(member), member);
+    std::stable_sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 0; i < sorted.size(); ++i) {
+      ByteWriter links;
+      links.u32(i > 0 ? built.topicOffsets[sorted[i - 1].second->topic] : kNoTopic);
+      links.u32(i + 1 < sorted.size() ? built.topicOffsets[sorted[i + 1].second->topic] : kNoTopic);
+      writer.patchHeader(sorted[i].second->header, 4, links.data());
     }
-  }
-  for (std::size_t t = 0; t <= count; ++t) {
-    const std::size_t header = built.headerRecord[t];
-    const std::size_t end = t < count ? built.headerRecord[t + 1] : header + 1;
-    std::uint32_t size = 0, nonScroll = kNoTopic, scroll = kNoTopic;
-    for (std::size_t r = header + 1; r < end; ++r) {
-      size += static_cast<std::uint32_t>(built.records[r].size());
-      std::uint32_t& first = built.records[r].nonScrolling ? nonScroll : scroll;
-      if (first == kNoTopic) first = built.layout.position(r);
-    }
-    ByteWriter data;
-    data.u32(size);
-    data.u32(t < count ? previous[t] : kNoTopic);
-    data.u32(t < count ? next[t] : kNoTopic);
-    data.u32(static_cast<std::uint32_t>(t));
-    data.u32(nonScroll);
-    data.u32(scroll);
-    data.u32(t < count ? built.layout.position(end) : kNoTopic);
-    built.records[header].data1 = data.take();
   }
 }
 
@@ -392,10 +606,9 @@ std::vector<std::uint8_t> Compiler::buildSystemFile(const HelpProject& project, 
   if (!project.citation.empty()) systemRecord(out, kSystemCitation, zString(project.citation));
   // The viewer looks for the contents file by this name beside the help file.
   if (!project.contentsFile.empty()) systemRecord(out, kSystemContentsFile, zString(project.contentsFile));
-  std::uint32_t contents = built.topicOffset(0);
+  std::uint32_t contents = built.topicOffsets.at(0);
   if (!project.contents.empty()) {
-    const auto found = built.contextOffsets.find(helpHash(project.contents));
-    if (found != built.contextOffsets.end()) contents = found->second;
+    if (const ContextDef* found = built.context(project.contents)) contents = found->offset;
     else diag_.warning(projectPos(project), "CONTENTS topic '" + project.contents + "' is not defined; the first topic is used");
   }
   ByteWriter contentsBytes;
@@ -406,9 +619,7 @@ std::vector<std::uint8_t> Compiler::buildSystemFile(const HelpProject& project, 
   // from a macro (a button, a macro hotspot) its lexer drops the first macro
   // of that nested run: an empty lead macro takes the loss, so a button that
   // jumps does not lose the buttons the project defines.
-  const bool anyEntryMacro = std::any_of(topics_.begin(), topics_.end(),
-                                         [](const Topic& topic) { return !topic.entryMacros.empty(); });
-  if (!project.configMacros.empty() || anyEntryMacro) systemRecord(out, kSystemMacro, zString(""));
+  if (!project.configMacros.empty() || built.anyEntryMacro) systemRecord(out, kSystemMacro, zString(""));
   for (std::size_t i = 0; i < project.configMacros.size(); ++i) {
     const SourcePos where = i < project.configMacroLines.size() ? project.configMacroLines[i] : projectPos(project);
     systemRecord(out, kSystemMacro, zString(macros.apply(project.configMacros[i], where, diag_)));
@@ -434,22 +645,16 @@ std::optional<int> Compiler::resolvePicture(const PictureRef& picture) {
   return stored.number;
 }
 
-void Compiler::addIndexFiles(const HelpProject& project, const Built& built, HelpFileWriter& file) {
-  file.add("|CONTEXT", buildContextFile(built.contexts));
-  std::vector<TitleEntry> titles;
-  std::vector<KeywordEntry> keywords;
-  std::map<char, std::vector<KeywordEntry>> otherKeywords;  // by footnote letter, K among them
-  for (std::size_t t = 0; t < topics_.size(); ++t) {
-    titles.push_back(TitleEntry{built.topicOffset(t), topics_[t].title});
-    for (const auto& keyword : topics_[t].keywords) keywords.push_back(KeywordEntry{keyword, built.topicOffset(t)});
-    for (const auto& [mark, list] : topics_[t].otherKeywords) {
-      for (const auto& keyword : list) otherKeywords[mark].push_back(KeywordEntry{keyword, built.topicOffset(t)});
-    }
-  }
-  file.add("|TTLBTREE", buildTitleFile(std::move(titles)));
-  if (!keywords.empty()) otherKeywords['K'] = std::move(keywords);
+void Compiler::addIndexFiles(const HelpProject& project, Built& built, HelpFileWriter& file) {
+  std::vector<ContextEntry> contexts;
+  contexts.reserve(built.contexts.size());
+  for (const auto& [hash, def] : built.contexts) contexts.push_back(ContextEntry{hash, def.offset});
+  file.add("|CONTEXT", buildContextFile(std::move(contexts)));
+  for (TitleEntry& title : built.titles) title.offset = built.topicOffsets.at(title.offset);
+  file.add("|TTLBTREE", buildTitleFile(std::move(built.titles)));
   // Each letter's table is three files named after it: |KWBTREE, |AWDATA...
-  for (auto& [mark, entries] : otherKeywords) {
+  for (auto& [mark, entries] : built.keywords) {
+    for (KeywordEntry& entry : entries) entry.offset = built.topicOffsets.at(entry.offset);
     KeywordFiles kw = buildKeywordFiles(std::move(entries));
     const std::string prefix = std::string("|") + mark + "W";
     file.add(prefix + "BTREE", std::move(kw.btree));
@@ -458,12 +663,12 @@ void Compiler::addIndexFiles(const HelpProject& project, const Built& built, Hel
   }
   std::vector<std::pair<std::int32_t, std::uint32_t>> map;
   for (const MapEntry& entry : project.map) {
-    const auto found = built.contextOffsets.find(helpHash(entry.context));
-    if (found == built.contextOffsets.end()) {
+    const ContextDef* found = built.context(entry.context);
+    if (!found) {
       diag_.warning(entry.where, "[MAP] names context string '" + entry.context + "' that no topic defines");
       continue;
     }
-    map.emplace_back(entry.id, found->second);
+    map.emplace_back(entry.id, found->offset);
   }
   file.add("|CTXOMAP", buildMapFile(map));
 }

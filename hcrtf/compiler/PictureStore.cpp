@@ -17,6 +17,11 @@ std::optional<std::filesystem::path> PictureStore::locate(const std::string& fil
   return found;
 }
 
+std::optional<std::pair<std::uint64_t, std::uint64_t>> PictureStore::spilled(std::size_t number) const {
+  if (number >= spilled_.size() || spilled_[number].second == 0) return std::nullopt;
+  return spilled_[number];
+}
+
 PictureStore::Result PictureStore::add(const std::string& fileName, bool transparent) {
   const auto key = std::make_pair(fileName, transparent);
   if (auto it = byName_.find(key); it != byName_.end()) return it->second;
@@ -35,7 +40,15 @@ PictureStore::Result PictureStore::add(const std::string& fileName, bool transpa
   try {
     const DibImage image = BmpFile::read(*file);
     result.number = static_cast<int>(files_.size());
-    files_.emplace_back("|bm" + std::to_string(*result.number), HelpPicture::build(image, transparent));
+    std::vector<std::uint8_t> content = HelpPicture::build(image, transparent);
+    std::pair<std::uint64_t, std::uint64_t> place{0, 0};
+    if (spill_ && !content.empty()) {
+      place = {spill_->size(), content.size()};
+      spill_->append(content);
+      content = std::vector<std::uint8_t>();
+    }
+    files_.emplace_back("|bm" + std::to_string(*result.number), std::move(content));
+    spilled_.push_back(place);
   } catch (const BmpError& e) {
     result.error = e.what();
   }

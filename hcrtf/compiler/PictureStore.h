@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "hcrtf/compiler/SpillFile.h"
+
 namespace hcrtf::compiler {
 
 // The pictures of one help file. Each bitmap file referred to by the topics
@@ -32,11 +34,18 @@ class PictureStore {
   // apart from the opaque form.
   Result add(const std::string& fileName, bool transparent);
 
+  // Sends the content of every picture stored from now on to `spill` (which
+  // must outlive the store) instead of keeping it in memory.
+  void spillTo(SpillFile& spill) { spill_ = &spill; }
+
   // The internal files made so far, in number order: name ("|bm0", ...) and
-  // content.
+  // content, which is empty for a picture sent to the spill file.
   const std::vector<std::pair<std::string, std::vector<std::uint8_t>>>& files() const {
     return files_;
   }
+  // Where the spill file holds picture `number`: offset and size; nothing
+  // when its content is kept in memory.
+  std::optional<std::pair<std::uint64_t, std::uint64_t>> spilled(std::size_t number) const;
 
   // The file `fileName` names, or nothing when no search folder has it.
   std::optional<std::filesystem::path> locate(const std::string& fileName) const;
@@ -46,6 +55,8 @@ class PictureStore {
   std::map<std::pair<std::filesystem::path, bool>, Result> byFile_;
   std::map<std::pair<std::string, bool>, Result> byName_;
   std::vector<std::pair<std::string, std::vector<std::uint8_t>>> files_;
+  SpillFile* spill_ = nullptr;
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> spilled_;  // per picture; size 0 when kept
 };
 
 }  // namespace hcrtf::compiler

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <string_view>
+#include <unordered_map>
 
 #include "hcrtf/common/HelpFormat.h"
 #include "hcrtf/compiler/TextUtil.h"
@@ -53,6 +55,40 @@ const std::set<std::string>& skippedDestinations() {
   return words;
 }
 
+// Which handlers a control word can mean something to, so that each word
+// is looked up once instead of compared with every word each handler knows.
+enum WordKind : std::uint8_t {
+  kDestinationWord = 1,
+  kSpecialCharacterWord = 2,
+  kTableWord = 4,
+  kParagraphWord = 8,
+  kCharacterWord = 16,
+  kPictureWord = 32,
+};
+
+std::uint8_t wordKinds(std::string_view word) {
+  static const std::unordered_map<std::string_view, std::uint8_t> kinds = [] {
+    std::unordered_map<std::string_view, std::uint8_t> map;
+    const auto mark = [&](std::initializer_list<std::string_view> words, std::uint8_t kind) {
+      for (const std::string_view w : words) map[w] |= kind;
+    };
+    mark({"fonttbl", "colortbl", "footnote"}, kDestinationWord);
+    for (const std::string& w : skippedDestinations()) map[w] |= kDestinationWord;
+    mark({"u", "lquote", "rquote", "ldblquote", "rdblquote", "bullet", "endash", "emdash", "enspace", "emspace",
+          "qmspace"}, kSpecialCharacterWord);
+    mark({"trowd", "cellx", "trgaph", "trleft", "trqc", "trql", "trqr", "intbl", "cell", "par", "row", "page"},
+         kTableWord);
+    mark({"par", "row", "page", "line", "tab", "cell", "pard", "ql", "qj", "qc", "qr", "li", "ri", "fi", "sb",
+          "sa", "keep", "keepn", "tqr", "tqc", "tx", "box", "brdrt", "brdrl", "brdrb", "brdrr", "brdrth", "brdrdb",
+          "brdrw"}, kParagraphWord);
+    mark({"plain", "b", "i", "ul", "uldb", "ulnone", "strike", "v", "scaps", "f", "fs", "cf"}, kCharacterWord);
+    mark({"pict", "shppict", "nonshppict", "object"}, kPictureWord);
+    return map;
+  }();
+  const auto found = kinds.find(word);
+  return found == kinds.end() ? 0 : found->second;
+}
+
 unsigned char fromUnicode(long code) {
   if (code < 0) code += 65536;
   if (code < 256) return static_cast<unsigned char>(code);
@@ -76,7 +112,7 @@ int familyFor(const std::string& word) {
 }  // namespace
 
 RtfReader::RtfReader(Diagnostics& diagnostics, std::vector<Topic>& topics)
-    : diag_(diagnostics), collector_(diagnostics, topics) {}
+    : diag_(diagnostics), topics_(topics), collector_(diagnostics, topics) {}
 
 // Pictures and objects pasted into the document are not read; a help
 // author refers to picture files with \{bmc FILE\} instead. The file gets one
@@ -127,10 +163,13 @@ void RtfReader::reset(const std::string& fileName) {
   cell_ = 0;
 }
 
-void RtfReader::read(std::string_view text, const std::string& fileName) {
+void RtfReader::read(std::string_view text, const std::string& fileName, const TopicSink& sink) {
   reset(fileName);
   RtfTokenizer tokenizer(text);
-  for (RtfToken t = tokenizer.next(); t.type != RtfToken::Type::End; t = tokenizer.next()) token(t);
+  for (RtfToken t = tokenizer.next(); t.type != RtfToken::Type::End; t = tokenizer.next()) {
+    token(t);
+    if (sink && !topics_.empty()) sink(topics_);
+  }
   line_ = tokenizer.line();
   abandonEmbedded();
   flushText();
@@ -141,6 +180,7 @@ void RtfReader::read(std::string_view text, const std::string& fileName) {
   while (groups_.size() > 1) closeGroup(line_);
   collector_.finish(top().para, line_);
   reportPictures();
+  if (sink && !topics_.empty()) sink(topics_);
 }
 
 void RtfReader::token(const RtfToken& t) {
@@ -197,7 +237,8 @@ void RtfReader::controlWord(const RtfToken& t) {
   flushText();
   const Destination dest = top().destination;
   const std::string& w = t.word;
-  notePictureInText(t);
+  const std::uint8_t kinds = wordKinds(w);
+  if (kinds & kPictureWord) notePictureInText(t);
   if (dest == Destination::Skip) return;
   if (dest == Destination::FontTable) {
     if (w == "panose" || w == "falt" || w == "fname") top().destination = Destination::Skip;
@@ -213,10 +254,12 @@ void RtfReader::controlWord(const RtfToken& t) {
     if (w == "blue") colourInProgress_ = (colourInProgress_ & 0x00FFFF) | (component << 16);
     return;
   }
-  if (destinationWord(t)) return;
-  if (specialCharacterWord(t)) return;
+  if ((kinds & kDestinationWord) && destinationWord(t)) return;
+  if ((kinds & kSpecialCharacterWord) && specialCharacterWord(t)) return;
   if (dest == Destination::Footnote) return;
-  if (tableWord(t) || paragraphWord(t) || characterWord(t)) return;
+  if ((kinds & kTableWord) && tableWord(t)) return;
+  if ((kinds & kParagraphWord) && paragraphWord(t)) return;
+  if ((kinds & kCharacterWord) && characterWord(t)) return;
   if (w == "deff") defaultFont_ = static_cast<int>(t.param);
   if (w == "ansicpg") codePage_ = static_cast<int>(std::clamp(t.param, 0L, 65535L));
   if (w == "uc") unicodeSkip_ = static_cast<int>(std::clamp(t.param, 0L, 8L));

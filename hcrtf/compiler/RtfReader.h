@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -23,8 +24,12 @@ class RtfReader {
  public:
   RtfReader(Diagnostics& diagnostics, std::vector<Topic>& topics);
 
+  // Called with the topics vector whenever topics were appended to it; it
+  // may take them out, so that a file's topics need not all be held at once.
+  using TopicSink = std::function<void(std::vector<Topic>&)>;
+
   // Appends the topics of one file. `fileName` is used in messages.
-  void read(std::string_view text, const std::string& fileName);
+  void read(std::string_view text, const std::string& fileName, const TopicSink& sink = {});
   // The ANSI code page the last file declared (\ansicpg), 1252 when none.
   int codePage() const { return codePage_; }
   // The character sets (\fcharset) of the last file's fonts that its text
@@ -82,6 +87,7 @@ class RtfReader {
   SourcePos at(int line) const { return SourcePos{file_, line}; }
 
   Diagnostics& diag_;
+  std::vector<Topic>& topics_;
   TopicCollector collector_;
   std::string file_;
   std::vector<Group> groups_;
