@@ -48,30 +48,42 @@ std::int64_t corpusBytes() {
   return total;
 }
 
+// Parses, binds and writes pages into a topic in memory, as the crawl and
+// the final pass do.
+class Converter {
+ public:
+  Converter() : context_(ui_, settings_), prototypes_(context_), parser_(context_, prototypes_), out_(&sink_) {}
+
+  void convertCorpus() {
+    for (const std::string& page : corpus()) {
+      qvItemList items;
+      context_.beginPage();
+      parser_.parsePage(page, items);
+      out_.resetForTopic();
+      qvWriteItems(parser_.bindItems(items.refs()), out_);
+      out_.flush();
+      benchmark::DoNotOptimize(sink_.text().size());
+      sink_.clear();
+    }
+  }
+
+ private:
+  qvUserInterface ui_;
+  qvDriverSettings settings_;
+  qvHtmlContext context_;
+  qvPrototypeList prototypes_;
+  qvHtmlParser parser_;
+  qvStringSink sink_;
+  qvRtfWriter out_;
+};
+
 void BM_ParseBindWrite(benchmark::State& state) {
   if (corpus().empty()) {
     state.SkipWithError("no corpus (install python3.11-doc or set CORVANE_CORPUS)");
     return;
   }
-  qvUserInterface ui;
-  qvDriverSettings settings;
-  qvHtmlContext context(ui, settings);
-  qvPrototypeList prototypes(context);
-  qvHtmlParser parser(context, prototypes);
-  qvStringSink sink;
-  qvRtfWriter out(&sink);
-  for (auto _ : state) {
-    for (const std::string& page : corpus()) {
-      qvItemList items;
-      context.beginPage();
-      parser.parsePage(page, items);
-      out.resetForTopic();
-      qvWriteItems(parser.bindItems(items.refs()), out);
-      out.flush();
-      benchmark::DoNotOptimize(sink.text().size());
-      sink.clear();
-    }
-  }
+  Converter converter;
+  for (auto _ : state) converter.convertCorpus();
   state.SetBytesProcessed(state.iterations() * corpusBytes());
   state.counters["pages"] = static_cast<double>(corpus().size());
 }
@@ -138,26 +150,12 @@ void BM_RatioToLibxml2(benchmark::State& state) {
     state.SkipWithError("no corpus (install python3.11-doc or set CORVANE_CORPUS)");
     return;
   }
-  qvUserInterface ui;
-  qvDriverSettings settings;
-  qvHtmlContext context(ui, settings);
-  qvPrototypeList prototypes(context);
-  qvHtmlParser parser(context, prototypes);
-  qvStringSink sink;
-  qvRtfWriter out(&sink);
+  Converter converter;
   double ours = 0;
   double theirs = 0;
   for (auto _ : state) {
     const double start = threadSeconds();
-    for (const std::string& page : corpus()) {
-      qvItemList items;
-      context.beginPage();
-      parser.parsePage(page, items);
-      out.resetForTopic();
-      qvWriteItems(parser.bindItems(items.refs()), out);
-      out.flush();
-      sink.clear();
-    }
+    converter.convertCorpus();
     const double middle = threadSeconds();
     for (const std::string& page : corpus()) {
       htmlDocPtr doc = htmlReadMemory(page.data(), static_cast<int>(page.size()), nullptr, "windows-1252",

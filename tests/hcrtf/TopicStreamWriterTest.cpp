@@ -83,20 +83,23 @@ Streamed stream(const std::vector<TopicRecord>& records, bool compress, const st
   return out;
 }
 
+// The |TOPIC the compiler wrote when it laid out the whole stream at once.
+Bytes wholeStreamLayout(TopicLayout& layout, const std::vector<TopicRecord>& records, bool compress) {
+  if (compress) {
+    layout.layoutPacked(records);
+    return layout.serializePacked(records);
+  }
+  layout.layout(records);
+  return TopicLayout::serializeUncompressed(layout.blocks(records));
+}
+
 TEST(TopicStreamWriter, StreamedBlocksMatchTheWholeStreamLayout) {
   TempDirectory dir;
   for (const bool compress : {false, true}) {
     for (const unsigned seed : {1u, 2u, 3u}) {
       const std::vector<TopicRecord> records = sampleRecords(seed, 60);
       TopicLayout layout;
-      Bytes expected;
-      if (compress) {
-        layout.layoutPacked(records);
-        expected = layout.serializePacked(records);
-      } else {
-        layout.layout(records);
-        expected = TopicLayout::serializeUncompressed(layout.blocks(records));
-      }
+      const Bytes expected = wholeStreamLayout(layout, records, compress);
       const Streamed got = stream(records, compress, dir.path());
       ASSERT_EQ(got.placed.size(), records.size()) << "compress " << compress << " seed " << seed;
       for (std::size_t i = 0; i < records.size(); ++i) {
@@ -128,14 +131,7 @@ TEST(TopicStreamWriter, KeptHeaderBytesCanBePatchedAtTheEndAndOthersNot) {
     EXPECT_THROW(writer.patchHeader(headers[0], 8, mark), std::out_of_range);
     for (const std::size_t h : headers) std::copy(mark.begin(), mark.end(), records[h].data1.begin() + 4);
     TopicLayout layout;
-    Bytes expected;
-    if (compress) {
-      layout.layoutPacked(records);
-      expected = layout.serializePacked(records);
-    } else {
-      layout.layout(records);
-      expected = TopicLayout::serializeUncompressed(layout.blocks(records));
-    }
+    const Bytes expected = wholeStreamLayout(layout, records, compress);
     EXPECT_EQ(readAll(spill, writer.size()), expected) << "compress " << compress;
   }
 }
