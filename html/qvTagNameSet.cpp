@@ -39,8 +39,6 @@ bool expandAlternative(std::string_view alternative, std::vector<std::string>& n
   return true;
 }
 
-std::uint64_t lengthBit(std::size_t length) { return std::uint64_t{1} << std::min<std::size_t>(length, 63); }
-
 }  // namespace
 
 std::optional<qvTagNameSet> qvTagNameSet::fromPattern(std::string_view namePattern) {
@@ -49,6 +47,7 @@ std::optional<qvTagNameSet> qvTagNameSet::fromPattern(std::string_view namePatte
     set.anyName_ = true;
     return set;
   }
+  std::vector<std::string> names;
   std::string current;
   for (const char c : namePattern) {
     if (c == '(' || c == ')') continue;
@@ -56,11 +55,11 @@ std::optional<qvTagNameSet> qvTagNameSet::fromPattern(std::string_view namePatte
       current += c;
       continue;
     }
-    if (!expandAlternative(current, set.names_)) return std::nullopt;
+    if (!expandAlternative(current, names)) return std::nullopt;
     current.clear();
   }
-  if (!expandAlternative(current, set.names_)) return std::nullopt;
-  for (const std::string& name : set.names_) set.lengths_ |= lengthBit(name.size());
+  if (!expandAlternative(current, names)) return std::nullopt;
+  for (std::string& name : names) set.names_[std::min(name.size(), kLengthLists - 1)].push_back(std::move(name));
   return set;
 }
 
@@ -69,8 +68,8 @@ bool qvTagNameSet::contains(std::string_view name) const {
     const char first = lowerAscii(name.empty() ? '\0' : name.front());
     return (first >= 'a' && first <= 'z') || first == '!';
   }
-  if ((lengths_ & lengthBit(name.size())) == 0) return false;
-  return std::any_of(names_.begin(), names_.end(), [name](const std::string& known) {
+  const std::vector<std::string>& sameLength = names_[std::min(name.size(), kLengthLists - 1)];
+  return std::any_of(sameLength.begin(), sameLength.end(), [name](const std::string& known) {
     if (known.size() != name.size()) return false;
     for (std::size_t i = 0; i < name.size(); ++i) {
       if (lowerAscii(name[i]) != known[i]) return false;

@@ -16,6 +16,7 @@
 // white space or '>'") is a name set too: it holds every name that starts
 // with a letter or "!".
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -39,9 +40,9 @@ class qvTagNameSet {
   bool contains(std::string_view name) const;
 
  private:
-  std::vector<std::string> names_;  // lower case
-  // Bit n set: some name has n characters (names of 64 or more set bit 63).
-  // Most names the tokenizer meets are ruled out by their length alone.
-  std::uint64_t lengths_ = 0;
+  // Lower-case names by length (the last list holds every longer name):
+  // a name is compared only with the names as long as it.
+  static constexpr std::size_t kLengthLists = 16;
+  std::array<std::vector<std::string>, kLengthLists> names_;
   bool anyName_ = false;
 };
