@@ -7,8 +7,12 @@ bool blank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
 std::string qvLowerCase(std::string_view text) {
   std::string out(text);
-  for (char& c : out) c = lower(c);
+  qvLowerCaseInPlace(out);
   return out;
+}
+
+void qvLowerCaseInPlace(std::string& text) {
+  for (char& c : text) c = lower(c);
 }
 
 std::string_view qvTrim(std::string_view text) {

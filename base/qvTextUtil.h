@@ -7,6 +7,8 @@
 
 // ASCII lower case of `text`.
 std::string qvLowerCase(std::string_view text);
+// The same, over `text` itself (keeps its buffer).
+void qvLowerCaseInPlace(std::string& text);
 // `text` without leading and trailing characters up to blank (code <= 32).
 std::string_view qvTrim(std::string_view text);
 // True when `text` starts with `prefix`, ignoring ASCII case.

@@ -26,9 +26,7 @@ void qvHtmlContext::addAttribute(std::string_view name, std::string_view value) 
   if (attributeCount_ == attributes_.size()) attributes_.emplace_back();
   auto& [key, text] = attributes_[attributeCount_++];
   key.assign(name);
-  for (char& c : key) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  qvLowerCaseInPlace(key);
   text.assign(value);
 }
 
